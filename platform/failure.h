@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// A failure raised below the windows and reported to the user by the one
+// report of an unhandled failure. The numbers follow the classic run-time
+// error numbers the report shows.
+struct Failure
+{
+    int number = 0;
+    QString description;
+};
+
+namespace FailureNumber {
+constexpr int TypeMismatch = 13;      // a value that is not a number where one is required
+constexpr int FileAccess = 75;        // a file that cannot be read or written
+constexpr int InvalidValue = 5;       // a value the file cannot hold
+}

@@ -1,0 +1,176 @@
+#include "formbuilder.h"
+
+#include "desktopcolour.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFont>
+#include <QFontInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPushButton>
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace forms {
+namespace {
+
+const QString kSansSerif = QStringLiteral("MS Sans Serif");
+const QString kCalligraphic = QStringLiteral("Monotype Corsiva");
+
+// The windows name the classic Windows fonts; elsewhere the nearest free fonts
+// of the same size, weight and slant stand in for them.
+void substituteFontsOnce()
+{
+    static const bool done = [] {
+        QFont::insertSubstitutions(kSansSerif, {QStringLiteral("Liberation Sans"),
+                                                QStringLiteral("Arial"),
+                                                QStringLiteral("Helvetica")});
+        QFont::insertSubstitutions(kCalligraphic, {QStringLiteral("Z003"),
+                                                   QStringLiteral("TeX Gyre Chorus"),
+                                                   QStringLiteral("URW Chancery L")});
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+QFont fontFor(Style style)
+{
+    QFont font(style == Style::Heading ? kCalligraphic : kSansSerif);
+    font.setPointSizeF(style == Style::Heading ? 15.75 : 8.25);
+    font.setBold(style != Style::Normal);
+    font.setItalic(style == Style::Heading);
+    // The free stand-ins for MS Sans Serif run about 8 % wider at the same
+    // size, which would push labels such as "Criar Personagem :" onto a line
+    // their box cannot show. Narrow them to the classic font's width.
+    if (style != Style::Heading && QFontInfo(font).family() != kSansSerif)
+        font.setStretch(92);
+    return font;
+}
+
+void paint(QWidget *widget, Style style)
+{
+    widget->setFont(fontFor(style));
+    if (style == Style::Heading) {
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::WindowText, QColor::fromRgb(desktopColour()));
+        widget->setPalette(palette);
+    }
+}
+
+QWidget *create(const Control &spec, QWidget *client)
+{
+    const QString text = QString::fromUtf8(spec.text);
+    switch (spec.kind) {
+    case Kind::Label: {
+        auto *label = new QLabel(text, client);
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    }
+    case Kind::TextBox: {
+        auto *box = new QLineEdit(text, client);
+        box->setMaxLength(std::numeric_limits<int>::max()); // no length limit
+        return box;
+    }
+    case Kind::CheckBox:
+        return new QCheckBox(text, client);
+    case Kind::Button: {
+        auto *button = new QPushButton(text, client);
+        button->setAutoDefault(true); // Enter presses the focused button
+        return button;
+    }
+    case Kind::Picture: {
+        auto *picture = new QLabel(client);
+        picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        if (!text.isEmpty())
+            picture->setPixmap(QPixmap(text));
+        return picture;
+    }
+    case Kind::Line: {
+        auto *line = new QFrame(client);
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Plain);
+        return line;
+    }
+    }
+    return nullptr;
+}
+
+bool takesFocus(Kind kind)
+{
+    return kind == Kind::TextBox || kind == Kind::CheckBox || kind == Kind::Button;
+}
+
+} // namespace
+
+int pixels(int twips)
+{
+    return twips / 15;
+}
+
+void buildControls(QWidget *client, const Control *controls, std::size_t count, int widthTwips,
+                   int heightTwips)
+{
+    substituteFontsOnce();
+    client->setFixedSize(pixels(widthTwips), pixels(heightTwips));
+    std::vector<std::pair<int, QWidget *>> tabOrder;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Control &spec = controls[i];
+        QWidget *widget = create(spec, client);
+        widget->setObjectName(QLatin1String(spec.name));
+        widget->setGeometry(pixels(spec.left), pixels(spec.top), pixels(spec.width),
+                            std::max(1, pixels(spec.height)));
+        widget->setEnabled(spec.enabled);
+        paint(widget, spec.style);
+        if (takesFocus(spec.kind) && spec.tab != kNoTab)
+            tabOrder.emplace_back(spec.tab, widget);
+    }
+    std::sort(tabOrder.begin(), tabOrder.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+}
+
+void buildMenu(QMenuBar *bar, const MenuItem *items, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const MenuItem &item = items[i];
+        const QString text = QString::fromUtf8(item.text);
+        const bool hasItems = std::any_of(items, items + count, [&](const MenuItem &other) {
+            return other.menu && qstrcmp(other.menu, item.name) == 0;
+        });
+        QAction *action = nullptr;
+        if (item.menu) {
+            action = child<QMenu>(bar, item.menu)->addAction(text);
+        } else if (hasItems) {
+            QMenu *menu = bar->addMenu(text);
+            menu->setObjectName(QLatin1String(item.name));
+            action = menu->menuAction();
+        } else {
+            action = bar->addAction(text);
+        }
+        action->setObjectName(QLatin1String(item.name));
+    }
+}
+
+void fixWindow(QWidget *window, const QString &caption)
+{
+    window->setWindowTitle(caption);
+    const Qt::WindowFlags type = window->parentWidget() ? Qt::Dialog : Qt::Window;
+    window->setWindowFlags(type | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                           | Qt::MSWindowsFixedSizeDialogHint);
+    if (window->layout()) // a main window: menu bar above a fixed client area
+        window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+} // namespace forms

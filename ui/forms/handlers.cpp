@@ -1,0 +1,27 @@
+#include "handlers.h"
+
+#include "dialogs.h"
+#include "failure.h"
+#include "identity.h"
+
+namespace forms {
+
+void runReported(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const Failure &failure) {
+        platform::reportUnhandled(failure, identity::kProgramTitle);
+    }
+}
+
+void resumeNext(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const Failure &) {
+        // skipped on purpose: the load goes on with its next step
+    }
+}
+
+} // namespace forms

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "dialogs.h"
+
+#include <QMainWindow>
+
+// The start-up window: owns the settings file path, edits the twelve main
+// keys and leads to every other window.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget *parent = nullptr);
+
+    // The settings file path: whatever the path box holds right now.
+    QString settingsPath() const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void Form_Initialize();
+    void Command3_Click(); // "Procurar"
+    void Command4_Click(); // "Abrir"
+    void mnuabrir_Click();
+    void Command1_Click(); // "Salvar"
+    void mnusalvar_Click();
+    void Command2_Click(); // "Cancelar"
+
+    void load();
+    void save();
+
+    platform::OpenFileDialog CommonDialog1;
+};
