@@ -15,8 +15,9 @@ namespace {
     throw Failure{FailureNumber::FileAccess, description.arg(QDir::toNativeSeparators(path))};
 }
 
-constexpr QFile::Permissions kAnyWrite =
-    QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+// The file's own bits, not the current user's access: root may write
+// anything, yet a file without any write bit is read-only for root too.
+constexpr QFile::Permissions kAnyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
 
 // The file a write really goes to: the target of a symbolic link.
 QString writeTarget(const QString &path)

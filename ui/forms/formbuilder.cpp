@@ -122,22 +122,22 @@ void buildControls(QWidget *client, const Control *controls, std::size_t count, 
 {
     substituteFontsOnce();
     client->setFixedSize(pixels(widthTwips), pixels(heightTwips));
-    std::vector<std::pair<int, QWidget *>> tabOrder;
-    for (std::size_t i = 0; i < count; ++i) {
-        const Control &spec = controls[i];
-        QWidget *widget = create(spec, client);
-        widget->setObjectName(QLatin1String(spec.name));
-        widget->setGeometry(pixels(spec.left), pixels(spec.top), pixels(spec.width),
-                            std::max(1, pixels(spec.height)));
-        widget->setEnabled(spec.enabled);
-        paint(widget, spec.style);
-        if (takesFocus(spec.kind) && spec.tab != kNoTab)
-            tabOrder.emplace_back(spec.tab, widget);
+    // The keyboard visits a window's children in the order they were created,
+    // so the controls that take the focus are created last, in tab order.
+    std::vector<const Control *> order;
+    for (std::size_t i = 0; i < count; ++i)
+        order.push_back(&controls[i]);
+    const auto tabKey = [](const Control *c) { return takesFocus(c->kind) ? c->tab : kNoTab; };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const Control *a, const Control *b) { return tabKey(a) < tabKey(b); });
+    for (const Control *spec : order) {
+        QWidget *widget = create(*spec, client);
+        widget->setObjectName(QLatin1String(spec->name));
+        widget->setGeometry(pixels(spec->left), pixels(spec->top), pixels(spec->width),
+                            std::max(1, pixels(spec->height)));
+        widget->setEnabled(spec->enabled);
+        paint(widget, spec->style);
     }
-    std::sort(tabOrder.begin(), tabOrder.end(),
-              [](const auto &a, const auto &b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < tabOrder.size(); ++i)
-        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
 }
 
 void buildMenu(QMenuBar *bar, const MenuItem *items, std::size_t count)

@@ -1,0 +1,27 @@
+# Shared by run.sh and test.sh: install what is missing, then build.
+# Sourced, not run. Both steps are quick when there is nothing to do.
+
+# Debian packages the build, the tests and the windows' fonts need.
+PACKAGES=(cmake g++ make qt6-base-dev fonts-liberation2 fonts-urw-base35)
+
+BUILD_DIR=${BUILD_DIR:-build}
+
+install_missing() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
+            || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# build [cmake --build options...]
+build() {
+    cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWARNINGS_AS_ERRORS=ON >/dev/null
+    cmake --build "$BUILD_DIR" -j2 "$@"
+}

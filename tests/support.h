@@ -1,0 +1,44 @@
+#pragma once
+
+// Small helpers shared by the tests: file bytes, and stand-ins for the two
+// dialogs so that no test ever blocks on one.
+
+#include "failure.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QTest>
+
+#include <vector>
+
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return file.readAll();
+}
+
+inline void putFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+inline QString fixture(const char *name)
+{
+    return QStringLiteral(TEST_DATA_DIR "/") + QLatin1String(name);
+}
+
+// UTF-16LE bytes with their mark, for Unicode settings files.
+inline QByteArray utf16File(const QString &text)
+{
+    QByteArray bytes("\xFF\xFE", 2);
+    for (const QChar ch : text) {
+        bytes.append(char(ch.unicode() & 0xFF));
+        bytes.append(char(ch.unicode() >> 8));
+    }
+    return bytes;
+}

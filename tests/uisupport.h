@@ -1,0 +1,48 @@
+#pragma once
+
+// Stand-ins for the two dialogs while a window test runs: the report of an
+// unhandled failure records instead of showing a message box, and the
+// open-file dialog answers from a script.
+
+#include "dialogs.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class FailureRecorder
+{
+public:
+    FailureRecorder()
+    {
+        platform::setFailureReport([this](const Failure &failure) { failures.append(failure); });
+    }
+    ~FailureRecorder() { platform::setFailureReport({}); }
+    FailureRecorder(const FailureRecorder &) = delete;
+    FailureRecorder &operator=(const FailureRecorder &) = delete;
+
+    QList<Failure> failures;
+};
+
+class OpenFileAnswers
+{
+public:
+    // Each showing takes the next answer; nullopt is a cancel.
+    explicit OpenFileAnswers(QList<std::optional<QString>> answers)
+        : m_answers(std::move(answers))
+    {
+        platform::setOpenFileAnswer([this](const platform::OpenFileDialog &dialog) {
+            asked.append(dialog);
+            return m_answers.isEmpty() ? std::nullopt : m_answers.takeFirst();
+        });
+    }
+    ~OpenFileAnswers() { platform::setOpenFileAnswer({}); }
+    OpenFileAnswers(const OpenFileAnswers &) = delete;
+    OpenFileAnswers &operator=(const OpenFileAnswers &) = delete;
+
+    QList<platform::OpenFileDialog> asked;
+
+private:
+    QList<std::optional<QString>> m_answers;
+};
