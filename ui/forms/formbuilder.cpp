@@ -66,10 +66,10 @@ void paint(QWidget *widget, Style style)
     }
 }
 
-QWidget *create(const Control &spec, QWidget *client)
+QWidget *create(const Control &row, QWidget *client)
 {
-    const QString text = QString::fromUtf8(spec.text);
-    switch (spec.kind) {
+    const QString text = QString::fromUtf8(row.text);
+    switch (row.kind) {
     case Kind::Label: {
         auto *label = new QLabel(text, client);
         label->setWordWrap(true);
@@ -130,13 +130,13 @@ void buildControls(QWidget *client, const Control *controls, std::size_t count, 
     const auto tabKey = [](const Control *c) { return takesFocus(c->kind) ? c->tab : kNoTab; };
     std::stable_sort(order.begin(), order.end(),
                      [&](const Control *a, const Control *b) { return tabKey(a) < tabKey(b); });
-    for (const Control *spec : order) {
-        QWidget *widget = create(*spec, client);
-        widget->setObjectName(QLatin1String(spec->name));
-        widget->setGeometry(pixels(spec->left), pixels(spec->top), pixels(spec->width),
-                            std::max(1, pixels(spec->height)));
-        widget->setEnabled(spec->enabled);
-        paint(widget, spec->style);
+    for (const Control *row : order) {
+        QWidget *widget = create(*row, client);
+        widget->setObjectName(QLatin1String(row->name));
+        widget->setGeometry(pixels(row->left), pixels(row->top), pixels(row->width),
+                            std::max(1, pixels(row->height)));
+        widget->setEnabled(row->enabled);
+        paint(widget, row->style);
     }
 }
 
