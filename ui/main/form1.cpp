@@ -1,10 +1,13 @@
 #include "form1.h"
 
 #include "commoncontrols.h"
+#include "form4.h"
+#include "form5.h"
 #include "formbuilder.h"
 #include "handlers.h"
 #include "identity.h"
 #include "settingsbinding.h"
+#include "singlewindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -84,6 +87,8 @@ Form1::Form1(QWidget *parent)
     connect(button("Command4"), &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(button("Command1"), &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(button("Command2"), &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(button("Command5"), &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(button("Command6"), &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(item("mnuabrir"), &QAction::triggered, this, &Form1::mnuabrir_Click);
     connect(item("mnusalvar"), &QAction::triggered, this, &Form1::mnusalvar_Click);
 }
@@ -135,6 +140,16 @@ void Form1::mnusalvar_Click()
 void Form1::Command2_Click()
 {
     close(); // ends the program, see closeEvent
+}
+
+void Form1::Command5_Click()
+{
+    forms::showSingle(m_form4, [this] { return new Form4([this] { return settingsPath(); }, this); });
+}
+
+void Form1::Command6_Click()
+{
+    forms::showSingle(m_form5, [this] { return new Form5([this] { return settingsPath(); }, this); });
 }
 
 void Form1::load()

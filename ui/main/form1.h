@@ -2,7 +2,12 @@
 
 #include "dialogs.h"
 
+#include <QPointer>
+
 #include <QMainWindow>
+
+class Form4;
+class Form5;
 
 // The start-up window: owns the settings file path, edits the twelve main
 // keys and leads to every other window.
@@ -28,9 +33,13 @@ private:
     void Command1_Click(); // "Salvar"
     void mnusalvar_Click();
     void Command2_Click(); // "Cancelar"
+    void Command5_Click(); // "Outras Ediçoes"
+    void Command6_Click(); // "Castle Siege"
 
     void load();
     void save();
 
     platform::OpenFileDialog CommonDialog1;
+    QPointer<Form4> m_form4;
+    QPointer<Form5> m_form5;
 };
