@@ -301,8 +301,7 @@ private slots:
         QAction *tutorial = forms::child<QAction>(form, "mnuTutorial");
         tutorial->trigger();
         tutorial->trigger();
-        QCOMPARE(urls.opened, (QList<QUrl>{QUrl(identity::kTutorialAddress), QUrl(identity::kTutorialAddress)}));
-        QCOMPARE(QUrl(identity::kTutorialAddress).host().section(QLatin1Char('.'), -2), QStringLiteral("example.org"));
+        QCOMPARE(urls.opened, (QList<QUrl>{QUrl(QString::fromUtf8(identity::kTutorialAddress)), QUrl(QString::fromUtf8(identity::kTutorialAddress))}));
     }
 };
 

@@ -98,5 +98,5 @@ void Form5::Command3_Click()
 
 void Form5::mnuTutorial_Click()
 {
-    openInBrowser(identity::kTutorialAddress);
+    openInBrowser(QString::fromUtf8(identity::kTutorialAddress));
 }

@@ -17,6 +17,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <optional>
 #include <limits>
 #include <vector>
 
@@ -42,27 +43,68 @@ void substituteFontsOnce()
     Q_UNUSED(done);
 }
 
-QFont fontFor(Style style)
+// How a style looks: font, colour (the default when unset) and alignment.
+struct Look
 {
-    QFont font(style == Style::Heading ? kCalligraphic : kSansSerif);
-    font.setPointSizeF(style == Style::Heading ? 15.75 : 8.25);
-    font.setBold(style != Style::Normal);
-    font.setItalic(style == Style::Heading);
+    QString family = kSansSerif;
+    qreal points = 8.25;
+    bool bold = false;
+    bool italic = false;
+    std::optional<QColor> colour;
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
+};
+
+Look lookOf(Style style)
+{
+    const QColor blue(0, 0, 255);
+    switch (style) {
+    case Style::Normal:
+    case Style::Link:
+        return {};
+    case Style::Bold:
+        return {kSansSerif, 8.25, true, false, std::nullopt};
+    case Style::Heading:
+        return {kCalligraphic, 15.75, true, true, QColor::fromRgb(desktopColour()),
+                Qt::AlignLeft | Qt::AlignTop};
+    case Style::BlueTitle:
+        return {kSansSerif, 12, true, false, blue, Qt::AlignHCenter | Qt::AlignTop};
+    case Style::RedTitle:
+        return {kSansSerif, 12, true, false, QColor(255, 0, 0), Qt::AlignLeft | Qt::AlignTop};
+    case Style::BlueBold:
+        return {kSansSerif, 8.25, true, false, blue, Qt::AlignLeft | Qt::AlignTop};
+    }
+    return {};
+}
+
+QFont fontOf(const Look &look)
+{
+    QFont font(look.family);
+    font.setPointSizeF(look.points);
+    font.setBold(look.bold);
+    font.setItalic(look.italic);
     // The free stand-ins for MS Sans Serif run about 8 % wider at the same
     // size, which would push labels such as "Criar Personagem :" onto a line
     // their box cannot show. Narrow them to the classic font's width.
-    if (style != Style::Heading && QFontInfo(font).family() != kSansSerif)
+    if (look.family == kSansSerif && QFontInfo(font).family() != kSansSerif)
         font.setStretch(92);
     return font;
 }
 
 void paint(QWidget *widget, Style style)
 {
-    widget->setFont(fontFor(style));
-    if (style == Style::Heading) {
+    const Look look = lookOf(style);
+    widget->setFont(fontOf(look));
+    if (look.colour) {
         QPalette palette = widget->palette();
-        palette.setColor(QPalette::WindowText, QColor::fromRgb(desktopColour()));
+        palette.setColor(QPalette::WindowText, *look.colour);
         widget->setPalette(palette);
+    }
+    if (auto *label = qobject_cast<QLabel *>(widget)) {
+        label->setAlignment(look.alignment);
+        if (style == Style::Link) {
+            label->setWordWrap(false);
+            label->adjustSize();
+        }
     }
 }
 
@@ -73,7 +115,6 @@ QWidget *create(const Control &row, QWidget *client)
     case Kind::Label: {
         auto *label = new QLabel(text, client);
         label->setWordWrap(true);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
     }
     case Kind::TextBox: {

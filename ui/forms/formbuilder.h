@@ -14,9 +14,13 @@ namespace forms {
 enum class Kind { Label, TextBox, CheckBox, Button, Picture, Line };
 
 enum class Style {
-    Normal,  // MS Sans Serif 8.25 pt
-    Bold,    // MS Sans Serif 8.25 pt bold
-    Heading, // Monotype Corsiva 15.75 pt bold italic, in the desktop colour
+    Normal,    // MS Sans Serif 8.25 pt
+    Bold,      // MS Sans Serif 8.25 pt bold
+    Heading,   // Monotype Corsiva 15.75 pt bold italic, in the desktop colour
+    BlueTitle, // MS Sans Serif 12 pt bold, blue, centred
+    RedTitle,  // MS Sans Serif 12 pt bold, red
+    BlueBold,  // MS Sans Serif 8.25 pt bold, blue
+    Link,      // MS Sans Serif 8.25 pt on one line, sized to its text
 };
 
 constexpr int kNoTab = -1;

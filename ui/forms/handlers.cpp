@@ -11,7 +11,7 @@ void runReported(const std::function<void()> &handler)
     try {
         handler();
     } catch (const Failure &failure) {
-        platform::reportUnhandled(failure, identity::kProgramTitle);
+        platform::reportUnhandled(failure, QString::fromUtf8(identity::kProgramTitle));
     }
 }
 

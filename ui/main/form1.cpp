@@ -1,6 +1,8 @@
 #include "form1.h"
 
 #include "commoncontrols.h"
+#include "form2.h"
+#include "form3.h"
 #include "form4.h"
 #include "form5.h"
 #include "formbuilder.h"
@@ -76,7 +78,7 @@ Form1::Form1(QWidget *parent)
     forms::buildControls(client, kControls, kClientWidth, kClientHeight);
     setCentralWidget(client);
     forms::buildMenu(menuBar(), kMenu);
-    forms::fixWindow(this, identity::kProgramTitle);
+    forms::fixWindow(this, QString::fromUtf8(identity::kProgramTitle));
 
     // Enter answers "Castle Siege" once that button is enabled.
     forms::child<QPushButton>(this, "Command6")->setDefault(true);
@@ -91,6 +93,8 @@ Form1::Form1(QWidget *parent)
     connect(button("Command6"), &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(item("mnuabrir"), &QAction::triggered, this, &Form1::mnuabrir_Click);
     connect(item("mnusalvar"), &QAction::triggered, this, &Form1::mnusalvar_Click);
+    connect(item("mnuhrlp"), &QAction::triggered, this, &Form1::mnuhrlp_Click);
+    connect(item("mnucreditos"), &QAction::triggered, this, &Form1::mnucreditos_Click);
 }
 
 QString Form1::settingsPath() const
@@ -150,6 +154,16 @@ void Form1::Command5_Click()
 void Form1::Command6_Click()
 {
     forms::showSingle(m_form5, [this] { return new Form5([this] { return settingsPath(); }, this); });
+}
+
+void Form1::mnuhrlp_Click()
+{
+    forms::showSingle(m_form3, [this] { return new Form3(this); });
+}
+
+void Form1::mnucreditos_Click()
+{
+    forms::showSingle(m_form2, [this] { return new Form2(this); });
 }
 
 void Form1::load()

@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 
+class Form2;
+class Form3;
 class Form4;
 class Form5;
 
@@ -35,6 +37,8 @@ private:
     void Command2_Click(); // "Cancelar"
     void Command5_Click(); // "Outras Ediçoes"
     void Command6_Click(); // "Castle Siege"
+    void mnuhrlp_Click();     // "Como Usar"
+    void mnucreditos_Click(); // "Creditos"
 
     void load();
     void save();
@@ -42,4 +46,6 @@ private:
     platform::OpenFileDialog CommonDialog1;
     QPointer<Form4> m_form4;
     QPointer<Form5> m_form5;
+    QPointer<Form3> m_form3;
+    QPointer<Form2> m_form2;
 };

@@ -1,0 +1,162 @@
+#include "form1.h"
+#include "form2.h"
+#include "form3.h"
+#include "formbuilder.h"
+#include "identity.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QScreen>
+#include <QTest>
+#include <QUrl>
+#include <QWindow>
+
+namespace {
+
+const QStringList kLinks{"Label5", "Label6", "Label7"};
+
+QWidget *showFromMenu(Form1 &main, const char *item)
+{
+    forms::child<QAction>(&main, item)->trigger();
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->parentWidget() == &main && window->isVisible()
+            && window->metaObject()->className() == QByteArray(item == QByteArray("mnuhrlp") ? "Form3" : "Form2"))
+            return window;
+    }
+    return nullptr;
+}
+
+// Where the mouse goes: a label's centre, or a spot of bare background.
+QPoint spot(QWidget *window, const QString &target)
+{
+    if (target == QLatin1String("background"))
+        return QPoint(window->width() - 5, window->height() - 5);
+    auto *label = forms::child<QLabel>(window, qPrintable(target));
+    return label->mapTo(window, label->rect().center());
+}
+
+bool lit(QWidget *window, const QString &link)
+{
+    auto *label = forms::child<QLabel>(window, qPrintable(link));
+    const bool blue = label->palette().color(QPalette::WindowText) == QColor(0, 0, 255);
+    const bool black = label->palette().color(QPalette::WindowText) == QColor(0, 0, 0);
+    if (blue != label->font().underline() || blue == black)
+        return false; // half lit: a colour without its underline, or the other way round
+    return blue;
+}
+
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    UrlRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open"); }
+    ~UrlRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+} // namespace
+
+class TestInfo : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void hover_data()
+    {
+        QTest::addColumn<QStringList>("moves");
+        QTest::addColumn<QStringList>("litAfter");
+
+        QTest::newRow("nothing lit at first") << QStringList{} << QStringList{};
+        QTest::newRow("one link") << QStringList{"Label6"} << QStringList{"Label6"};
+        QTest::newRow("straight from one link onto another")
+            << QStringList{"Label5", "Label6"} << QStringList{"Label5", "Label6"};
+        QTest::newRow("moving over other labels keeps links lit")
+            << QStringList{"Label7", "Label1", "Label4", "Label2"} << QStringList{"Label7"};
+        QTest::newRow("background clears all three")
+            << QStringList{"Label5", "Label6", "Label7", "background"} << QStringList{};
+        QTest::newRow("lit again after the background")
+            << QStringList{"Label5", "background", "Label7"} << QStringList{"Label7"};
+    }
+
+    void hover()
+    {
+        QFETCH(QStringList, moves);
+        QFETCH(QStringList, litAfter);
+        Form1 main;
+        QWidget *credits = showFromMenu(main, "mnucreditos");
+        QVERIFY(credits);
+        QVERIFY(QTest::qWaitForWindowExposed(credits));
+        for (const QString &target : moves)
+            QTest::mouseMove(credits->windowHandle(), spot(credits, target));
+        for (const QString &link : kLinks)
+            QVERIFY2(lit(credits, link) == litAfter.contains(link), qPrintable(link));
+    }
+
+    void clicksOpenTheirPageEveryTime_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("address");
+
+        QTest::newRow("makers") << "Label5" << QString::fromUtf8(identity::kMakersAddress);
+        QTest::newRow("programming community") << "Label6" << QString::fromUtf8(identity::kProgrammingCommunityAddress);
+        QTest::newRow("game-server community") << "Label7" << QString::fromUtf8(identity::kGameServerCommunityAddress);
+    }
+
+    void clicksOpenTheirPageEveryTime()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, address);
+        UrlRecorder urls;
+        Form1 main;
+        QWidget *credits = showFromMenu(main, "mnucreditos");
+        QVERIFY(QTest::qWaitForWindowExposed(credits));
+        QTest::mouseClick(credits->windowHandle(), Qt::LeftButton, {}, spot(credits, link));
+        QTest::mouseClick(credits->windowHandle(), Qt::LeftButton, {}, spot(credits, link));
+        QTest::mouseClick(credits->windowHandle(), Qt::LeftButton, {}, spot(credits, QStringLiteral("background")));
+        QCOMPARE(urls.opened, (QList<QUrl>{QUrl(address), QUrl(address)}));
+        QVERIFY(credits->isVisible());
+    }
+
+    void creditsOpenCentredOnTheScreen()
+    {
+        Form1 main;
+        QWidget *credits = showFromMenu(main, "mnucreditos");
+        const QPoint offset = credits->frameGeometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+        // Centred before the first show, when the frame's width is not known yet.
+        QVERIFY2(offset.manhattanLength() <= 8, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+    }
+
+    void showingTwiceGivesOneWindow_data()
+    {
+        QTest::addColumn<QByteArray>("item");
+        QTest::newRow("Como Usar") << QByteArray("mnuhrlp");
+        QTest::newRow("Creditos") << QByteArray("mnucreditos");
+    }
+
+    void showingTwiceGivesOneWindow()
+    {
+        QFETCH(QByteArray, item);
+        Form1 main;
+        QPointer<QWidget> first = showFromMenu(main, item.constData());
+        QVERIFY(first);
+        QCOMPARE(showFromMenu(main, item.constData()), first.data());
+        int open = 0;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            open += window->isVisible() && window->parentWidget() == &main;
+        QCOMPARE(open, 1);
+
+        first->close();
+        QTRY_VERIFY(first.isNull());
+        QWidget *again = showFromMenu(main, item.constData());
+        QVERIFY(again);
+    }
+};
+
+QTEST_MAIN(TestInfo)
+#include "tst_info.moc"
