@@ -52,11 +52,10 @@ Form2::Form2(QWidget *owner)
     Label6 = forms::child<QLabel>(this, "Label6");
     Label7 = forms::child<QLabel>(this, "Label7");
 
-    // Moves over the window's background clear the links; moves over any
-    // label are that label's own and never reach the background.
+    // Moves over the background clear the links. A move over a label that
+    // does not track the mouse stops at that label, so only the bare
+    // background reaches mouseMoveEvent.
     setMouseTracking(true);
-    for (QLabel *label : findChildren<QLabel *>())
-        label->setAttribute(Qt::WA_NoMousePropagation);
     for (QLabel *link : {Label5, Label6, Label7}) {
         link->setMouseTracking(true);
         link->installEventFilter(this);
