@@ -3,6 +3,7 @@
 #include "form3.h"
 #include "formbuilder.h"
 #include "identity.h"
+#include "uisupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,19 +47,6 @@ bool lit(QWidget *window, const QString &link)
         return false; // half lit: a colour without its underline, or the other way round
     return blue;
 }
-
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-
-public:
-    UrlRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open"); }
-    ~UrlRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
-    QList<QUrl> opened;
-
-public slots:
-    void open(const QUrl &url) { opened << url; }
-};
 
 } // namespace
 

@@ -1,12 +1,15 @@
 #pragma once
 
-// Stand-ins for the two dialogs while a window test runs: the report of an
-// unhandled failure records instead of showing a message box, and the
-// open-file dialog answers from a script.
+// Stand-ins while a window test runs: the report of an unhandled failure
+// records instead of showing a message box, the open-file dialog answers from
+// a script, and web addresses are recorded instead of opened.
 
 #include "dialogs.h"
 
+#include <QDesktopServices>
 #include <QList>
+#include <QObject>
+#include <QUrl>
 #include <QString>
 
 #include <optional>
@@ -45,4 +48,18 @@ public:
 
 private:
     QList<std::optional<QString>> m_answers;
+};
+
+// Records the addresses Qt's desktop services are asked to open.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    UrlRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open"); }
+    ~UrlRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened << url; }
 };
