@@ -189,7 +189,11 @@ std::optional<Units<Unit>> spliced(View<Unit> text, View<Unit> section, View<Uni
             out.append(keyLine(key, value));
         } else {
             out.append(keyLine(key, value));
-            out.append(eol);
+            // A lone CR right before an LF would fuse with it into one line
+            // break and swallow the line that follows.
+            const bool wouldFuse = eol.size() == 1 && eol[0] == Unit('\r')
+                                   && at.insertAt < text.size() && text[at.insertAt] == Unit('\n');
+            out.append(wouldFuse ? Units<Unit>{Unit('\r'), Unit('\n')} : eol);
         }
         out.append(text.substr(at.insertAt));
         return out;

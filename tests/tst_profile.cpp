@@ -90,6 +90,9 @@ private slots:
         QTest::newRow("lone CR endings")
             << QByteArray("[GameServerInfo]\rA=1\r;end\r") << trade << off
             << QByteArray("[GameServerInfo]\rA=1\rTrade= 0\r;end\r");
+        QTest::newRow("lone CR before a blank LF line does not fuse with it")
+            << QByteArray("junk\r[GameServerInfo]\n\n[Other]\n") << trade << off
+            << QByteArray("junk\r[GameServerInfo]\nTrade= 0\r\n\n[Other]\n");
         QTest::newRow("empty file")
             << QByteArray() << trade << off
             << QByteArray("[GameServerInfo]\r\nTrade= 0\r\n");

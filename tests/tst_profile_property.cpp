@@ -1,0 +1,327 @@
+// Random settings files and random sequences of reads and writes, checked
+// against the engine's promises after every write:
+// - reading the key gives the value written, blanks around it removed;
+// - every line but the one changed or inserted is byte-identical (so no other
+//   section changed);
+// - writing the value a key already holds changes nothing;
+// - reads agree with the values written before them;
+// - a value the file cannot hold is refused and changes nothing.
+//
+// PROFILE_PROPERTY_SEQUENCES (default 3000) and PROFILE_PROPERTY_SEED
+// (default 1) choose how many sequences run and from where.
+
+#include "catalogue.h"
+#include "codepage.h"
+#include "failure.h"
+#include "profile.h"
+
+#include <QMap>
+#include <QTest>
+
+#include <random>
+
+namespace {
+
+enum class Encoding { Windows1252, Utf8, Utf16 };
+
+class Random
+{
+public:
+    explicit Random(quint64 seed)
+        : m_engine(seed)
+    {
+    }
+    int below(int n) { return int(std::uniform_int_distribution<int>(0, n - 1)(m_engine)); }
+    bool chance(int percent) { return below(100) < percent; }
+    template <typename T>
+    const T &pick(const QList<T> &list) { return list.at(below(int(list.size()))); }
+
+private:
+    std::mt19937_64 m_engine;
+};
+
+const QStringList kSections{"GameServerInfo", "gameserverinfo", "GAMESERVERINFO", "ConnectServer",
+                            "Other", "Ação"};
+
+QStringList keyPool()
+{
+    QStringList keys{"Unknown", "Motd", "Ação", "trade", "ADDEXPERIENCE"};
+    for (const catalogue::Entry &entry : catalogue::entries())
+        keys << QLatin1String(entry.key);
+    return keys;
+}
+const QStringList kKeys = keyPool();
+
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\v');
+}
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// Text for one spot of a line: any character the file can hold, never a
+// line break; NUL only where asked.
+QString randomText(Random &random, Encoding encoding, int maxLength, bool allowNul)
+{
+    QString text;
+    const int length = random.below(maxLength + 1);
+    for (int i = 0; i < length; ++i) {
+        const int kind = random.below(10);
+        if (kind < 5) {
+            text += QChar(u"abcXYZ019 =;\"[]\t"[random.below(16)]);
+        } else if (kind < 8 || encoding == Encoding::Windows1252) {
+            const char byte = char(0x80 + random.below(0x80));
+            text += codepage::decodeWindows1252(&byte, 1);
+        } else if (kind < 9) {
+            text += QChar(0x0400 + random.below(0x100)); // Cyrillic
+        } else {
+            text += QStringLiteral("😀");
+        }
+        if (allowNul && random.chance(2))
+            text += QChar(0);
+    }
+    return text;
+}
+
+QString blanks(Random &random)
+{
+    static const QStringList choices{"", "", "", " ", "  ", "\t", " \t"};
+    return random.pick(choices);
+}
+
+QString randomFile(Random &random, Encoding encoding)
+{
+    static const QStringList endings{"\r\n", "\n", "\r"};
+    const int endingMode = random.below(4); // one of the three throughout, or mixed
+    QString text;
+    const int lines = random.below(30);
+    for (int i = 0; i < lines; ++i) {
+        const int kind = random.below(100);
+        if (kind < 15) {
+            text += blanks(random) + '[' + blanks(random) + random.pick(kSections) + blanks(random) + ']';
+            if (random.chance(20))
+                text += QStringLiteral(" ; ") + randomText(random, encoding, 5, false);
+        } else if (kind < 70) {
+            text += blanks(random) + random.pick(kKeys) + blanks(random) + '=' + blanks(random)
+                    + randomText(random, encoding, 12, true) + blanks(random);
+        } else if (kind < 80) {
+            text += blanks(random) + ';' + randomText(random, encoding, 15, true);
+        } else if (kind < 90) {
+            text += blanks(random);
+        } else {
+            text += QStringLiteral("junk ") + random.pick(kKeys); // no '=': no key
+        }
+        if (i + 1 < lines || random.chance(70))
+            text += endingMode < 3 ? endings[endingMode] : random.pick(endings);
+    }
+    return text;
+}
+
+QByteArray encode(const QString &text, Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Windows1252:
+        return codepage::encodeWindows1252(text).value();
+    case Encoding::Utf8:
+        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    case Encoding::Utf16: {
+        QByteArray bytes("\xFF\xFE", 2);
+        for (const QChar c : text)
+            bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        return bytes;
+    }
+    }
+    return {};
+}
+
+// The text a file holds, decoded without loss, and the mark before it.
+QString decode(const QByteArray &file, Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Windows1252:
+        return codepage::decodeWindows1252(file);
+    case Encoding::Utf8:
+        return QString::fromUtf8(file.mid(3));
+    case Encoding::Utf16:
+        return QString(reinterpret_cast<const QChar *>(file.constData() + 2), (file.size() - 2) / 2);
+    }
+    return {};
+}
+
+struct Line
+{
+    QString content;
+    QString ending;
+    bool operator==(const Line &other) const { return content == other.content && ending == other.ending; }
+};
+
+QList<Line> linesOf(const QString &text)
+{
+    QList<Line> lines;
+    for (qsizetype pos = 0; pos < text.size();) {
+        qsizetype end = pos;
+        while (end < text.size() && text.at(end) != QLatin1Char('\r') && text.at(end) != QLatin1Char('\n'))
+            ++end;
+        qsizetype next = end;
+        if (next < text.size())
+            next += text.mid(next, 2) == QLatin1String("\r\n") ? 2 : 1;
+        lines.append({text.mid(pos, end - pos), text.mid(end, next - end)});
+        pos = next;
+    }
+    return lines;
+}
+
+// Why the change from `before` to `after` is not one line changed in place,
+// one key line inserted, or one section appended; empty when it is.
+QString structuralFault(const QString &before, const QString &after, const QString &section,
+                        const QString &key, const QString &value)
+{
+    const QList<Line> b = linesOf(before);
+    const QList<Line> a = linesOf(after);
+    const QString keyLine = key + '=' + value;
+    const QString eol = b.isEmpty() || b.first().ending.isEmpty() ? QStringLiteral("\r\n") : b.first().ending;
+
+    if (a.size() == b.size()) {
+        int changed = 0;
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (a[i] == b[i])
+                continue;
+            ++changed;
+            const qsizetype equals = b[i].content.indexOf(QLatin1Char('='));
+            if (equals < 0 || a[i].ending != b[i].ending
+                || a[i].content != b[i].content.left(equals + 1) + value)
+                return QStringLiteral("line %1 changed beyond its value").arg(i);
+        }
+        return changed == 1 ? QString() : QStringLiteral("%1 lines changed").arg(changed);
+    }
+    if (a.size() == b.size() + 1) {
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (a[i].content != keyLine)
+                continue;
+            QList<Line> rest = a;
+            rest.removeAt(i);
+            const bool atUnterminatedEnd = i == b.size() && !b.isEmpty() && b.last().ending.isEmpty();
+            if (atUnterminatedEnd) {
+                rest.last().ending.clear();
+                if (a[i - 1].ending != eol || !a[i].ending.isEmpty())
+                    continue;
+            } else {
+                // A lone CR before a blank LF line would fuse with it: CR LF then.
+                const bool fuses = eol == QLatin1String("\r") && i + 1 < a.size() && a[i + 1].content.isEmpty()
+                                   && a[i + 1].ending == QLatin1String("\n");
+                if (a[i].ending != (fuses ? QStringLiteral("\r\n") : eol))
+                    continue;
+            }
+            if (rest == b)
+                return QString();
+        }
+        return QStringLiteral("no single inserted key line explains the change");
+    }
+    if (a.size() == b.size() + 2) {
+        QList<Line> expected = b;
+        if (!expected.isEmpty() && expected.last().ending.isEmpty())
+            expected.last().ending = eol;
+        expected.append({'[' + section + ']', eol});
+        expected.append({keyLine, eol});
+        return a == expected ? QString() : QStringLiteral("the appended section is not as expected");
+    }
+    return QStringLiteral("%1 lines became %2").arg(b.size()).arg(a.size());
+}
+
+QString modelKey(const QString &section, const QString &key)
+{
+    return section.toLower() + QLatin1Char('\n') + key.toLower();
+}
+
+// Runs one sequence; returns what went wrong, or an empty string.
+QString runSequence(quint64 seed)
+{
+    Random random(seed);
+    const Encoding encoding = random.chance(70) ? Encoding::Windows1252
+                              : random.chance(50) ? Encoding::Utf8 : Encoding::Utf16;
+    QByteArray file = encode(randomFile(random, encoding), encoding);
+    QMap<QString, QString> written; // what reads must give back
+    const int steps = 1 + random.below(20);
+    for (int step = 0; step < steps; ++step) {
+        const QString section = random.chance(80) ? QStringLiteral("GameServerInfo") : random.pick(kSections);
+        const QString key = random.pick(kKeys);
+        const QString where = QStringLiteral("step %1, [%2] %3").arg(step).arg(section, key);
+
+        if (random.chance(40)) {
+            const QString read = profile::valueIn(file, section, key, QStringLiteral("<none>"));
+            if (written.contains(modelKey(section, key)) && read != written.value(modelKey(section, key)))
+                return where + QStringLiteral(": read gave \"%1\", not what was written").arg(read);
+            continue;
+        }
+
+        QString value = QLatin1Char(' ') + randomText(random, encoding, 10, false);
+        const bool refused = random.chance(10);
+        if (refused)
+            value.insert(random.below(int(value.size())), random.chance(50) ? QStringLiteral("\n") : QStringLiteral("✓\r"));
+
+        const QByteArray before = file;
+        try {
+            file = profile::withValue(before, section, key, value);
+        } catch (const Failure &) {
+            if (!refused)
+                return where + QStringLiteral(": a storable value was refused");
+            continue;
+        }
+        if (refused)
+            return where + QStringLiteral(": a value with a line break was accepted");
+        if (encode(QString(), encoding) != file.left(encode(QString(), encoding).size()))
+            return where + QStringLiteral(": the byte-order mark changed");
+        if (profile::valueIn(file, section, key) != trimBlanks(value))
+            return where + QStringLiteral(": the value does not read back");
+        if (profile::withValue(file, section, key, value) != file)
+            return where + QStringLiteral(": writing the same value again changed the file");
+        if (file != before) {
+            const QString fault = structuralFault(decode(before, encoding), decode(file, encoding), section, key, value);
+            if (!fault.isEmpty())
+                return where + QStringLiteral(": ") + fault;
+        }
+        written.insert(modelKey(section, key), trimBlanks(value));
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestProfileProperty : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void randomSequencesKeepTheirPromises()
+    {
+        const int sequences = qEnvironmentVariableIsSet("PROFILE_PROPERTY_SEQUENCES")
+                                  ? qEnvironmentVariableIntValue("PROFILE_PROPERTY_SEQUENCES")
+                                  : 3000;
+        const quint64 firstSeed = qEnvironmentVariableIsSet("PROFILE_PROPERTY_SEED")
+                                      ? quint64(qEnvironmentVariableIntValue("PROFILE_PROPERTY_SEED"))
+                                      : 1;
+        int failed = 0;
+        QString firstFailure;
+        for (int i = 0; i < sequences; ++i) {
+            const QString fault = runSequence(firstSeed + quint64(i));
+            if (fault.isEmpty())
+                continue;
+            if (failed++ == 0)
+                firstFailure = QStringLiteral("seed %1: %2").arg(firstSeed + quint64(i)).arg(fault);
+        }
+        std::printf("sequences: %d passed, %d failed\n", sequences - failed, failed);
+        QVERIFY2(failed == 0, qPrintable(firstFailure));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestProfileProperty)
+#include "tst_profile_property.moc"
