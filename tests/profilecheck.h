@@ -1,0 +1,194 @@
+#pragma once
+
+// The promises of one write to a settings file, checked from the outside:
+// used by the property test, the fuzzer and the replay of fuzz findings.
+
+#include "codepage.h"
+#include "failure.h"
+#include "profile.h"
+
+#include <QList>
+#include <QString>
+
+namespace profilecheck {
+
+enum class Encoding { Windows1252, Utf8, Utf16 };
+
+inline Encoding encodingOf(const QByteArray &file)
+{
+    if (file.startsWith("\xFF\xFE"))
+        return Encoding::Utf16;
+    if (file.startsWith("\xEF\xBB\xBF"))
+        return Encoding::Utf8;
+    return Encoding::Windows1252;
+}
+
+inline bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\v');
+}
+
+inline QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// The text a file holds, decoded without loss, and the mark before it.
+inline QString decode(const QByteArray &file, Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Windows1252:
+        return codepage::decodeWindows1252(file);
+    case Encoding::Utf8:
+        return QString::fromUtf8(file.mid(3));
+    case Encoding::Utf16:
+        return QString(reinterpret_cast<const QChar *>(file.constData() + 2), (file.size() - 2) / 2);
+    }
+    return {};
+}
+
+struct Line
+{
+    QString content;
+    QString ending;
+    bool operator==(const Line &other) const { return content == other.content && ending == other.ending; }
+};
+
+inline QList<Line> linesOf(const QString &text)
+{
+    QList<Line> lines;
+    for (qsizetype pos = 0; pos < text.size();) {
+        qsizetype end = pos;
+        while (end < text.size() && text.at(end) != QLatin1Char('\r') && text.at(end) != QLatin1Char('\n'))
+            ++end;
+        qsizetype next = end;
+        if (next < text.size())
+            next += text.mid(next, 2) == QLatin1String("\r\n") ? 2 : 1;
+        lines.append({text.mid(pos, end - pos), text.mid(end, next - end)});
+        pos = next;
+    }
+    return lines;
+}
+
+// Why the change from `before` to `after` is not one line changed in place,
+// one key line inserted, or one section appended; empty when it is.
+inline QString structuralFault(const QString &before, const QString &after, const QString &section,
+                        const QString &key, const QString &value)
+{
+    const QList<Line> b = linesOf(before);
+    const QList<Line> a = linesOf(after);
+    const QString keyLine = key + '=' + value;
+    const QString eol = b.isEmpty() || b.first().ending.isEmpty() ? QStringLiteral("\r\n") : b.first().ending;
+
+    if (a.size() == b.size()) {
+        int changed = 0;
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (a[i] == b[i])
+                continue;
+            ++changed;
+            const qsizetype equals = b[i].content.indexOf(QLatin1Char('='));
+            if (equals < 0 || a[i].ending != b[i].ending
+                || a[i].content != b[i].content.left(equals + 1) + value)
+                return QStringLiteral("line %1 changed beyond its value").arg(i);
+        }
+        return changed == 1 ? QString() : QStringLiteral("%1 lines changed").arg(changed);
+    }
+    if (a.size() == b.size() + 1) {
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (a[i].content != keyLine)
+                continue;
+            QList<Line> rest = a;
+            rest.removeAt(i);
+            const bool atUnterminatedEnd = i == b.size() && !b.isEmpty() && b.last().ending.isEmpty();
+            if (atUnterminatedEnd) {
+                rest.last().ending.clear();
+                if (a[i - 1].ending != eol || !a[i].ending.isEmpty())
+                    continue;
+            } else {
+                // A lone CR before a blank LF line would fuse with it: CR LF then.
+                const bool fuses = eol == QLatin1String("\r") && i + 1 < a.size() && a[i + 1].content.isEmpty()
+                                   && a[i + 1].ending == QLatin1String("\n");
+                if (a[i].ending != (fuses ? QStringLiteral("\r\n") : eol))
+                    continue;
+            }
+            if (rest == b)
+                return QString();
+        }
+        return QStringLiteral("no single inserted key line explains the change");
+    }
+    if (a.size() == b.size() + 2) {
+        QList<Line> expected = b;
+        if (!expected.isEmpty() && expected.last().ending.isEmpty())
+            expected.last().ending = eol;
+        expected.append({'[' + section + ']', eol});
+        expected.append({keyLine, eol});
+        return a == expected ? QString() : QStringLiteral("the appended section is not as expected");
+    }
+    return QStringLiteral("%1 lines became %2").arg(b.size()).arg(a.size());
+}
+
+inline bool hasLoneSurrogate(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (text.at(i).isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+// Whether the file cannot hold the value: a line break or NUL anywhere, a
+// character outside Windows-1252 in a file without a mark, a lone surrogate
+// in a UTF-8 file.
+inline bool mustRefuse(const QByteArray &file, const QString &value)
+{
+    if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')) || value.contains(QChar(0)))
+        return true;
+    switch (encodingOf(file)) {
+    case Encoding::Windows1252:
+        return codepage::firstUnencodable(value).has_value();
+    case Encoding::Utf8:
+        return hasLoneSurrogate(value);
+    case Encoding::Utf16:
+        return false;
+    }
+    return false;
+}
+
+// Writes the value and checks every promise. `after` receives the new file
+// (the old one when the write was refused). Returns what went wrong, or an
+// empty string.
+inline QString checkWrite(const QByteArray &before, const QString &section, const QString &key,
+                          const QString &value, QByteArray *after)
+{
+    *after = before;
+    const bool refuse = mustRefuse(before, value);
+    try {
+        *after = profile::withValue(before, section, key, value);
+    } catch (const Failure &failure) {
+        if (!refuse)
+            return QStringLiteral("a value the file can hold was refused: ") + failure.description;
+        return QString();
+    }
+    if (refuse)
+        return QStringLiteral("a value the file cannot hold was accepted");
+    const Encoding encoding = encodingOf(before);
+    if (encodingOf(*after) != encoding)
+        return QStringLiteral("the byte-order mark changed");
+    if (profile::valueIn(*after, section, key) != trimBlanks(value))
+        return QStringLiteral("the value does not read back");
+    if (profile::withValue(*after, section, key, value) != *after)
+        return QStringLiteral("writing the same value again changed the file");
+    if (*after == before)
+        return QString();
+    return structuralFault(decode(before, encoding), decode(*after, encoding), section, key, value);
+}
+
+} // namespace profilecheck
