@@ -4,6 +4,8 @@
 #include "failure.h"
 #include "filebytes.h"
 
+#include <QStringDecoder>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -246,8 +248,12 @@ struct ByteCodec
     QString decode(View<char> units) const
     {
         const auto size = static_cast<qsizetype>(units.size());
-        return utf8 ? QString::fromUtf8(units.data(), size)
-                    : codepage::decodeWindows1252(units.data(), size);
+        if (!utf8)
+            return codepage::decodeWindows1252(units.data(), size);
+        // QString::fromUtf8 would drop a leading U+FEFF, and an unchanged
+        // save would then lose its three bytes.
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        return decoder.decode(QByteArrayView(units.data(), size));
     }
 };
 

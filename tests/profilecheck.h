@@ -3,12 +3,17 @@
 // The promises of one write to a settings file, checked from the outside:
 // used by the property test, the fuzzer and the replay of fuzz findings.
 
+#include "catalogue.h"
 #include "codepage.h"
 #include "failure.h"
 #include "profile.h"
 
 #include <QList>
 #include <QString>
+
+#include <algorithm>
+#include <optional>
+#include <QStringDecoder>
 
 namespace profilecheck {
 
@@ -46,7 +51,7 @@ inline QString decode(const QByteArray &file, Encoding encoding)
     case Encoding::Windows1252:
         return codepage::decodeWindows1252(file);
     case Encoding::Utf8:
-        return QString::fromUtf8(file.mid(3));
+        return QStringDecoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom).decode(file.mid(3));
     case Encoding::Utf16:
         return QString(reinterpret_cast<const QChar *>(file.constData() + 2), (file.size() - 2) / 2);
     }
@@ -189,6 +194,34 @@ inline QString checkWrite(const QByteArray &before, const QString &section, cons
     if (*after == before)
         return QString();
     return structuralFault(decode(before, encoding), decode(*after, encoding), section, key, value);
+}
+
+// The fuzzer's input: [key byte][section byte][value length byte][value]
+// [file bytes]. The value is taken as Windows-1252, so it may hold line
+// breaks and NUL.
+struct FuzzInput
+{
+    QString section;
+    QString key;
+    QString value;
+    QByteArray file;
+};
+
+inline std::optional<FuzzInput> fuzzInput(const QByteArray &data)
+{
+    if (data.size() < 3)
+        return std::nullopt;
+    static const char *const sections[] = {"GameServerInfo", "gameserverinfo", "Other", "A b"};
+    static const char *const otherKeys[] = {"trade", "Unknown", "A", "Key With Blanks"};
+    const auto keySelector = std::size_t(quint8(data[0]));
+    const auto &entries = catalogue::entries();
+    FuzzInput input;
+    input.key = QLatin1String(keySelector < entries.size() ? entries[keySelector].key : otherKeys[keySelector % 4]);
+    input.section = QLatin1String(sections[quint8(data[1]) % 4]);
+    const qsizetype valueLength = std::min<qsizetype>(quint8(data[2]) % 64, data.size() - 3);
+    input.value = codepage::decodeWindows1252(data.constData() + 3, valueLength);
+    input.file = data.mid(3 + valueLength);
+    return input;
 }
 
 } // namespace profilecheck

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -292,39 +293,57 @@ private slots:
                          "GuildDestroy= 0\r\nTrade= 0\r\n"));
     }
 
-    void failedSaveIsReportedAndStops_data()
+    void badInputIsReportedOrSavedWhole_data()
     {
-        QTest::addColumn<QString>("pathInDir"); // relative to the temporary folder; "" for an empty path
-        QTest::addColumn<QString>("experience");
-        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("where");  // the file's place: a name in the temporary folder, or a fault
+        QTest::addColumn<QString>("pasted"); // pasted into "Experiencia:"
+        QTest::addColumn<int>("number");     // the failure reported; 0 for a save that works
 
         QTest::newRow("missing folder") << "missing/commonserver.cfg" << "1" << 75;
         QTest::newRow("empty path") << "" << "1" << 75;
-        QTest::newRow("character the file cannot hold") << "commonserver.cfg" << "1 ✓" << 5;
-        QTest::newRow("line break") << "commonserver.cfg" << "1\n[Evil]" << 5;
+        QTest::newRow("path names a folder") << "." << "1" << 75;
+        QTest::newRow("read-only file") << "read-only" << "1" << 75;
+        QTest::newRow("character outside Windows-1252") << "commonserver.cfg" << "1 ✓" << 5;
+        QTest::newRow("pasted line break") << "commonserver.cfg" << "1\n[Evil]" << 5;
+        QTest::newRow("pasted line with its ending") << "commonserver.cfg" << "192.0.2.7\r\n" << 5;
+        QTest::newRow("NUL") << "commonserver.cfg" << QStringLiteral("1") + QChar(0) + QStringLiteral("2") << 5;
+        QTest::newRow("10 000 characters") << "commonserver.cfg" << QString(10000, QLatin1Char('9')) << 0;
+        QTest::newRow("accents and blanks") << "commonserver.cfg" << " Criação  ´ " << 0;
     }
 
-    void failedSaveIsReportedAndStops()
+    void badInputIsReportedOrSavedWhole()
     {
-        QFETCH(QString, pathInDir);
-        QFETCH(QString, experience);
+        QFETCH(QString, where);
+        QFETCH(QString, pasted);
         QFETCH(int, number);
         FailureRecorder recorder;
         const QByteArray content = fileBytes(fixture("commonserver.cfg"));
         Setup setup(content);
         menuItem(setup.form, "mnuabrir")->trigger();
-        box(setup.form, QStringLiteral("Text1"))->setText(pathInDir.isEmpty() ? QString() : setup.dir.filePath(pathInDir));
-        box(setup.form, QStringLiteral("Text2"))->setText(experience);
+        if (where == QLatin1String("read-only"))
+            QVERIFY(QFile::setPermissions(setup.path, QFile::ReadOwner | QFile::ReadGroup));
+        else
+            box(setup.form, QStringLiteral("Text1"))->setText(where.isEmpty() ? QString() : setup.dir.filePath(where));
+        QLineEdit *experience = box(setup.form, QStringLiteral("Text2"));
+        experience->clear();
+        QApplication::clipboard()->setText(pasted);
+        experience->paste();
         box(setup.form, QStringLiteral("Text5"))->setText(QStringLiteral("777"));
 
-        button(setup.form, QStringLiteral("Command1"))->setEnabled(true);
-        button(setup.form, QStringLiteral("Command1"))->click();
+        menuItem(setup.form, "mnusalvar")->trigger();
 
-        QCOMPARE(recorder.failures.size(), 1);
-        QCOMPARE(recorder.failures.constFirst().number, number);
-        QCOMPARE(fileBytes(setup.path), content); // the first key failed: nothing after it ran
         QCOMPARE(QDir(setup.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("commonserver.cfg")});
+        if (number == 0) {
+            QVERIFY(recorder.failures.isEmpty());
+            QCOMPARE(setup.read("AddExperience"), pasted.trimmed());
+            QCOMPARE(setup.read("MonsterHp"), QStringLiteral("777"));
+            return;
+        }
+        QCOMPARE(recorder.failures.size(), 1);
+        QCOMPARE(recorder.failures.constFirst().number, number);
+        QVERIFY(!recorder.failures.constFirst().description.isEmpty());
+        QCOMPARE(fileBytes(setup.path), content); // the first key failed: nothing after it ran
     }
 
     void unreadableFileLoadsNothingAndReportsNothing()

@@ -179,6 +179,8 @@ private slots:
             << head + "AddExperience=Cria\xe7\xe3o \x80\x81\r\n" << exp << QStringLiteral("Criação €") + QChar(0x81);
         QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF") + head + "AddExperience=Ol\xC3\xA1\r\n"
                                     << exp << QStringLiteral("Olá");
+        QTest::newRow("UTF-8 value starting with U+FEFF")
+            << QByteArray("\xEF\xBB\xBF") + head + "AddExperience=\xEF\xBB\xBFx\r\n" << exp << QString(QChar(0xFEFF)) + 'x';
         QTest::newRow("UTF-16LE mark")
             << utf16File(QStringLiteral("[GameServerInfo]\r\nAddExperience = ✓ 5\r\n")) << exp << QStringLiteral("✓ 5");
         QTest::newRow("UTF-16LE with odd last byte")

@@ -14,6 +14,8 @@
 #include "codepage.h"
 #include "profilecheck.h"
 
+#include <QDir>
+#include <QFile>
 #include <QMap>
 #include <QTest>
 
@@ -194,6 +196,27 @@ private slots:
         }
         std::printf("sequences: %d passed, %d failed\n", sequences - failed, failed);
         QVERIFY2(failed == 0, qPrintable(firstFailure));
+    }
+
+    // Every input the fuzzer ever broke a promise with stays fixed.
+    void fuzzFindingsStayFixed_data()
+    {
+        QTest::addColumn<QString>("path");
+        const QDir findings(QStringLiteral(TEST_DATA_DIR "/fuzz"));
+        for (const QString &name : findings.entryList(QDir::Files))
+            QTest::newRow(qPrintable(name)) << findings.filePath(name);
+    }
+
+    void fuzzFindingsStayFixed()
+    {
+        QFETCH(QString, path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const auto input = profilecheck::fuzzInput(file.readAll());
+        QVERIFY(input.has_value());
+        QByteArray after;
+        const QString fault = profilecheck::checkWrite(input->file, input->section, input->key, input->value, &after);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
     }
 };
 
