@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <QStringDecoder>
 
 namespace profilecheck {
 
@@ -44,18 +43,26 @@ inline QString trimBlanks(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-// The text a file holds, decoded without loss, and the mark before it.
-inline QString decode(const QByteArray &file, Encoding encoding)
+// A file's text after its mark, one character per stored unit: bytes of 8-bit
+// files through the lossless Windows-1252 mapping (so invalid UTF-8 compares
+// byte for byte), UTF-16 units as they are.
+inline QString storedText(const QByteArray &file, Encoding encoding)
 {
     switch (encoding) {
     case Encoding::Windows1252:
         return codepage::decodeWindows1252(file);
     case Encoding::Utf8:
-        return QStringDecoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom).decode(file.mid(3));
+        return codepage::decodeWindows1252(file.mid(3));
     case Encoding::Utf16:
         return QString(reinterpret_cast<const QChar *>(file.constData() + 2), (file.size() - 2) / 2);
     }
     return {};
+}
+
+// A name or value as storedText shows it once written.
+inline QString stored(const QString &text, Encoding encoding)
+{
+    return encoding == Encoding::Utf8 ? codepage::decodeWindows1252(text.toUtf8()) : text;
 }
 
 struct Line
@@ -193,7 +200,8 @@ inline QString checkWrite(const QByteArray &before, const QString &section, cons
         return QStringLiteral("writing the same value again changed the file");
     if (*after == before)
         return QString();
-    return structuralFault(decode(before, encoding), decode(*after, encoding), section, key, value);
+    return structuralFault(storedText(before, encoding), storedText(*after, encoding), stored(section, encoding),
+                           stored(key, encoding), stored(value, encoding));
 }
 
 // The fuzzer's input: [key byte][section byte][value length byte][value]
