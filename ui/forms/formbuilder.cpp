@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QFontInfo>
 #include <QFrame>
+#include <QIcon>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -151,6 +152,22 @@ bool takesFocus(Kind kind)
     return kind == Kind::TextBox || kind == Kind::CheckBox || kind == Kind::Button;
 }
 
+// A text box or check box takes the label just before it in the table as its
+// buddy and accessible name, so a screen reader announces "Experiencia:"
+// rather than "edit" or "Sim ou Nao".
+void nameByLabels(QWidget *client, const Control *controls, std::size_t count)
+{
+    for (std::size_t i = 1; i < count; ++i) {
+        const Control &label = controls[i - 1];
+        const Control &row = controls[i];
+        if (label.kind != Kind::Label || (row.kind != Kind::TextBox && row.kind != Kind::CheckBox))
+            continue;
+        QWidget *control = child<QWidget>(client, row.name);
+        child<QLabel>(client, label.name)->setBuddy(control);
+        control->setAccessibleName(QString::fromUtf8(label.text));
+    }
+}
+
 } // namespace
 
 int pixels(int twips)
@@ -179,6 +196,7 @@ void buildControls(QWidget *client, const Control *controls, std::size_t count, 
         widget->setEnabled(row->enabled);
         paint(widget, row->style);
     }
+    nameByLabels(client, controls, count);
 }
 
 void buildMenu(QMenuBar *bar, const MenuItem *items, std::size_t count)
@@ -206,6 +224,7 @@ void buildMenu(QMenuBar *bar, const MenuItem *items, std::size_t count)
 void fixWindow(QWidget *window, const QString &caption)
 {
     window->setWindowTitle(caption);
+    window->setWindowIcon(QIcon(QStringLiteral(":/assets/icons/32.png")));
     const Qt::WindowFlags type = window->parentWidget() ? Qt::Dialog : Qt::Window;
     window->setWindowFlags(type | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                            | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint

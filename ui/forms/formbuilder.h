@@ -66,8 +66,9 @@ void buildMenu(QMenuBar *bar, const MenuItem (&items)[N])
     buildMenu(bar, items, N);
 }
 
-// Gives a top-level window its caption and a fixed border with a close box
-// but no minimise or maximise button. An owned window has no taskbar entry.
+// Gives a top-level window its caption, the program's icon and a fixed border
+// with a close box but no minimise or maximise button. An owned window has no
+// taskbar entry.
 void fixWindow(QWidget *window, const QString &caption);
 
 // A control of the window by name; the tables guarantee it exists.

@@ -49,7 +49,7 @@ const forms::Control kControls[] = {
     {Kind::CheckBox, "Check4", "Sim ou Nao", 1680, 5640, 1215, 255, 25},
     {Kind::Label, "Label11", "Ip´s:", 120, 6120, 375, 255, 17},
     {Kind::TextBox, "Text7", "", 1680, 6120, 1935, 285, 18},
-    {Kind::Picture, "Image1", "", 3600, 1800, 2460, 3300, kNoTab},
+    {Kind::Picture, "Image1", ":/assets/picture.png", 3600, 1800, 2460, 3300, kNoTab},
     {Kind::Button, "Command5", "Outras Ediçoes", 4920, 5760, 1455, 375, 27, Style::Normal, false},
     {Kind::Button, "Command6", "Castle Siege", 4920, 6120, 1455, 375, 28, Style::Normal, false},
     {Kind::Button, "Command4", "Abrir", 120, 6840, 1215, 375, 21, Style::Bold, false},

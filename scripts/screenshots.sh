@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Renders every window to docs/screenshots/ at 100 % and, for checking that
+# nothing is cut or overlaps at high resolution, at 200 % into
+# docs/screenshots/200/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/common.sh
+
+install_missing "${PACKAGES[@]}"
+build --target screenshots
+export QT_QPA_PLATFORM=offscreen
+"$BUILD_DIR/tools/screenshots" docs/screenshots examples/commonserver.cfg
+QT_SCALE_FACTOR=2 "$BUILD_DIR/tools/screenshots" docs/screenshots/200 examples/commonserver.cfg
