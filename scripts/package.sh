@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs into a staging folder, validates the desktop entry and the
+# AppStream metadata, builds the .deb and lists what it holds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/common.sh
+BUILD_DIR=build-package
+
+install_missing "${PACKAGES[@]}" desktop-file-utils appstream dpkg-dev
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DWARNINGS_AS_ERRORS=ON >/dev/null
+cmake --build "$BUILD_DIR" -j2 --target commonserver-editor
+
+stage="$BUILD_DIR/stage"
+rm -rf "$stage"
+cmake --install "$BUILD_DIR" --prefix "$stage/usr" >/dev/null
+desktop-file-validate "$stage"/usr/share/applications/*.desktop
+appstreamcli validate --no-net "$stage"/usr/share/metainfo/*.metainfo.xml
+
+(cd "$BUILD_DIR" && cpack >/dev/null)
+deb=$(ls "$BUILD_DIR"/*.deb)
+echo "Package: $deb"
+dpkg-deb --field "$deb" Package Version Depends
+dpkg-deb --contents "$deb"
