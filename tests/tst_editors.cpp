@@ -37,21 +37,14 @@ Editor editorNamed(const QString &name)
 
 // A main window pointing at a settings file in a temporary folder, with the
 // editor buttons unlocked as after "Abrir".
-struct Setup
+struct Setup : MainWindowOnFile
 {
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
-    Form1 main;
-
     explicit Setup(const QByteArray &content = QByteArray())
+        : MainWindowOnFile(content)
     {
-        if (!content.isNull())
-            putFile(path, content);
-        setPath(path);
         for (const char *name : {"Command5", "Command6"})
             forms::child<QPushButton>(&main, name)->setEnabled(true);
     }
-    void setPath(const QString &to) { forms::child<QLineEdit>(&main, "Text1")->setText(to); }
 
     QWidget *open(const Editor &editor)
     {

@@ -49,25 +49,7 @@ QStringList enabledButtons(const Form1 &form)
     return enabled;
 }
 
-// A settings file in a temporary folder, and a main window pointing at it.
-struct Setup
-{
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
-    Form1 form;
-
-    explicit Setup(const QByteArray &content = QByteArray())
-    {
-        if (!content.isNull())
-            putFile(path, content);
-        box(form, QStringLiteral("Text1"))->setText(path);
-    }
-    QString read(const char *key) const
-    {
-        return profile::readString(QStringLiteral("GameServerInfo"), QLatin1String(key), QStringLiteral("<none>"),
-                                   path);
-    }
-};
+using Setup = MainWindowOnFile;
 
 QByteArray section(const QByteArray &lines)
 {
@@ -104,15 +86,15 @@ private slots:
     void disabledButtonsDoNothingButTheMenuWorks()
     {
         Setup setup(fileBytes(fixture("commonserver.cfg")));
-        button(setup.form, QStringLiteral("Command4"))->click();
-        QCOMPARE(box(setup.form, QStringLiteral("Text2"))->text(), QString());
+        button(setup.main, QStringLiteral("Command4"))->click();
+        QCOMPARE(box(setup.main, QStringLiteral("Text2"))->text(), QString());
 
-        menuItem(setup.form, "mnuabrir")->trigger();
-        QCOMPARE(box(setup.form, QStringLiteral("Text2"))->text(), QStringLiteral("101"));
-        QCOMPARE(enabledButtons(setup.form), (QStringList{"Command3", "Command2"}));
+        menuItem(setup.main, "mnuabrir")->trigger();
+        QCOMPARE(box(setup.main, QStringLiteral("Text2"))->text(), QStringLiteral("101"));
+        QCOMPARE(enabledButtons(setup.main), (QStringList{"Command3", "Command2"}));
 
-        box(setup.form, QStringLiteral("Text2"))->setText(QStringLiteral("55"));
-        menuItem(setup.form, "mnusalvar")->trigger();
+        box(setup.main, QStringLiteral("Text2"))->setText(QStringLiteral("55"));
+        menuItem(setup.main, "mnusalvar")->trigger();
         QCOMPARE(setup.read("AddExperience"), QStringLiteral("55"));
     }
 
@@ -138,17 +120,17 @@ private slots:
         QFETCH(QString, control);
         QFETCH(QString, shown);
         Setup setup(fileBytes(fixture("commonserver.cfg")));
-        button(setup.form, QStringLiteral("Command3"))->setEnabled(false);
-        check(setup.form, QStringLiteral("Check2"))->setChecked(true);
-        check(setup.form, QStringLiteral("Check4"))->setChecked(true);
-        button(setup.form, QStringLiteral("Command4"))->setEnabled(true);
-        button(setup.form, QStringLiteral("Command4"))->click();
+        button(setup.main, QStringLiteral("Command3"))->setEnabled(false);
+        check(setup.main, QStringLiteral("Check2"))->setChecked(true);
+        check(setup.main, QStringLiteral("Check4"))->setChecked(true);
+        button(setup.main, QStringLiteral("Command4"))->setEnabled(true);
+        button(setup.main, QStringLiteral("Command4"))->click();
 
         if (control.startsWith(QLatin1String("Check")))
-            QCOMPARE(check(setup.form, control)->isChecked() ? "checked" : "clear", shown);
+            QCOMPARE(check(setup.main, control)->isChecked() ? "checked" : "clear", shown);
         else
-            QCOMPARE(box(setup.form, control)->text(), shown);
-        QCOMPARE(enabledButtons(setup.form), kButtons);
+            QCOMPARE(box(setup.main, control)->text(), shown);
+        QCOMPARE(enabledButtons(setup.main), kButtons);
     }
 
     void loadAndUnchangedSaveKeepTheBytes_data()
@@ -170,8 +152,8 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(bool, firstSaveKeepsBytes);
         Setup setup(content);
-        menuItem(setup.form, "mnuabrir")->trigger();
-        menuItem(setup.form, "mnusalvar")->trigger();
+        menuItem(setup.main, "mnuabrir")->trigger();
+        menuItem(setup.main, "mnusalvar")->trigger();
         const QByteArray afterFirst = fileBytes(setup.path);
         QCOMPARE(afterFirst == content, firstSaveKeepsBytes);
 
@@ -179,9 +161,9 @@ private slots:
         box(again, QStringLiteral("Text1"))->setText(setup.path);
         menuItem(again, "mnuabrir")->trigger();
         for (const QString &name : kBoxes)
-            QCOMPARE(box(again, name)->text(), box(setup.form, name)->text());
+            QCOMPARE(box(again, name)->text(), box(setup.main, name)->text());
         for (const QString &name : kChecks)
-            QCOMPARE(check(again, name)->isChecked(), check(setup.form, name)->isChecked());
+            QCOMPARE(check(again, name)->isChecked(), check(setup.main, name)->isChecked());
         menuItem(again, "mnusalvar")->trigger();
         QCOMPARE(fileBytes(setup.path), afterFirst);
     }
@@ -208,11 +190,11 @@ private slots:
         QFETCH(QByteArray, lines);
         QFETCH(QString, shown);
         Setup setup(section(lines));
-        box(setup.form, QStringLiteral("Text7"))->setText(QStringLiteral("typed before"));
-        menuItem(setup.form, "mnuabrir")->trigger();
-        QCOMPARE(box(setup.form, QStringLiteral("Text7"))->text(), shown);
+        box(setup.main, QStringLiteral("Text7"))->setText(QStringLiteral("typed before"));
+        menuItem(setup.main, "mnuabrir")->trigger();
+        QCOMPARE(box(setup.main, QStringLiteral("Text7"))->text(), shown);
 
-        menuItem(setup.form, "mnusalvar")->trigger();
+        menuItem(setup.main, "mnusalvar")->trigger();
         for (const char *key : {"ChaosEventServer", "EventChipServerIp", "DevilSquareEventServer"})
             QCOMPARE(setup.read(key), shown);
     }
@@ -243,13 +225,13 @@ private slots:
         }
         Setup setup(section(lines));
         for (const QString &name : kChecks)
-            check(setup.form, name)->setChecked(!checked);
-        menuItem(setup.form, "mnuabrir")->trigger();
+            check(setup.main, name)->setChecked(!checked);
+        menuItem(setup.main, "mnuabrir")->trigger();
         for (const QString &name : kChecks)
-            QVERIFY2(check(setup.form, name)->isChecked() == checked, qPrintable(name));
+            QVERIFY2(check(setup.main, name)->isChecked() == checked, qPrintable(name));
 
         // An unreadable flag must not switch the setting on at the next save.
-        menuItem(setup.form, "mnusalvar")->trigger();
+        menuItem(setup.main, "mnusalvar")->trigger();
         for (const char *key : {"CreateCharacter", "GuildCreate", "GuildDestroy", "Trade"})
             QCOMPARE(setup.read(key), checked ? QStringLiteral("1") : QStringLiteral("0"));
     }
@@ -285,7 +267,7 @@ private slots:
     void saveRightAfterStartWritesBlanks()
     {
         Setup setup;
-        menuItem(setup.form, "mnusalvar")->trigger();
+        menuItem(setup.main, "mnusalvar")->trigger();
         QCOMPARE(fileBytes(setup.path),
                  section("AddExperience= \r\nMonsterHp= \r\nItemDropPer= \r\nCharacterDeleteMinLevel= \r\n"
                          "GuildCreateLevel= \r\nChaosEventServer= \r\nEventChipServerIp= \r\n"
@@ -319,18 +301,18 @@ private slots:
         FailureRecorder recorder;
         const QByteArray content = fileBytes(fixture("commonserver.cfg"));
         Setup setup(content);
-        menuItem(setup.form, "mnuabrir")->trigger();
+        menuItem(setup.main, "mnuabrir")->trigger();
         if (where == QLatin1String("read-only"))
             QVERIFY(QFile::setPermissions(setup.path, QFile::ReadOwner | QFile::ReadGroup));
         else
-            box(setup.form, QStringLiteral("Text1"))->setText(where.isEmpty() ? QString() : setup.dir.filePath(where));
-        QLineEdit *experience = box(setup.form, QStringLiteral("Text2"));
+            box(setup.main, QStringLiteral("Text1"))->setText(where.isEmpty() ? QString() : setup.dir.filePath(where));
+        QLineEdit *experience = box(setup.main, QStringLiteral("Text2"));
         experience->clear();
         QApplication::clipboard()->setText(pasted);
         experience->paste();
-        box(setup.form, QStringLiteral("Text5"))->setText(QStringLiteral("777"));
+        box(setup.main, QStringLiteral("Text5"))->setText(QStringLiteral("777"));
 
-        menuItem(setup.form, "mnusalvar")->trigger();
+        menuItem(setup.main, "mnusalvar")->trigger();
 
         QCOMPARE(QDir(setup.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("commonserver.cfg")});
@@ -350,13 +332,13 @@ private slots:
     {
         FailureRecorder recorder;
         Setup setup;
-        box(setup.form, QStringLiteral("Text1"))->setText(setup.dir.path()); // a folder
-        box(setup.form, QStringLiteral("Text2"))->setText(QStringLiteral("kept"));
-        button(setup.form, QStringLiteral("Command4"))->setEnabled(true);
-        button(setup.form, QStringLiteral("Command4"))->click();
-        QCOMPARE(box(setup.form, QStringLiteral("Text2"))->text(), QStringLiteral("kept"));
+        box(setup.main, QStringLiteral("Text1"))->setText(setup.dir.path()); // a folder
+        box(setup.main, QStringLiteral("Text2"))->setText(QStringLiteral("kept"));
+        button(setup.main, QStringLiteral("Command4"))->setEnabled(true);
+        button(setup.main, QStringLiteral("Command4"))->click();
+        QCOMPARE(box(setup.main, QStringLiteral("Text2"))->text(), QStringLiteral("kept"));
         QVERIFY(recorder.failures.isEmpty());
-        QCOMPARE(enabledButtons(setup.form), kButtons); // the load still reaches its end
+        QCOMPARE(enabledButtons(setup.main), kButtons); // the load still reaches its end
     }
 
     void enterAnswersCastleSiegeOnceEnabled()

@@ -5,12 +5,18 @@
 // a script, and web addresses are recorded instead of opened.
 
 #include "dialogs.h"
+#include "form1.h"
+#include "formbuilder.h"
+#include "profile.h"
+#include "support.h"
 
 #include <QDesktopServices>
+#include <QLineEdit>
 #include <QList>
 #include <QObject>
 #include <QUrl>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <optional>
 
@@ -62,4 +68,26 @@ public:
 
 public slots:
     void open(const QUrl &url) { opened << url; }
+};
+
+// A settings file in a temporary folder (created when content is given) and
+// a main window whose path box names it.
+struct MainWindowOnFile
+{
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+    Form1 main;
+
+    explicit MainWindowOnFile(const QByteArray &content = QByteArray())
+    {
+        if (!content.isNull())
+            putFile(path, content);
+        setPath(path);
+    }
+    void setPath(const QString &to) { forms::child<QLineEdit>(&main, "Text1")->setText(to); }
+    QString read(const char *key) const
+    {
+        return profile::readString(QStringLiteral("GameServerInfo"), QLatin1String(key), QStringLiteral("<none>"),
+                                   path);
+    }
 };
