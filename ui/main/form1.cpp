@@ -102,6 +102,11 @@ QString Form1::settingsPath() const
     return forms::child<QLineEdit>(this, "Text1")->text();
 }
 
+forms::PathSource Form1::pathSource() const
+{
+    return [this] { return settingsPath(); };
+}
+
 void Form1::Form_Initialize()
 {
     platform::InitCommonControls();
@@ -148,12 +153,12 @@ void Form1::Command2_Click()
 
 void Form1::Command5_Click()
 {
-    forms::showSingle(m_form4, [this] { return new Form4([this] { return settingsPath(); }, this); });
+    forms::showSingle(m_form4, [this] { return new Form4(pathSource(), this); });
 }
 
 void Form1::Command6_Click()
 {
-    forms::showSingle(m_form5, [this] { return new Form5([this] { return settingsPath(); }, this); });
+    forms::showSingle(m_form5, [this] { return new Form5(pathSource(), this); });
 }
 
 void Form1::mnuhrlp_Click()
@@ -168,14 +173,14 @@ void Form1::mnucreditos_Click()
 
 void Form1::load()
 {
-    forms::loadSettings(this, catalogue::Window::Form1, [this] { return settingsPath(); },
+    forms::loadSettings(this, catalogue::Window::Form1, pathSource(),
                         {/*resumeNext=*/true, /*unreadableFlagClears=*/true});
 }
 
 void Form1::save()
 {
     forms::runReported([this] {
-        forms::saveSettings(this, catalogue::Window::Form1, [this] { return settingsPath(); });
+        forms::saveSettings(this, catalogue::Window::Form1, pathSource());
     });
 }
 

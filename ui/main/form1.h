@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs.h"
+#include "settingsbinding.h"
 
 #include <QPointer>
 
@@ -40,6 +41,8 @@ private:
     void mnuhrlp_Click();     // "Como Usar"
     void mnucreditos_Click(); // "Creditos"
 
+    // Reads the path box afresh each time it is called, for every key.
+    forms::PathSource pathSource() const;
     void load();
     void save();
 
