@@ -35,12 +35,13 @@ std::optional<QString> askUser(const OpenFileDialog &dialog, QWidget *owner)
 
 } // namespace
 
-void OpenFileDialog::ShowOpen(QWidget *owner)
+bool OpenFileDialog::ShowOpen(QWidget *owner)
 {
     const std::optional<QString> chosen =
         openFileAnswer() ? openFileAnswer()(*this) : askUser(*this, owner);
     if (chosen)
         FileName = *chosen;
+    return chosen.has_value();
 }
 
 void setOpenFileAnswer(OpenFileAnswer answer)

@@ -20,7 +20,8 @@ struct OpenFileDialog
     QString Filter;   // "Description|pattern|Description|pattern..."
     QString FileName; // the chosen file; left as it was when the user cancels
 
-    void ShowOpen(QWidget *owner);
+    // Whether the user chose a file (else cancelled).
+    bool ShowOpen(QWidget *owner);
 };
 
 // What the user answers in an open-file dialog: the chosen path, or nullopt

@@ -7,8 +7,14 @@
 // error numbers the report shows.
 struct Failure
 {
+    Failure(int number, QString description, QString key = QString())
+        : number(number), description(std::move(description)), key(std::move(key))
+    {
+    }
+
     int number = 0;
     QString description;
+    QString key; // the settings key whose value was refused, if that is the failure
 };
 
 namespace FailureNumber {

@@ -1,11 +1,17 @@
 #include "filebytes.h"
 
 #include "failure.h"
+#include "systemerror.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace filebytes {
 namespace {
@@ -13,6 +19,13 @@ namespace {
 [[noreturn]] void fail(const QString &description, const QString &path)
 {
     throw Failure{FailureNumber::FileAccess, description.arg(QDir::toNativeSeparators(path))};
+}
+
+[[noreturn]] void failWrite(const QString &path, const QString &reason)
+{
+    fail(QStringLiteral("Não foi possível gravar o arquivo \"%1\": ") + reason
+             + QStringLiteral(". O arquivo ficou como estava."),
+         path);
 }
 
 // The file's own bits, not the current user's access: root may write
@@ -28,6 +41,50 @@ QString writeTarget(const QString &path)
     return info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
 }
 
+// Writes everything, or returns what the system said when it could not.
+std::optional<QString> writeAll(QSaveFile &file, const QByteArray &bytes)
+{
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            return platform::lastSystemError();
+        done += written;
+    }
+    return std::nullopt;
+}
+
+#ifdef Q_OS_UNIX
+// The new file is created by whoever saves (root, under sudo): give it the old
+// file's owner and group, so that the game server's own user can still read
+// it. Changing the owner is root's privilege; the group alone may still be
+// allowed. Changing owners clears set-id bits, so the mode is applied again.
+void keepOwner(const QSaveFile &file, const QString &target)
+{
+    struct stat old;
+    if (::stat(QFile::encodeName(target).constData(), &old) != 0)
+        return; // a new file
+    const int fd = file.handle();
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, uid_t(-1), old.st_gid) != 0)
+        return;
+    (void)::fchmod(fd, old.st_mode & 07777);
+}
+
+// QSaveFile syncs before it renames but ignores a failure; a disk that
+// reports trouble only at this point must stop the replacement.
+std::optional<QString> syncToDisk(const QSaveFile &file)
+{
+    if (::fsync(file.handle()) != 0)
+        return platform::lastSystemError();
+    return std::nullopt;
+}
+#else
+void keepOwner(const QSaveFile &, const QString &) {}
+std::optional<QString> syncToDisk(const QSaveFile &)
+{
+    return std::nullopt; // QSaveFile flushes the file buffers itself on commit
+}
+#endif
+
 } // namespace
 
 std::optional<QByteArray> read(const QString &path)
@@ -39,12 +96,23 @@ std::optional<QByteArray> read(const QString &path)
         return std::nullopt;
     if (info.isDir())
         fail(QStringLiteral("\"%1\" é uma pasta, não um arquivo de configuração."), path);
+    if (!info.isFile()) {
+        fail(QStringLiteral("\"%1\" não é um arquivo comum (é um dispositivo, um pipe ou um "
+                            "socket), não um arquivo de configuração."),
+             path);
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("Não foi possível ler o arquivo \"%1\"."), path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(QStringLiteral("Não foi possível ler o arquivo \"%1\": ") + platform::lastSystemError()
+                 + QLatin1Char('.'),
+             path);
+    }
     QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        fail(QStringLiteral("Não foi possível ler o arquivo \"%1\"."), path);
+    if (file.error() != QFileDevice::NoError) {
+        fail(QStringLiteral("Não foi possível ler o arquivo \"%1\": ") + platform::lastSystemError()
+                 + QLatin1Char('.'),
+             path);
+    }
     return bytes;
 }
 
@@ -59,6 +127,11 @@ void checkWritable(const QString &path)
     if (info.isDir())
         fail(QStringLiteral("\"%1\" é uma pasta, não um arquivo de configuração. Nada foi gravado."),
              path);
+    if (info.exists() && !info.isFile()) {
+        fail(QStringLiteral("\"%1\" não é um arquivo comum (é um dispositivo, um pipe ou um "
+                            "socket). Nada foi gravado."),
+             path);
+    }
     if (!info.dir().exists())
         fail(QStringLiteral("A pasta do arquivo \"%1\" não existe. Nada foi gravado."), path);
     if (info.exists() && !(info.permissions() & kAnyWrite))
@@ -68,14 +141,23 @@ void checkWritable(const QString &path)
 void replace(const QString &path, const QByteArray &bytes)
 {
     checkWritable(path);
-    QSaveFile file(writeTarget(path));
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    if (!written || !file.commit()) {
-        file.cancelWriting();
-        fail(QStringLiteral("Não foi possível gravar o arquivo \"%1\" (disco cheio, sem permissão "
-                            "ou pasta protegida contra gravação). O arquivo ficou como estava."),
-             path);
+    const QString target = writeTarget(path);
+    QSaveFile file(target);
+    // Unbuffered, so that a failed write shows at once: QSaveFile::commit()
+    // does not notice a buffered write that failed in its final flush.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        failWrite(path, platform::lastSystemError());
+    std::optional<QString> problem = writeAll(file, bytes);
+    if (!problem) {
+        keepOwner(file, target);
+        problem = syncToDisk(file);
     }
+    if (problem) {
+        file.cancelWriting(); // the temporary file goes with the object
+        failWrite(path, *problem);
+    }
+    if (!file.commit())
+        failWrite(path, platform::lastSystemError());
 }
 
 } // namespace filebytes

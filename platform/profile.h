@@ -2,12 +2,16 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
-// Reads and writes one key of an INI ("profile") file, the way the Windows
+#include <optional>
+#include <vector>
+
+// Reads and writes keys of an INI ("profile") file, the way the Windows
 // profile functions do where that is sound.
 //
-// Reading (section, key, path) -> value. Nothing is cached: the file is read
-// on every call.
+// Reading (section, keys, path) -> values, in one pass over the file. Nothing
+// is cached: the file is read on every call.
 // - A line ends at CR LF, a lone LF or a lone CR.
 // - A section header is a line whose first non-blank character is '['; its
 //   name runs to the first ']' (or the end of the line), blanks inside
@@ -21,12 +25,15 @@
 // - The value is returned as it stands after trimming: quotes and ';' text
 //   are part of it (unlike Windows, which strips one pair of outer quotes).
 // - A missing file, section or key gives the default; not a failure. A path
-//   that exists but cannot be read (a folder, no permission) is a failure.
+//   that exists but cannot be read (a folder, no permission, not a regular
+//   file) is a failure.
 // - No length limit.
 //
-// Writing (section, key, value, path) changes exactly one line, or inserts
-// exactly one line (plus a header when the section is missing). Every other
-// byte stays as it was.
+// Writing (section, key/value pairs, path) is one transaction: the file is
+// read once, every pair is checked and applied in memory in the given order,
+// and the file is replaced once, or not at all. Each pair changes exactly one
+// line, or inserts exactly one line (plus a header when the section is
+// missing). Every other byte stays as it was.
 // - Existing key: the line keeps its bytes up to and including its '=', the
 //   rest of the line (not its line ending) becomes the value, verbatim.
 // - Missing key: "Key=value" goes right after the section's last key line,
@@ -35,34 +42,58 @@
 //   line ending. Missing file (in an existing folder): created.
 // - Added lines use the file's own line ending (that of its first line), or
 //   CR LF when it has none.
-// - A value holding CR, LF or NUL is refused (it would inject lines).
+// - Refused, with nothing written: a value holding CR, LF or NUL (it would
+//   inject lines); a name that is empty, has blanks around it or holds CR, LF
+//   or NUL; a key holding '=' or starting with ';' or '['; a section holding
+//   ']'.
 // - A write that would change nothing leaves the file untouched.
-// - Atomic: the new content is written to a temporary file in the same folder
-//   and replaces the old one only once complete. Permissions are kept; a
-//   symbolic link is written through to its target.
+// - Atomic: the new content is written to a temporary file in the same folder,
+//   flushed to the disk and checked, and only then replaces the old one.
+//   Permissions, owner and group (where allowed) are kept; a symbolic link is
+//   written through to its target.
 // - A file without any write permission bit is refused, also for root, like
 //   the read-only attribute on Windows.
-// - A failure (empty path, missing folder, read-only file, full disk) changes
-//   nothing and throws a Failure naming the file (unlike Windows, which
-//   returns a silent FALSE).
+// - A failure (empty path, missing folder, read-only file, full disk ...)
+//   changes nothing and throws a Failure naming the file and saying what the
+//   system reported (unlike Windows, which returns a silent FALSE).
 //
 // Encoding: without a byte-order mark the file is Windows-1252, decoded
 // losslessly; a value Windows-1252 cannot store is refused, never written as
 // '?'. A UTF-16LE mark (FF FE) makes it a Unicode file, read and written as
-// UTF-16LE; a UTF-8 mark (EF BB BF) makes it UTF-8. The mark is kept.
+// UTF-16LE; a UTF-8 mark (EF BB BF) makes it UTF-8, where a byte that is not
+// valid UTF-8 reads as U+DC80-U+DCFF and is written back as the same byte. The
+// mark is kept. Files the program cannot edit safely are refused for reading
+// and writing: a UTF-16 big-endian or UTF-32 mark, or NUL bytes in a file
+// without a mark (UTF-16 without a mark, or not a text file at all).
 namespace profile {
 
-// The parsing rules on a file's bytes, without a disk.
+struct KeyValue
+{
+    QString key;
+    QString value;
+};
+
+// The parsing rules on a file's bytes, without a disk. All throw Failure for a
+// file or a name they refuse.
+// One value per key, in the order asked; the default for a missing key.
+QStringList valuesIn(const QByteArray &file, const QString &section, const QStringList &keys,
+                     const QString &defaultValue = QString());
 QString valueIn(const QByteArray &file, const QString &section, const QString &key,
                 const QString &defaultValue = QString());
-// The file's bytes with the key set to the value. Returns the input itself
-// when nothing changes. Throws Failure when the value cannot be stored.
+// The file's bytes with every pair applied in order; nullopt when that
+// changes nothing. Throws Failure when a value or name cannot be stored.
+std::optional<QByteArray> withValues(const QByteArray &file, const QString &section,
+                                     const std::vector<KeyValue> &values);
+// One pair; returns the input itself when nothing changes.
 QByteArray withValue(const QByteArray &file, const QString &section, const QString &key,
                      const QString &value);
 
 // The same on a file; throw Failure as described above.
+QStringList readStrings(const QString &section, const QStringList &keys, const QString &defaultValue,
+                        const QString &path);
 QString readString(const QString &section, const QString &key, const QString &defaultValue,
                    const QString &path);
+void writeStrings(const QString &section, const std::vector<KeyValue> &values, const QString &path);
 void writeString(const QString &section, const QString &key, const QString &value,
                  const QString &path);
 

@@ -59,10 +59,24 @@ inline QString storedText(const QByteArray &file, Encoding encoding)
     return {};
 }
 
-// A name or value as storedText shows it once written.
+// A name or value as storedText shows it once written. In UTF-8 files
+// U+DC80-U+DCFF stand for bytes that are not UTF-8, and are stored as such.
 inline QString stored(const QString &text, Encoding encoding)
 {
-    return encoding == Encoding::Utf8 ? codepage::decodeWindows1252(text.toUtf8()) : text;
+    if (encoding != Encoding::Utf8)
+        return text;
+    QByteArray bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text.at(i).unicode();
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        if (!pair && unit >= 0xDC80 && unit <= 0xDCFF) {
+            bytes += char(unit - 0xDC00);
+            continue;
+        }
+        bytes += text.mid(i, pair ? 2 : 1).toUtf8();
+        i += pair ? 1 : 0;
+    }
+    return codepage::decodeWindows1252(bytes);
 }
 
 struct Line
@@ -145,29 +159,42 @@ inline QString structuralFault(const QString &before, const QString &after, cons
     return QStringLiteral("%1 lines became %2").arg(b.size()).arg(a.size());
 }
 
-inline bool hasLoneSurrogate(const QString &text)
+// A lone surrogate that does not stand for a byte of a UTF-8 file.
+inline bool hasUnstorableSurrogate(const QString &text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text.at(i).unicode();
         if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
             ++i;
-        else if (text.at(i).isSurrogate())
+        else if (text.at(i).isSurrogate() && !(unit >= 0xDC80 && unit <= 0xDCFF))
             return true;
     }
     return false;
 }
 
+// Whether the engine must refuse the file whatever is written: a UTF-16
+// big-endian or UTF-32 mark, or NUL bytes without a mark.
+inline bool mustRefuseFile(const QByteArray &file)
+{
+    if (file.startsWith("\xFE\xFF") || file.startsWith(QByteArray("\xFF\xFE\0\0", 4)))
+        return true;
+    return encodingOf(file) == Encoding::Windows1252 && file.contains('\0');
+}
+
 // Whether the file cannot hold the value: a line break or NUL anywhere, a
 // character outside Windows-1252 in a file without a mark, a lone surrogate
-// in a UTF-8 file.
+// that stands for no byte in a UTF-8 file.
 inline bool mustRefuse(const QByteArray &file, const QString &value)
 {
+    if (mustRefuseFile(file))
+        return true;
     if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')) || value.contains(QChar(0)))
         return true;
     switch (encodingOf(file)) {
     case Encoding::Windows1252:
         return codepage::firstUnencodable(value).has_value();
     case Encoding::Utf8:
-        return hasLoneSurrogate(value);
+        return hasUnstorableSurrogate(value);
     case Encoding::Utf16:
         return false;
     }
@@ -187,6 +214,8 @@ inline QString checkWrite(const QByteArray &before, const QString &section, cons
     } catch (const Failure &failure) {
         if (!refuse)
             return QStringLiteral("a value the file can hold was refused: ") + failure.description;
+        if (mustRefuseFile(before) && failure.number != FailureNumber::FileAccess)
+            return QStringLiteral("a file the engine cannot edit was not refused as such");
         return QString();
     }
     if (refuse)

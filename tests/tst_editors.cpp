@@ -70,8 +70,12 @@ void press(QWidget *window, const char *button)
 
 QString shown(QWidget *window, const QString &control)
 {
-    if (auto *check = window->findChild<QCheckBox *>(control))
-        return check->isChecked() ? QStringLiteral("checked") : QStringLiteral("clear");
+    if (auto *check = window->findChild<QCheckBox *>(control)) {
+        const Qt::CheckState state = check->checkState();
+        return state == Qt::PartiallyChecked ? QStringLiteral("unknown")
+               : state == Qt::Checked        ? QStringLiteral("checked")
+                                             : QStringLiteral("clear");
+    }
     return forms::child<QLineEdit>(window, qPrintable(control))->text();
 }
 
@@ -132,46 +136,46 @@ private slots:
         press(form, editor.save);
         QCOMPARE(fileBytes(setup.path), content);
 
-        // The path is read afresh for every key: a new path between load and
-        // save writes the new file.
+        // A new path between load and save: the save goes to the new file,
+        // with only the value the user changed, not the other file's values.
         const QString other = setup.dir.filePath(QStringLiteral("other.cfg"));
+        putFile(other, "[GameServerInfo]\r\nNumberOfMaxUser=5\r\nCastleCycleStartYear=2020\r\n");
         setup.setPath(other);
+        forms::child<QLineEdit>(form, "Text9")->setText(QStringLiteral("8"));
         press(form, editor.save);
         QCOMPARE(fileBytes(setup.path), content);
-        const QString key = window == QLatin1String("Form4") ? QStringLiteral("ChaosMachineItemMixRate13")
-                                                            : QStringLiteral("CastleStateStartMinute");
-        const QString expected = window == QLatin1String("Form4") ? QStringLiteral("214") : QStringLiteral("309");
-        QCOMPARE(profile::readString(QStringLiteral("GameServerInfo"), key, QString(), other), expected);
+        const QByteArray key = window == QLatin1String("Form4") ? "PointsLevelUp_MG" : "CastleStateStartMinute";
+        QCOMPARE(fileBytes(other),
+                 "[GameServerInfo]\r\nNumberOfMaxUser=5\r\nCastleCycleStartYear=2020\r\n" + key + "= 8\r\n");
     }
 
-    void saveBeforeLoadWritesBlanks_data()
+    void saveBeforeLoadWritesOnlyWhatWasTyped_data()
     {
         QTest::addColumn<QString>("window");
-        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QString>("typed");     // into Text2; empty: nothing typed
+        QTest::addColumn<QByteArray>("before"); // the fixture's line it changes
+        QTest::addColumn<QByteArray>("after");
 
-        QTest::newRow("Outras Ediçoes")
-            << "Form4"
-            << QByteArray("NumberOfMaxUser= \r\nMaxLevel= \r\nExcellentItemsDropRate= \r\nChaosCastleMinPlayers= \r\n"
-                          "ElfSoldierMaxLevel= \r\nMaxZen= \r\nMaxZenMessage= \r\nPointsLevelUp_Normal= \r\n"
-                          "PointsLevelUp_MG= \r\nPointsLevelUp_DL= \r\nChaosMachineItemMixRate10= \r\n"
-                          "ChaosMachineItemMixRate11= \r\nChaosMachineItemMixRate12= \r\n"
-                          "ChaosMachineItemMixRate13= \r\n");
-        QTest::newRow("Castle Siege")
-            << "Form5"
-            << QByteArray("CastleCycleStartYear= \r\nCastleCycleStartMonth= \r\nCastleCycleStartDay= \r\n"
-                          "CastleSpecificState= \r\nCastleStateStartYear= \r\nCastleStateStartMonth= \r\n"
-                          "CastleStateStartDay= \r\nCastleStateStartHour= \r\nCastleStateStartMinute= \r\n"
-                          "CastleSiegeRun= 0\r\n");
+        QTest::newRow("Outras Ediçoes, Level Maximo typed")
+            << "Form4" << "400" << QByteArray("MaxLevel = 202") << QByteArray("MaxLevel = 400");
+        QTest::newRow("Castle Siege, a month typed")
+            << "Form5" << "12" << QByteArray("CastleCycleStartMonth = 302") << QByteArray("CastleCycleStartMonth = 12");
+        QTest::newRow("Castle Siege, nothing typed") << "Form5" << "" << QByteArray() << QByteArray();
     }
 
-    void saveBeforeLoadWritesBlanks()
+    void saveBeforeLoadWritesOnlyWhatWasTyped()
     {
         QFETCH(QString, window);
-        QFETCH(QByteArray, lines);
-        Setup setup;
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        const QByteArray content = fileBytes(fixture("commonserver.cfg"));
+        Setup setup(content);
         const Editor editor = editorNamed(window);
-        press(setup.open(editor), editor.save);
-        QCOMPARE(fileBytes(setup.path), QByteArray("[GameServerInfo]\r\n") + lines);
+        QWidget *form = setup.open(editor);
+        forms::child<QLineEdit>(form, "Text2")->setText(typed);
+        press(form, editor.save);
+        QCOMPARE(fileBytes(setup.path), before.isEmpty() ? content : QByteArray(content).replace(before, after));
     }
 
     void oneWindowAtATimeAndFreshAfterClosing_data()
@@ -220,10 +224,12 @@ private slots:
         QTest::newRow("0 clears the box") << QByteArray("CastleSiegeRun=0\r\n") << "clear" << false;
         QTest::newRow("2 clears the box") << QByteArray("CastleSiegeRun = 2\r\n") << "clear" << false;
         QTest::newRow("01 checks") << QByteArray("CastleSiegeRun=01\r\n") << "checked" << false;
-        QTest::newRow("missing is reported, box untouched") << QByteArray() << "checked" << true;
-        QTest::newRow("empty is reported, box untouched") << QByteArray("CastleSiegeRun=\r\n") << "checked" << true;
-        QTest::newRow("letters are reported, box untouched") << QByteArray("CastleSiegeRun=sim\r\n") << "checked"
-                                                             << true;
+        QTest::newRow("missing is unknown and reported") << QByteArray() << "unknown" << true;
+        QTest::newRow("empty is unknown and reported") << QByteArray("CastleSiegeRun=\r\n") << "unknown" << true;
+        QTest::newRow("letters are unknown and reported") << QByteArray("CastleSiegeRun=sim\r\n") << "unknown"
+                                                          << true;
+        QTest::newRow("trailing comment is unknown and reported")
+            << QByteArray("CastleSiegeRun = 1 ; cerco ligado\r\n") << "unknown" << true;
     }
 
     void runFlag()
@@ -237,9 +243,10 @@ private slots:
         press(form, kCastle.load);
         QCOMPARE(shown(form, QStringLiteral("Check1")), QStringLiteral("checked"));
 
-        putFile(setup.path, QByteArray("[GameServerInfo]\r\nCastleCycleStartYear=2040\r\n"
-                                       "CastleStateStartMinute=45\r\n")
-                                + second);
+        const QByteArray content = QByteArray("[GameServerInfo]\r\nCastleCycleStartYear=2040\r\n"
+                                              "CastleStateStartMinute=45\r\n")
+                                   + second;
+        putFile(setup.path, content);
         press(form, kCastle.load);
         QCOMPARE(shown(form, QStringLiteral("Check1")), check);
         // The nine dates are filled before the run flag is looked at.
@@ -251,6 +258,27 @@ private slots:
             QCOMPARE(recorder.failures.constFirst().number, 13);
             QVERIFY(recorder.failures.constFirst().description.contains(QStringLiteral("CastleSiegeRun")));
         }
+        // Saving another change leaves the run flag as the file has it.
+        forms::child<QLineEdit>(form, "Text9")->setText(QStringLiteral("50"));
+        press(form, kCastle.save);
+        QCOMPARE(fileBytes(setup.path), QByteArray(content).replace("Minute=45", "Minute= 50"));
+    }
+
+    // A UTF-8 file with a stray Windows-1252 byte ("máximo" typed in an old
+    // editor): the byte stays as it was, in the value edited and elsewhere.
+    void strayBytesOfAUtf8FileSurvive()
+    {
+        const QByteArray content("\xEF\xBB\xBF[GameServerInfo]\r\nMaxZen = 2000000000 ; m\xE1ximo\r\n"
+                                 "MaxZenMessage = Zen m\xE1ximo!\r\nMaxLevel = 400 \xE2\x9C\r\n");
+        Setup setup(content);
+        QWidget *form = setup.open(kOther);
+        press(form, kOther.load);
+        forms::child<QLineEdit>(form, "Text2")->setText(QStringLiteral("401 \u2713"));
+        QLineEdit *zen = forms::child<QLineEdit>(form, "Text6");
+        zen->setText(zen->text().replace(QStringLiteral("2000000000"), QStringLiteral("3000000000")));
+        press(form, kOther.save);
+        QCOMPARE(fileBytes(setup.path), QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nMaxZen = 3000000000 ; m\xE1ximo\r\n"
+                                                   "MaxZenMessage = Zen m\xE1ximo!\r\nMaxLevel = 401 \xE2\x9C\x93\r\n"));
     }
 
     void failedSaveIsReported()
@@ -258,7 +286,9 @@ private slots:
         FailureRecorder recorder;
         Setup setup;
         setup.setPath(setup.dir.filePath(QStringLiteral("missing/commonserver.cfg")));
-        press(setup.open(kOther), kOther.save);
+        QWidget *form = setup.open(kOther);
+        forms::child<QLineEdit>(form, "Text1")->setText(QStringLiteral("100"));
+        press(form, kOther.save);
         QCOMPARE(recorder.failures.size(), 1);
         QCOMPARE(recorder.failures.constFirst().number, 75);
     }

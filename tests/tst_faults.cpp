@@ -50,6 +50,23 @@ public:
             QProcess::execute(QStringLiteral("umount"), {m_where});
     }
     bool mounted() const { return m_mounted; }
+    bool makeReadOnly() const
+    {
+        return QProcess::execute(QStringLiteral("mount"), {"-o", "remount,ro", m_where}) == 0;
+    }
+    // Fills what is left with a file of zeros, as `dd if=/dev/zero` would.
+    bool fill() const
+    {
+        QFile filler(m_where + QStringLiteral("/filler"));
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return false;
+        const QByteArray block(1024, '\0');
+        while (filler.write(block) > 0) {
+        }
+        while (filler.write(block.left(1)) > 0) {
+        }
+        return true;
+    }
 
 private:
     QString m_where;
@@ -63,8 +80,22 @@ class TestFaults : public QObject
     Q_OBJECT
 
 private slots:
-    void fullDiskMidSaveLeavesTheOldFile()
+    // Load, change "Experiencia:", "Salvar" on a disk that cannot take the
+    // new copy: the report says why, and the file stays whole.
+    void diskFaultsLeaveTheOldFile_data()
     {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("nearly full: the copy does not fit") << "nearly full" << "espaço";
+        QTest::newRow("completely full: 0 bytes free") << "full" << "espaço";
+        QTest::newRow("read-only file system") << "read-only" << "somente leitura";
+    }
+
+    void diskFaultsLeaveTheOldFile()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
 #ifndef Q_OS_LINUX
         QSKIP("the tiny file system is a Linux mount");
 #endif
@@ -73,20 +104,32 @@ private slots:
         if (!disk.mounted())
             QSKIP("mounting a tiny file system needs root");
         const QString path = dir.filePath(QStringLiteral("tiny/commonserver.cfg"));
-        // 40 KB fit once on the 64 KB disk, not twice: the new copy cannot be completed.
-        const QByteArray original = filler(40 << 10, 0) + "[GameServerInfo]\r\nTrade = 1\r\n";
+        // 40 KB fit once on the 64 KB disk, not twice.
+        const QByteArray original = fault == QLatin1String("nearly full")
+                                        ? filler(40 << 10, 0) + fileBytes(fixture("commonserver.cfg"))
+                                        : fileBytes(fixture("commonserver.cfg"));
         putFile(path, original);
+        if (fault == QLatin1String("full"))
+            QVERIFY(disk.fill());
+        if (fault == QLatin1String("read-only"))
+            QVERIFY(disk.makeReadOnly());
 
-        try {
-            profile::writeString(kSection, QStringLiteral("Trade"), QStringLiteral(" 0"), path);
-            QFAIL("a save on a full disk did not fail");
-        } catch (const Failure &failure) {
-            QCOMPARE(failure.number, FailureNumber::FileAccess);
-            QVERIFY2(failure.description.contains(path), qPrintable(failure.description));
-        }
+        FailureRecorder recorder;
+        Form1 form;
+        forms::child<QLineEdit>(&form, "Text1")->setText(path);
+        forms::child<QAction>(&form, "mnuabrir")->trigger();
+        QCOMPARE(forms::child<QLineEdit>(&form, "Text2")->text(), QStringLiteral("101"));
+        forms::child<QLineEdit>(&form, "Text2")->setText(QStringLiteral("202"));
+        forms::child<QAction>(&form, "mnusalvar")->trigger();
+
+        QCOMPARE(recorder.failures.size(), 1);
+        const Failure &failure = recorder.failures.constFirst();
+        QCOMPARE(failure.number, FailureNumber::FileAccess);
+        QVERIFY2(failure.description.contains(path) && failure.description.contains(reason),
+                 qPrintable(failure.description));
         QCOMPARE(fileBytes(path), original);
-        QCOMPARE(QDir(dir.filePath(QStringLiteral("tiny"))).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("commonserver.cfg")}); // no temporary file left behind
+        const QStringList left = QDir(dir.filePath(QStringLiteral("tiny"))).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(left.filter(QStringLiteral("commonserver")), QStringList{QStringLiteral("commonserver.cfg")});
     }
 
     void fiftyMegabyteFileLoadsAndSaves()
@@ -116,25 +159,38 @@ private slots:
         QVERIFY(fileBytes(path) == expected); // not QCOMPARE: no 50 MB dump on failure
     }
 
-    void binaryFileKeepsEveryByte()
+    // Files the editor would damage: loaded as nothing, refused at the save.
+    void filesTheEditorCannotEditAreRefused_data()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("picture.cfg"));
+        QTest::addColumn<QByteArray>("content");
+
         QByteArray binary;
         for (int i = 0; i < 4096; ++i)
             binary.append(char((i * 7919) % 256));
-        putFile(path, binary);
+        QTest::newRow("binary file") << binary;
+        QTest::newRow("UTF-16 big-endian") << QByteArray("\xFE\xFF\0[\0G\0]\0\r\0\n\0A\0=\0" "1", 18);
+        QTest::newRow("UTF-16 without a mark") << QByteArray("[\0G\0]\0\r\0\n\0A\0=\0" "1\0", 16);
+    }
+
+    void filesTheEditorCannotEditAreRefused()
+    {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, content);
 
         FailureRecorder recorder;
         Form1 form;
         forms::child<QLineEdit>(&form, "Text1")->setText(path);
         forms::child<QAction>(&form, "mnuabrir")->trigger();
+        forms::child<QLineEdit>(&form, "Text2")->setText(QStringLiteral("5"));
         forms::child<QAction>(&form, "mnusalvar")->trigger();
 
-        const QByteArray after = fileBytes(path);
-        QVERIFY(recorder.failures.isEmpty());
-        QVERIFY2(after.startsWith(binary), "a byte of the named file was changed");
-        QCOMPARE(profile::readString(kSection, QStringLiteral("Trade"), QString(), path), QStringLiteral("0"));
+        QCOMPARE(fileBytes(path), content);
+        QCOMPARE(recorder.failures.size(), 1);
+        QCOMPARE(recorder.failures.constFirst().number, FailureNumber::FileAccess);
+        QVERIFY2(recorder.failures.constFirst().description.contains(QStringLiteral("Nada foi")),
+                 qPrintable(recorder.failures.constFirst().description));
     }
 };
 

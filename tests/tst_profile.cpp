@@ -7,6 +7,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 const QString kSection = QStringLiteral("GameServerInfo");
 }
@@ -96,12 +101,23 @@ private slots:
         QTest::newRow("empty file")
             << QByteArray() << trade << off
             << QByteArray("[GameServerInfo]\r\nTrade= 0\r\n");
-        QTest::newRow("bytes 0x80-0xFF and NUL elsewhere stay")
-            << QByteArrayLiteral("; Configura\xe7\xe3o \x81\x8d\x8f\x90\x9d\xff\r\n[GameServerInfo]\r\n"
-                                 "Name=\x80\0x\r\nTrade=1\r\n")
+        QTest::newRow("bytes 0x80-0xFF elsewhere stay")
+            << QByteArray("; Configura\xe7\xe3o \x81\x8d\x8f\x90\x9d\xff\r\n[GameServerInfo]\r\n"
+                          "Name=\x80x\r\nTrade=1\r\n")
             << trade << off
-            << QByteArrayLiteral("; Configura\xe7\xe3o \x81\x8d\x8f\x90\x9d\xff\r\n[GameServerInfo]\r\n"
-                                 "Name=\x80\0x\r\nTrade= 0\r\n");
+            << QByteArray("; Configura\xe7\xe3o \x81\x8d\x8f\x90\x9d\xff\r\n[GameServerInfo]\r\n"
+                          "Name=\x80x\r\nTrade= 0\r\n");
+        QTest::newRow("brackets inside lines are no headers")
+            << QByteArray("[Other]\r\nA=[GameServerInfo]\r\n; [GameServerInfo]\r\n \t[GameServerInfo]\r\nTrade=1\r\n")
+            << trade << off
+            << QByteArray("[Other]\r\nA=[GameServerInfo]\r\n; [GameServerInfo]\r\n \t[GameServerInfo]\r\nTrade= 0\r\n");
+        QTest::newRow("UTF-8: a stray byte in the value is written back as that byte")
+            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nMaxZen=2 ; m\xE1ximo\r\n") << QStringLiteral("MaxZen")
+            << QStringLiteral(" 3 ; m") + QChar(0xDCE1) + QStringLiteral("ximo \u00E1")
+            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nMaxZen= 3 ; m\xE1ximo \xC3\xA1\r\n");
+        QTest::newRow("UTF-8: stray and cut-off bytes on other lines stay")
+            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nA=m\xE1ximo \xE2\x9C\r\nTrade=1\r\n") << trade << off
+            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nA=m\xE1ximo \xE2\x9C\r\nTrade= 0\r\n");
         QTest::newRow("value in Windows-1252")
             << QByteArray("[GameServerInfo]\r\nMotd=x\r\n") << QStringLiteral("Motd")
             << QStringLiteral(" Criação € ´") << QByteArray("[GameServerInfo]\r\nMotd= Cria\xe7\xe3o \x80 \xb4\r\n");
@@ -141,6 +157,49 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, value);
         QCOMPARE(profile::withValue(after, kSection, key, value), after);
+    }
+
+    void writeSeveral_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QStringList>("pairs"); // key, value, key, value ...
+        QTest::addColumn<QByteArray>("after");  // null: nothing changes
+
+        QTest::newRow("one replaced, two inserted after the last key line")
+            << QByteArray("[GameServerInfo]\r\nA=1\r\n\r\n[Other]\r\n") << QStringList{"B", "2", "A", "3", "C", "4"}
+            << QByteArray("[GameServerInfo]\r\nA=3\r\nB=2\r\nC=4\r\n\r\n[Other]\r\n");
+        QTest::newRow("missing section gets every key")
+            << QByteArray("[Other]\nX=1") << QStringList{"A", "1", "B", "2"}
+            << QByteArray("[Other]\nX=1\n[GameServerInfo]\nA=1\nB=2\n");
+        QTest::newRow("after a last line without ending")
+            << QByteArray("[GameServerInfo]\nA=1") << QStringList{"B", "2", "C", "3"}
+            << QByteArray("[GameServerInfo]\nA=1\nB=2\nC=3");
+        QTest::newRow("lone CR before an LF line")
+            << QByteArray("junk\r[GameServerInfo]\n\n") << QStringList{"A", "1", "B", "2"}
+            << QByteArray("junk\r[GameServerInfo]\nA=1\r\nB=2\r\n\n");
+        QTest::newRow("one key twice: first place and spelling, last value")
+            << QByteArray("[GameServerInfo]\r\n") << QStringList{"Trade", "1", "x", "2", "TRADE", "0"}
+            << QByteArray("[GameServerInfo]\r\nTrade=0\r\nx=2\r\n");
+        QTest::newRow("values already there change nothing")
+            << QByteArray("[GameServerInfo]\r\nA= 1\r\nB=x\r\n") << QStringList{"A", " 1", "b", "x"} << QByteArray();
+        QTest::newRow("no pairs") << QByteArray("[GameServerInfo]\r\n") << QStringList() << QByteArray();
+    }
+
+    void writeSeveral()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QStringList, pairs);
+        QFETCH(QByteArray, after);
+        std::vector<profile::KeyValue> values;
+        QByteArray oneByOne = before;
+        for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) {
+            values.push_back({pairs[i], pairs[i + 1]});
+            oneByOne = profile::withValue(oneByOne, kSection, pairs[i], pairs[i + 1]);
+        }
+        const std::optional<QByteArray> changed = profile::withValues(before, kSection, values);
+        QCOMPARE(changed.has_value(), !after.isNull());
+        QCOMPARE(changed.value_or(before), after.isNull() ? before : after);
+        QCOMPARE(oneByOne, changed.value_or(before));
     }
 
     // ---- reading -------------------------------------------------------------
@@ -183,6 +242,15 @@ private slots:
             << QByteArray("\xEF\xBB\xBF") + head + "AddExperience=\xEF\xBB\xBFx\r\n" << exp << QString(QChar(0xFEFF)) + 'x';
         QTest::newRow("UTF-16LE mark")
             << utf16File(QStringLiteral("[GameServerInfo]\r\nAddExperience = ✓ 5\r\n")) << exp << QStringLiteral("✓ 5");
+        QTest::newRow("UTF-8 stray byte kept as U+DCxx")
+            << QByteArray("\xEF\xBB\xBF") + head + "AddExperience=m\xE1ximo\r\n" << exp
+            << QStringLiteral("m") + QChar(0xDCE1) + QStringLiteral("ximo");
+        QTest::newRow("UTF-8 cut-off sequence at the end of the value")
+            << QByteArray("\xEF\xBB\xBF") + head + "AddExperience=ok \xE2\x9C\r\n" << exp
+            << QStringLiteral("ok ") + QChar(0xDCE2) + QChar(0xDC9C);
+        QTest::newRow("UTF-8 encoded surrogate is three stray bytes")
+            << QByteArray("\xEF\xBB\xBF") + head + "AddExperience=\xED\xA0\x80\r\n" << exp
+            << QString(QChar(0xDCED)) + QChar(0xDCA0) + QChar(0xDC80);
         QTest::newRow("UTF-16LE with odd last byte")
             << utf16File(QStringLiteral("[GameServerInfo]\r\nAddExperience=5")) + "\x01" << exp << QStringLiteral("5");
     }
@@ -193,6 +261,11 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, expected);
         QCOMPARE(profile::valueIn(file, kSection, key), expected);
+        // Read in one pass with other keys, before and after it, the value is the same.
+        const QStringList several =
+            profile::valuesIn(file, kSection, {QStringLiteral("Trade"), key, QStringLiteral("A")});
+        QCOMPARE(several.size(), 3);
+        QCOMPARE(several.at(1), expected);
     }
 
     void missingKeyGivesTheDefault()
@@ -202,35 +275,75 @@ private slots:
         QCOMPARE(profile::valueIn(file, kSection, QStringLiteral("A"), QStringLiteral("d")), QString());
     }
 
-    // ---- values the file cannot hold -------------------------------------------
+    // ---- what is refused: values, names, files ----------------------------------
 
-    void refusedValues_data()
+    void refused_data()
     {
         QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("number");
 
         const QByteArray ansi("[GameServerInfo]\r\nMotd=x\r\n");
-        QTest::newRow("LF") << ansi << QStringLiteral(" a\nb");
-        QTest::newRow("CR") << ansi << QStringLiteral(" a\rb");
-        QTest::newRow("line break with a section") << ansi << QStringLiteral(" x\r\n[Evil]\r\nK=1");
-        QTest::newRow("NUL") << ansi << QStringLiteral(" a") + QChar(0) + QStringLiteral("b");
-        QTest::newRow("check mark in Windows-1252") << ansi << QStringLiteral(" ok ✓");
-        QTest::newRow("emoji in Windows-1252") << ansi << QStringLiteral(" 😀");
-        QTest::newRow("line break in UTF-16") << utf16File(QStringLiteral("[GameServerInfo]\r\n")) << QStringLiteral("a\nb");
-        QTest::newRow("lone surrogate in UTF-8")
-            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\n") << QString(QChar(0xD800));
+        const QString motd = QStringLiteral("Motd");
+        const QString ok = QStringLiteral(" 1");
+        QTest::newRow("LF") << ansi << kSection << motd << QStringLiteral(" a\nb") << 5;
+        QTest::newRow("CR") << ansi << kSection << motd << QStringLiteral(" a\rb") << 5;
+        QTest::newRow("line break with a section") << ansi << kSection << motd << QStringLiteral(" x\r\n[Evil]\r\nK=1") << 5;
+        QTest::newRow("NUL") << ansi << kSection << motd << QStringLiteral(" a") + QChar(0) + QStringLiteral("b") << 5;
+        QTest::newRow("check mark in Windows-1252") << ansi << kSection << motd << QStringLiteral(" ok ✓") << 5;
+        QTest::newRow("emoji in Windows-1252") << ansi << kSection << motd << QStringLiteral(" 😀") << 5;
+        QTest::newRow("line break in UTF-16") << utf16File(QStringLiteral("[GameServerInfo]\r\n")) << kSection << motd
+                                              << QStringLiteral("a\nb") << 5;
+        QTest::newRow("lone high surrogate in UTF-8")
+            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\n") << kSection << motd << QString(QChar(0xD800)) << 5;
+        QTest::newRow("empty key") << ansi << kSection << QString() << ok << 5;
+        QTest::newRow("blank around the key") << ansi << kSection << QStringLiteral("Motd ") << ok << 5;
+        QTest::newRow("equals sign in the key") << ansi << kSection << QStringLiteral("A=B") << ok << 5;
+        QTest::newRow("key starting a comment") << ansi << kSection << QStringLiteral(";Motd") << ok << 5;
+        QTest::newRow("key starting a header") << ansi << kSection << QStringLiteral("[Motd") << ok << 5;
+        QTest::newRow("line break in the key") << ansi << kSection << QStringLiteral("A\nB") << ok << 5;
+        QTest::newRow("empty section") << ansi << QString() << motd << ok << 5;
+        QTest::newRow("tab around the section") << ansi << QStringLiteral("\tGameServerInfo") << motd << ok << 5;
+        QTest::newRow("bracket in the section") << ansi << QStringLiteral("Game]Server") << motd << ok << 5;
+        QTest::newRow("UTF-16 big-endian file") << QByteArray("\xFE\xFF\0[\0G\0]", 8) << kSection << motd << ok << 75;
+        QTest::newRow("UTF-32 file") << QByteArray("\xFF\xFE\0\0[\0\0\0", 8) << kSection << motd << ok << 75;
+        QTest::newRow("UTF-16 without a mark") << QByteArray("[\0G\0]\0\r\0\n\0", 10) << kSection << motd << ok << 75;
+        QTest::newRow("binary file") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << kSection << motd << ok << 75;
     }
 
-    void refusedValues()
+    void refused()
     {
         QFETCH(QByteArray, file);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
         QFETCH(QString, value);
-        try {
-            profile::withValue(file, kSection, QStringLiteral("Motd"), value);
-            QFAIL("the value was accepted");
-        } catch (const Failure &failure) {
-            QCOMPARE(failure.number, FailureNumber::InvalidValue);
-            QVERIFY2(failure.description.contains(QStringLiteral("\"Motd\"")), qPrintable(failure.description));
+        QFETCH(int, number);
+        // Alone, or after a pair that is fine: nothing is applied either way.
+        for (const auto &pairs : {std::vector<profile::KeyValue>{{key, value}},
+                                  std::vector<profile::KeyValue>{{QStringLiteral("Trade"), QStringLiteral(" 0")}, {key, value}}}) {
+            try {
+                profile::withValues(file, section, pairs);
+                QFAIL("the write was accepted");
+            } catch (const Failure &failure) {
+                QCOMPARE(failure.number, number);
+                QVERIFY(!failure.description.isEmpty());
+                if (number == 5) { // the message names the value's key, or the name refused
+                    QVERIFY2(failure.description.contains('"' + key + '"')
+                                 || failure.description.contains('"' + section + '"'),
+                             qPrintable(failure.description));
+                }
+            }
+        }
+        // A file or a name that cannot be written cannot be read either.
+        if (value == QLatin1String(" 1")) {
+            try {
+                profile::valuesIn(file, section, {QStringLiteral("Trade"), key});
+                QFAIL("the read was accepted");
+            } catch (const Failure &failure) {
+                QCOMPARE(failure.number, number);
+            }
         }
     }
 
@@ -272,6 +385,7 @@ private slots:
         QTest::newRow("missing folder") << QStringLiteral("missing/commonserver.cfg");
         QTest::newRow("folder is a regular file") << QStringLiteral("plain.txt/commonserver.cfg");
         QTest::newRow("path names a folder") << QStringLiteral("readonly");
+        QTest::newRow("path names a pipe") << QStringLiteral("pipe");
         QTest::newRow("empty path") << QString();
     }
 
@@ -284,6 +398,12 @@ private slots:
         putFile(readOnly, "[GameServerInfo]\r\nTrade=1\r\n");
         QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         putFile(dir.filePath(QStringLiteral("plain.txt")), "plain");
+#ifdef Q_OS_UNIX
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe"))).constData(), 0600), 0);
+#else
+        if (where == QLatin1String("pipe"))
+            QSKIP("named pipes in a folder are a Unix thing");
+#endif
         const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 
         const QString path = where.isEmpty() ? QString() : dir.filePath(where);
@@ -303,6 +423,9 @@ private slots:
         QCOMPARE(QDir(dir.filePath(QStringLiteral("readonly"))).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("commonserver.cfg")});
         QVERIFY(!QFileInfo::exists(QStringLiteral("commonserver.cfg")));
+        if (where == QLatin1String("pipe")) { // reading it neither blocks nor succeeds
+            QVERIFY_THROWS_EXCEPTION(Failure, profile::readString(kSection, QStringLiteral("Trade"), QString(), path));
+        }
     }
 
     void unreadablePathIsAFailure()
@@ -333,6 +456,33 @@ private slots:
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(fileBytes(target), QByteArray("[GameServerInfo]\r\nTrade= 0\r\n"));
         QCOMPARE(QFileInfo(target).permissions() & 0x7077, permissions & 0x7077);
+    }
+
+    // Saved as root (sudo on a server), the file must stay readable by the
+    // game server's own user.
+    void writeKeepsOwnerAndGroup()
+    {
+#ifdef Q_OS_UNIX
+        if (::geteuid() != 0)
+            QSKIP("giving a file to another user needs root");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, "[GameServerInfo]\r\nTrade=1\r\n");
+        const uid_t nobody = 65534;
+        QCOMPARE(::chown(QFile::encodeName(path).constData(), nobody, nobody), 0);
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+
+        profile::writeString(kSection, QStringLiteral("Trade"), QStringLiteral(" 0"), path);
+
+        QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\nTrade= 0\r\n"));
+        struct stat after;
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
+        QCOMPARE(after.st_uid, nobody);
+        QCOMPARE(after.st_gid, gid_t(nobody));
+        QCOMPARE(after.st_mode & 07777, mode_t(0640));
+#else
+        QSKIP("owners and groups are kept through the permission bits on Unix only");
+#endif
     }
 };
 

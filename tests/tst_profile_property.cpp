@@ -12,6 +12,7 @@
 
 #include "catalogue.h"
 #include "codepage.h"
+#include "failure.h"
 #include "profilecheck.h"
 
 #include <QDir>
@@ -72,7 +73,7 @@ QString randomText(Random &random, Encoding encoding, int maxLength, bool allowN
         } else {
             text += QStringLiteral("😀");
         }
-        if (allowNul && random.chance(2))
+        if (allowNul && encoding != Encoding::Windows1252 && random.chance(2))
             text += QChar(0);
     }
     return text;
@@ -112,13 +113,24 @@ QString randomFile(Random &random, Encoding encoding)
     return text;
 }
 
-QByteArray encode(const QString &text, Encoding encoding)
+// The file's bytes. Now and then a UTF-8 file gets bytes that are not UTF-8
+// (a stray Windows-1252 letter, a cut sequence), and a Windows-1252 file a NUL
+// byte, which makes it a file the engine must refuse.
+QByteArray encode(Random &random, const QString &text, Encoding encoding)
 {
     switch (encoding) {
-    case Encoding::Windows1252:
-        return codepage::encodeWindows1252(text).value();
-    case Encoding::Utf8:
-        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    case Encoding::Windows1252: {
+        QByteArray bytes = codepage::encodeWindows1252(text).value();
+        if (random.chance(3))
+            bytes.insert(random.below(int(bytes.size()) + 1), '\0');
+        return bytes;
+    }
+    case Encoding::Utf8: {
+        QByteArray bytes = text.toUtf8();
+        for (int stray = random.chance(40) ? 1 + random.below(3) : 0; stray > 0; --stray)
+            bytes.insert(random.below(int(bytes.size()) + 1), char(0x80 + random.below(0x80)));
+        return QByteArray("\xEF\xBB\xBF") + bytes;
+    }
     case Encoding::Utf16: {
         QByteArray bytes("\xFF\xFE", 2);
         for (const QChar c : text)
@@ -140,25 +152,70 @@ QString runSequence(quint64 seed)
     Random random(seed);
     const Encoding encoding = random.chance(70) ? Encoding::Windows1252
                               : random.chance(50) ? Encoding::Utf8 : Encoding::Utf16;
-    QByteArray file = encode(randomFile(random, encoding), encoding);
+    QByteArray file = encode(random, randomFile(random, encoding), encoding);
     QMap<QString, QString> written; // what reads must give back
+    const auto randomValue = [&] {
+        QString value = QLatin1Char(' ') + randomText(random, encoding, 10, false);
+        if (random.chance(10)) // a value the file cannot hold
+            value.insert(random.below(int(value.size())), random.chance(50) ? QStringLiteral("\n") : QStringLiteral("✓"));
+        return value;
+    };
     const int steps = 1 + random.below(20);
     for (int step = 0; step < steps; ++step) {
         const QString section = random.chance(80) ? QStringLiteral("GameServerInfo") : random.pick(kSections);
         const QString key = random.pick(kKeys);
         const QString where = QStringLiteral("step %1, [%2] %3").arg(step).arg(section, key);
 
-        if (random.chance(40)) {
-            const QString read = profile::valueIn(file, section, key, QStringLiteral("<none>"));
+        if (random.chance(30)) {
+            QString read;
+            try {
+                read = profile::valueIn(file, section, key, QStringLiteral("<none>"));
+            } catch (const Failure &) {
+                if (profilecheck::mustRefuseFile(file))
+                    return QString(); // nothing more to learn from this file
+                return where + QStringLiteral(": a readable file was refused");
+            }
             if (written.contains(modelKey(section, key)) && read != written.value(modelKey(section, key)))
                 return where + QStringLiteral(": read gave \"%1\", not what was written").arg(read);
+            // What was read, stray bytes and all, is stored back unchanged.
+            if (read != QLatin1String("<none>") && !profilecheck::mustRefuseFile(file)) {
+                QByteArray after;
+                const QString fault = profilecheck::checkWrite(file, section, key, read, &after);
+                if (!fault.isEmpty())
+                    return where + QStringLiteral(" written back: ") + fault;
+                if (profile::valueIn(after, section, key) != read)
+                    return where + QStringLiteral(": the value read does not survive being written back");
+            }
             continue;
         }
 
-        QString value = QLatin1Char(' ') + randomText(random, encoding, 10, false);
-        if (random.chance(10)) // a value the file cannot hold
-            value.insert(random.below(int(value.size())), random.chance(50) ? QStringLiteral("\n") : QStringLiteral("✓"));
+        if (random.chance(20)) { // several keys in one write: the same as one by one
+            std::vector<profile::KeyValue> pairs;
+            for (int n = 2 + random.below(3); n > 0; --n)
+                pairs.push_back({random.chance(30) ? key : random.pick(kKeys), randomValue()});
+            std::optional<QByteArray> oneByOne = file;
+            try {
+                for (const profile::KeyValue &pair : pairs)
+                    oneByOne = profile::withValue(*oneByOne, section, pair.key, pair.value);
+            } catch (const Failure &) {
+                oneByOne.reset();
+            }
+            std::optional<QByteArray> together;
+            try {
+                together = profile::withValues(file, section, pairs).value_or(file);
+            } catch (const Failure &) {
+            }
+            if (oneByOne != together)
+                return where + QStringLiteral(": writing %1 keys together differs from one by one").arg(pairs.size());
+            if (!together)
+                continue;
+            file = *together;
+            for (const profile::KeyValue &pair : pairs)
+                written.insert(modelKey(section, pair.key), trimBlanks(pair.value));
+            continue;
+        }
 
+        const QString value = randomValue();
         const QByteArray before = file;
         const QString fault = profilecheck::checkWrite(before, section, key, value, &file);
         if (!fault.isEmpty())

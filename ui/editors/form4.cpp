@@ -54,10 +54,10 @@ constexpr int kClientHeight = 5655;
 
 Form4::Form4(forms::PathSource settingsPath, QWidget *owner)
     : QWidget(owner)
-    , m_settingsPath(std::move(settingsPath))
 {
     Form_Initialize();
     forms::buildControls(this, kControls, kClientWidth, kClientHeight);
+    m_settings.emplace(this, catalogue::Window::Form4, std::move(settingsPath));
     forms::fixWindow(this, QStringLiteral("Outras Ediçoes"));
 
     const auto button = [this](const char *name) { return forms::child<QPushButton>(this, name); };
@@ -73,14 +73,12 @@ void Form4::Form_Initialize()
 
 void Form4::Command3_Click()
 {
-    forms::runReported(
-        [this] { forms::loadSettings(this, catalogue::Window::Form4, m_settingsPath, {}); });
+    forms::runReported([this] { m_settings->load(/*reportUnknownFlags=*/true); });
 }
 
 void Form4::Command1_Click()
 {
-    forms::runReported(
-        [this] { forms::saveSettings(this, catalogue::Window::Form4, m_settingsPath); });
+    forms::runReported([this] { m_settings->save(); });
 }
 
 void Form4::Command2_Click()

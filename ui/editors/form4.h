@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 // "Outras Ediçoes": fourteen further keys of the settings file, through the
 // path the main window holds.
 class Form4 : public QWidget
@@ -19,5 +21,5 @@ private:
     void Command1_Click(); // "Salvar"
     void Command2_Click(); // "Cancelar"
 
-    forms::PathSource m_settingsPath;
+    std::optional<forms::SettingsBinding> m_settings;
 };

@@ -55,13 +55,13 @@ const forms::MenuItem kMenu[] = {
 
 Form5::Form5(forms::PathSource settingsPath, QWidget *owner)
     : QMainWindow(owner)
-    , m_settingsPath(std::move(settingsPath))
 {
     Form_Initialize();
     auto *client = new QWidget(this);
     forms::buildControls(client, kControls, kClientWidth, kClientHeight);
     setCentralWidget(client);
     forms::buildMenu(menuBar(), kMenu);
+    m_settings.emplace(this, catalogue::Window::Form5, std::move(settingsPath));
     forms::fixWindow(this, QStringLiteral("Castle Siege"));
 
     const auto button = [this](const char *name) { return forms::child<QPushButton>(this, name); };
@@ -80,15 +80,13 @@ void Form5::Form_Initialize()
 void Form5::Command1_Click()
 {
     // The run flag comes last: when it is not a number, the nine dates are
-    // already shown and the failure is reported.
-    forms::runReported(
-        [this] { forms::loadSettings(this, catalogue::Window::Form5, m_settingsPath, {}); });
+    // already shown when the failure is reported.
+    forms::runReported([this] { m_settings->load(/*reportUnknownFlags=*/true); });
 }
 
 void Form5::Command2_Click()
 {
-    forms::runReported(
-        [this] { forms::saveSettings(this, catalogue::Window::Form5, m_settingsPath); });
+    forms::runReported([this] { m_settings->save(); });
 }
 
 void Form5::Command3_Click()

@@ -4,6 +4,8 @@
 
 #include <QMainWindow>
 
+#include <optional>
+
 // "Castle Siege": the ten keys that schedule the castle siege, through the
 // path the main window holds, and a menu that opens the tutorial page.
 class Form5 : public QMainWindow
@@ -20,5 +22,5 @@ private:
     void Command3_Click(); // "Cancelar"
     void mnuTutorial_Click();
 
-    forms::PathSource m_settingsPath;
+    std::optional<forms::SettingsBinding> m_settings;
 };

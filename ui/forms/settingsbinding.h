@@ -2,35 +2,57 @@
 
 #include "catalogue.h"
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 class QWidget;
 
-// Loads and saves one window's catalogue keys between its controls and the
-// settings file, in the window's own orders.
 namespace forms {
 
-// The settings file path, asked afresh for every key.
+// The settings file path, asked afresh for every load and save.
 using PathSource = std::function<QString()>;
 
-struct LoadPolicy
+// One window's catalogue keys between its controls and the settings file, in
+// the window's own orders. Each control remembers what the last load left in
+// it (before any load: its start state, empty or clear; after a save: what
+// was saved), so that a save writes only what the user changed.
+class SettingsBinding
 {
-    bool resumeNext = false;          // a failing step is skipped and the load goes on
-    bool unreadableFlagClears = false; // a flag that is not a number clears its box
-                                       // instead of failing
+public:
+    SettingsBinding(QWidget *form, catalogue::Window window, PathSource path);
+
+    // Reads the file once and fills the controls in load order. A text key
+    // replaces its box's text; several keys may share one box, and a later
+    // empty value then does not blank what an earlier key put there. A flag
+    // checks its box for 1, clears it for any other number, and shows as
+    // unknown (partially checked) when it is not a number; such a box is
+    // written only once the user sets it.
+    // Throws Failure when the file cannot be read, the controls unchanged;
+    // with reportUnknownFlags, also after filling them when a flag is unknown.
+    void load(bool reportUnknownFlags);
+
+    // Writes the keys whose controls differ from what they remember, in save
+    // order, as one transaction; touches no file when none differ. A failure
+    // writes nothing and is thrown, naming the field as the window labels it.
+    void save();
+
+private:
+    struct Field
+    {
+        catalogue::Entry entry;
+        QWidget *control;
+    };
+
+    void remember();
+
+    std::vector<Field> m_loadOrder;
+    std::vector<Field> m_saveOrder;
+    PathSource m_path;
+    QHash<QWidget *, std::optional<QString>> m_remembered;
 };
-
-// Text keys replace their box's text; several keys may share one box, and a
-// later empty value then does not blank what an earlier key of the same
-// load put there. Flags check their box when the value is 1 and clear it
-// for any other number.
-void loadSettings(QWidget *form, catalogue::Window window, const PathSource &path,
-                  LoadPolicy policy);
-
-// Writes every key of the window, changed or not; the first failure ends the
-// save (the keys before it are written) and propagates.
-void saveSettings(QWidget *form, catalogue::Window window, const PathSource &path);
 
 } // namespace forms

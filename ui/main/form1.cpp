@@ -79,6 +79,7 @@ Form1::Form1(QWidget *parent)
     setCentralWidget(client);
     forms::buildMenu(menuBar(), kMenu);
     forms::fixWindow(this, QString::fromUtf8(identity::kProgramTitle));
+    m_settings.emplace(this, catalogue::Window::Form1, pathSource());
 
     // Enter answers "Castle Siege" once that button is enabled.
     forms::child<QPushButton>(this, "Command6")->setDefault(true);
@@ -118,7 +119,10 @@ void Form1::Command3_Click()
         CommonDialog1.DialogTitle = QStringLiteral("Arquivo CommonServer.cfg");
         CommonDialog1.InitDir = QCoreApplication::applicationDirPath();
         CommonDialog1.Filter = QStringLiteral("Arquivo CFG (*.cfg)|*.cfg");
-        CommonDialog1.ShowOpen(this);
+        if (!settingsPath().isEmpty())
+            CommonDialog1.FileName = settingsPath(); // start from the file being edited
+        if (!CommonDialog1.ShowOpen(this))
+            return; // cancelled: the path and the buttons stay as they were
         forms::child<QLineEdit>(this, "Text1")->setText(CommonDialog1.FileName);
         forms::child<QPushButton>(this, "Command4")->setEnabled(true);
     });
@@ -173,15 +177,13 @@ void Form1::mnucreditos_Click()
 
 void Form1::load()
 {
-    forms::loadSettings(this, catalogue::Window::Form1, pathSource(),
-                        {/*resumeNext=*/true, /*unreadableFlagClears=*/true});
+    // A file that cannot be read leaves every box as it was, silently.
+    forms::resumeNext([this] { m_settings->load(/*reportUnknownFlags=*/false); });
 }
 
 void Form1::save()
 {
-    forms::runReported([this] {
-        forms::saveSettings(this, catalogue::Window::Form1, pathSource());
-    });
+    forms::runReported([this] { m_settings->save(); });
 }
 
 void Form1::closeEvent(QCloseEvent *event)

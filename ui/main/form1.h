@@ -3,9 +3,10 @@
 #include "dialogs.h"
 #include "settingsbinding.h"
 
+#include <QMainWindow>
 #include <QPointer>
 
-#include <QMainWindow>
+#include <optional>
 
 class Form2;
 class Form3;
@@ -47,6 +48,7 @@ private:
     void save();
 
     platform::OpenFileDialog CommonDialog1;
+    std::optional<forms::SettingsBinding> m_settings;
     QPointer<Form4> m_form4;
     QPointer<Form5> m_form5;
     QPointer<Form3> m_form3;
