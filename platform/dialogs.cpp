@@ -55,10 +55,14 @@ void reportUnhandled(const Failure &failure, const QString &programTitle)
         failureReport()(failure);
         return;
     }
-    QMessageBox::critical(QApplication::activeWindow(), programTitle,
-                          QStringLiteral("Erro em tempo de execução '%1':\n\n%2")
-                              .arg(failure.number)
-                              .arg(failure.description));
+    QMessageBox box(QMessageBox::Critical, programTitle,
+                    QStringLiteral("Erro em tempo de execução '%1':\n\n%2")
+                        .arg(failure.number)
+                        .arg(failure.description),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    // Paths and addresses in the text can be copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box.exec();
 }
 
 void setFailureReport(FailureReport report)

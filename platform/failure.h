@@ -21,4 +21,5 @@ namespace FailureNumber {
 constexpr int TypeMismatch = 13;      // a value that is not a number where one is required
 constexpr int FileAccess = 75;        // a file that cannot be read or written
 constexpr int InvalidValue = 5;       // a value the file cannot hold
+constexpr int ProgramNotFound = 53;   // no program to open a web address with
 }

@@ -1,9 +1,16 @@
 #include "shell.h"
 
+#include "failure.h"
+
 #include <QDesktopServices>
 #include <QUrl>
 
 void openInBrowser(const QString &address)
 {
-    QDesktopServices::openUrl(QUrl(address));
+    if (QDesktopServices::openUrl(QUrl(address)))
+        return;
+    throw Failure{FailureNumber::ProgramNotFound,
+                  QStringLiteral("Não foi possível abrir o navegador. Copie o endereço e abra-o no seu "
+                                 "navegador:\n\n%1")
+                      .arg(address)};
 }

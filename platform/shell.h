@@ -2,6 +2,7 @@
 
 #include <QString>
 
-// Asks the desktop to open a web address in the user's browser. Like the
-// system shell call it stands in for, the outcome is not looked at.
+// Asks the desktop to open a web address in the user's browser. Throws a
+// Failure showing the address, for the user to copy, when nothing can open it
+// (no browser installed).
 void openInBrowser(const QString &address);

@@ -231,6 +231,9 @@ private slots:
             << "1.1.1.1";
         QTest::newRow("only EventChipServerIp") << QByteArray("EventChipServerIp=2.2.2.2\r\n") << "2.2.2.2";
         QTest::newRow("none of them empties the box") << QByteArray("Other=1\r\n") << "";
+        QTest::newRow("a long value")
+            << QByteArray("EventChipServerIp=192.0.2.50 ; servidor de eventos do fim de semana, porta 55901\r\n")
+            << "192.0.2.50 ; servidor de eventos do fim de semana, porta 55901";
     }
 
     void addressBox()
@@ -241,6 +244,7 @@ private slots:
         box(setup.main, QStringLiteral("Text7"))->setText(QStringLiteral("typed before"));
         menuItem(setup.main, "mnuabrir")->trigger();
         QCOMPARE(box(setup.main, QStringLiteral("Text7"))->text(), shown);
+        QCOMPARE(box(setup.main, QStringLiteral("Text7"))->cursorPosition(), 0); // shown from its start
     }
 
     void flags_data()

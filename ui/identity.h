@@ -7,6 +7,9 @@ namespace identity {
 
 inline constexpr char kProgramTitle[] = "Vardok - Zilvane s3 beta 39 (Versão 0.5)";
 
+// The desktop entry's name, without ".desktop".
+inline constexpr char kDesktopFileName[] = "org.example.CommonServerEditor";
+
 inline constexpr char kAuthorName[] = "Tomas Ferraz";
 
 inline constexpr char kMakersAddress[] = "https://vardok.example.org/";

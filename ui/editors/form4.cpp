@@ -5,6 +5,7 @@
 #include "handlers.h"
 
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 
@@ -28,20 +29,20 @@ const forms::Control kControls[] = {
     {Kind::Label, "Label8", "Alerta de Zen Maximo :", 3000, 3600, 1215, 375, 14},
     {Kind::TextBox, "Text7", "", 4080, 3600, 1215, 285, 13},
     {Kind::Label, "Label9", "Pontos Por Level:", 120, 4080, 1335, 255, 15},
-    {Kind::Label, "Label10", "Bk, Sm, Elf", 1560, 4080, 855, 255, 17},
+    {Kind::Label, "Label10", "Bk, Sm, Elf", 1560, 4080, 855, 255, 17, Style::RowPart},
     {Kind::TextBox, "Text8", "", 2520, 4080, 255, 285, 16},
-    {Kind::Label, "Label11", "MG", 3000, 4080, 375, 255, 18},
+    {Kind::Label, "Label11", "MG", 3000, 4080, 375, 255, 18, Style::RowPart},
     {Kind::TextBox, "Text9", "", 3360, 4080, 255, 285, 19},
-    {Kind::Label, "Label12", "DL", 3840, 4080, 255, 255, 20},
+    {Kind::Label, "Label12", "DL", 3840, 4080, 255, 255, 20, Style::RowPart},
     {Kind::TextBox, "Text10", "", 4200, 4080, 255, 285, 21},
     {Kind::Label, "Label13", "Chaos Machine Rate:", 120, 4440, 1335, 375, 22},
-    {Kind::Label, "Label14", "+10", 1560, 4560, 375, 255, 23},
+    {Kind::Label, "Label14", "+10", 1560, 4560, 375, 255, 23, Style::RowPart},
     {Kind::TextBox, "Text11", "", 1920, 4560, 375, 285, 24},
-    {Kind::Label, "Label15", "+11", 2520, 4560, 375, 255, 25},
+    {Kind::Label, "Label15", "+11", 2520, 4560, 375, 255, 25, Style::RowPart},
     {Kind::TextBox, "Text12", "", 2880, 4560, 375, 285, 26},
-    {Kind::Label, "Label16", "+12", 3480, 4560, 375, 255, 27},
+    {Kind::Label, "Label16", "+12", 3480, 4560, 375, 255, 27, Style::RowPart},
     {Kind::TextBox, "Text13", "", 3840, 4560, 375, 285, 28},
-    {Kind::Label, "Label17", "+13", 4440, 4560, 375, 255, 29},
+    {Kind::Label, "Label17", "+13", 4440, 4560, 375, 255, 29, Style::RowPart},
     {Kind::TextBox, "Text14", "", 4800, 4560, 375, 285, 30},
     {Kind::Button, "Command3", "Abrir", 120, 5160, 1215, 375, 33, Style::Bold},
     {Kind::Button, "Command1", "Salvar", 2040, 5160, 1215, 375, 31, Style::Bold},
@@ -64,6 +65,8 @@ Form4::Form4(forms::PathSource settingsPath, QWidget *owner)
     connect(button("Command3"), &QPushButton::clicked, this, &Form4::Command3_Click);
     connect(button("Command1"), &QPushButton::clicked, this, &Form4::Command1_Click);
     connect(button("Command2"), &QPushButton::clicked, this, &Form4::Command2_Click);
+    // Escape does what "Cancelar" does.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &Form4::Command2_Click);
 }
 
 void Form4::Form_Initialize()

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 
@@ -70,6 +71,8 @@ Form5::Form5(forms::PathSource settingsPath, QWidget *owner)
     connect(button("Command3"), &QPushButton::clicked, this, &Form5::Command3_Click);
     connect(forms::child<QAction>(this, "mnuTutorial"), &QAction::triggered, this,
             &Form5::mnuTutorial_Click);
+    // Escape does what "Cancelar" does.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &Form5::Command3_Click);
 }
 
 void Form5::Form_Initialize()
@@ -96,5 +99,5 @@ void Form5::Command3_Click()
 
 void Form5::mnuTutorial_Click()
 {
-    openInBrowser(QString::fromUtf8(identity::kTutorialAddress));
+    forms::runReported([] { openInBrowser(QString::fromUtf8(identity::kTutorialAddress)); });
 }

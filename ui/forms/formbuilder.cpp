@@ -61,6 +61,7 @@ Look lookOf(Style style)
     switch (style) {
     case Style::Normal:
     case Style::Link:
+    case Style::RowPart:
         return {};
     case Style::Bold:
         return {kSansSerif, 8.25, true, false, std::nullopt};
@@ -105,6 +106,7 @@ void paint(QWidget *widget, Style style)
         if (style == Style::Link) {
             label->setWordWrap(false);
             label->adjustSize();
+            label->setFocusPolicy(Qt::StrongFocus); // reached with Tab like a button
         }
     }
 }
@@ -154,17 +156,24 @@ bool takesFocus(Kind kind)
 
 // A text box or check box takes the label just before it in the table as its
 // buddy and accessible name, so a screen reader announces "Experiencia:"
-// rather than "edit" or "Sim ou Nao".
+// rather than "edit" or "Sim ou Nao". A part of a row ("MG") is announced with
+// its row's heading: "Pontos Por Level: MG".
 void nameByLabels(QWidget *client, const Control *controls, std::size_t count)
 {
-    for (std::size_t i = 1; i < count; ++i) {
-        const Control &label = controls[i - 1];
+    QString heading;
+    for (std::size_t i = 0; i < count; ++i) {
         const Control &row = controls[i];
-        if (label.kind != Kind::Label || (row.kind != Kind::TextBox && row.kind != Kind::CheckBox))
+        if (row.kind == Kind::Label && row.style != Style::RowPart)
+            heading = QString::fromUtf8(row.text);
+        if (i == 0 || (row.kind != Kind::TextBox && row.kind != Kind::CheckBox))
+            continue;
+        const Control &label = controls[i - 1];
+        if (label.kind != Kind::Label)
             continue;
         QWidget *control = child<QWidget>(client, row.name);
         child<QLabel>(client, label.name)->setBuddy(control);
-        control->setAccessibleName(QString::fromUtf8(label.text));
+        const QString text = QString::fromUtf8(label.text);
+        control->setAccessibleName(label.style == Style::RowPart ? heading + QLatin1Char(' ') + text : text);
     }
 }
 
@@ -221,10 +230,18 @@ void buildMenu(QMenuBar *bar, const MenuItem *items, std::size_t count)
     }
 }
 
+QIcon programIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256}) // each read only when first drawn
+        icon.addFile(QStringLiteral(":/assets/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 void fixWindow(QWidget *window, const QString &caption)
 {
     window->setWindowTitle(caption);
-    window->setWindowIcon(QIcon(QStringLiteral(":/assets/icons/32.png")));
+    window->setWindowIcon(programIcon());
     const Qt::WindowFlags type = window->parentWidget() ? Qt::Dialog : Qt::Window;
     window->setWindowFlags(type | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                            | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint

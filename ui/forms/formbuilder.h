@@ -5,6 +5,7 @@
 #include <cstddef>
 
 class QAction;
+class QIcon;
 class QMenuBar;
 
 // Builds a window's fixed controls from one constant table, so that a window
@@ -20,7 +21,9 @@ enum class Style {
     BlueTitle, // MS Sans Serif 12 pt bold, blue, centred
     RedTitle,  // MS Sans Serif 12 pt bold, red
     BlueBold,  // MS Sans Serif 8.25 pt bold, blue
-    Link,      // MS Sans Serif 8.25 pt on one line, sized to its text
+    Link,      // MS Sans Serif 8.25 pt on one line, sized to its text; takes the focus
+    RowPart,   // MS Sans Serif 8.25 pt; names the field after it together with
+               // the row's heading, the last label before it that is no part
 };
 
 constexpr int kNoTab = -1;
@@ -65,6 +68,9 @@ void buildMenu(QMenuBar *bar, const MenuItem (&items)[N])
 {
     buildMenu(bar, items, N);
 }
+
+// The program's icon, in every size it is drawn in.
+QIcon programIcon();
 
 // Gives a top-level window its caption, the program's icon and a fixed border
 // with a close box but no minimise or maximise button. An owned window has no

@@ -58,6 +58,7 @@ void SettingsBinding::load(bool reportUnknownFlags)
             if (value.isEmpty() && filled.contains(box))
                 continue;
             box->setText(value);
+            box->setCursorPosition(0); // show a long value from its start
             if (!value.isEmpty())
                 filled.insert(box);
             continue;

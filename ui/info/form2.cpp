@@ -1,10 +1,12 @@
 #include "form2.h"
 
 #include "formbuilder.h"
+#include "handlers.h"
 #include "identity.h"
 #include "shell.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
@@ -56,9 +58,13 @@ Form2::Form2(QWidget *owner)
     // does not track the mouse stops at that label, so only the bare
     // background reaches mouseMoveEvent.
     setMouseTracking(true);
-    for (QLabel *link : {Label5, Label6, Label7}) {
+    const std::pair<QLabel *, const char *> links[] = {{Label5, identity::kMakersAddress},
+                                                       {Label6, identity::kProgrammingCommunityAddress},
+                                                       {Label7, identity::kGameServerCommunityAddress}};
+    for (const auto &[link, address] : links) {
         link->setMouseTracking(true);
         link->installEventFilter(this);
+        link->setAccessibleDescription(QStringLiteral("Link: abre %1 no navegador").arg(QString::fromUtf8(address)));
     }
 
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -85,6 +91,22 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
                 (this->*click)();
             return true;
         }
+        // From the keyboard: Tab lights the link as the mouse does, Enter or
+        // Space opens it.
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+                (this->*click)();
+                return true;
+            }
+        }
+        if (event->type() == QEvent::FocusIn) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+                (this->*mouseMove)(); // not when the window opens: links start unlit
+        }
+        if (event->type() == QEvent::FocusOut)
+            light(link, kLinkIdle, false);
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -117,15 +139,15 @@ void Form2::Form_MouseMove()
 
 void Form2::Label5_Click()
 {
-    openInBrowser(QString::fromUtf8(identity::kMakersAddress));
+    forms::runReported([] { openInBrowser(QString::fromUtf8(identity::kMakersAddress)); });
 }
 
 void Form2::Label6_Click()
 {
-    openInBrowser(QString::fromUtf8(identity::kProgrammingCommunityAddress));
+    forms::runReported([] { openInBrowser(QString::fromUtf8(identity::kProgrammingCommunityAddress)); });
 }
 
 void Form2::Label7_Click()
 {
-    openInBrowser(QString::fromUtf8(identity::kGameServerCommunityAddress));
+    forms::runReported([] { openInBrowser(QString::fromUtf8(identity::kGameServerCommunityAddress)); });
 }

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -76,6 +77,7 @@ Form1::Form1(QWidget *parent)
     Form_Initialize();
     auto *client = new QWidget(this);
     forms::buildControls(client, kControls, kClientWidth, kClientHeight);
+    forms::child<QLabel>(client, "Image1")->setAccessibleName(QStringLiteral("Ilustração: um castelo"));
     setCentralWidget(client);
     forms::buildMenu(menuBar(), kMenu);
     forms::fixWindow(this, QString::fromUtf8(identity::kProgramTitle));
