@@ -1,8 +1,9 @@
 # Shared by run.sh and test.sh: install what is missing, then build.
 # Sourced, not run. Both steps are quick when there is nothing to do.
 
-# Debian packages the build, the tests and the windows' fonts need.
-PACKAGES=(cmake g++ make qt6-base-dev fonts-liberation2 fonts-urw-base35)
+# Debian packages the build, the tests, the windows' fonts and Qt's own
+# Portuguese texts need.
+PACKAGES=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-liberation2 fonts-urw-base35)
 
 BUILD_DIR=${BUILD_DIR:-build}
 
