@@ -1,16 +1,42 @@
-// Times what a user's full round of loads and saves costs: 36 reads and 36
-// writes of the catalogue keys on settings files of 100 KB, 1 MB and 10 MB
-// whose "GameServerInfo" section sits in the middle.
+// What the settings file costs a user, beside what the disk itself costs, on
+// generated files of 10 KB, 1 MB and 10 MB whose "GameServerInfo" section sits
+// in the middle:
+// - the two floors: reading the file once; replacing it once with QSaveFile;
+// - one key read, and one key written (ReadIni, WriteIni);
+// - each editor window's load, and its save with every box changed.
+// Each figure runs in turn with its floor, so both meet the same machine; the
+// table at the end gives every figure as a multiple of its floor (medians of
+// five runs), since absolute times vary several-fold between machines.
 
 #include "catalogue.h"
+#include "form1.h"
+#include "form4.h"
+#include "form5.h"
+#include "formbuilder.h"
 #include "module1.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
 namespace {
+
+constexpr double kTarget = 1.5; // at most this many times the floor
+const int kSizes[] = {10 << 10, 1 << 20, 10 << 20};
 
 QByteArray fillerSections(qint64 bytes, int firstSection)
 {
@@ -24,42 +50,242 @@ QByteArray fillerSections(qint64 bytes, int firstSection)
     return text;
 }
 
+// Every catalogue key holds 0, which no round of writes below gives it, so
+// every write really changes the file.
 QByteArray settingsFile(qint64 bytes)
 {
     QByteArray section("[GameServerInfo]\r\n");
     for (const catalogue::Entry &entry : catalogue::entries())
-        section += QByteArray(entry.key) + " = 1\r\n";
+        section += QByteArray(entry.key) + " = 0\r\n";
     return fillerSections(bytes / 2, 0) + section + fillerSections(bytes / 2, 100000);
 }
 
-void readAndWriteEveryKey(benchmark::State &state)
+// A generated settings file in a temporary folder, for one benchmark.
+struct SettingsFile
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+    QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+    QByteArray bytes;
+
+    explicit SettingsFile(qint64 size)
+        : bytes(settingsFile(size))
     {
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(settingsFile(state.range(0))) < 0) {
-            state.SkipWithError("cannot write the generated file");
-            return;
-        }
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write the generated file");
     }
-    int round = 0;
+};
+
+using Clock = std::chrono::steady_clock;
+using Action = std::function<void()>;
+
+// Runs the figure and its floor in turn, iteration by iteration, so that both
+// meet the same machine: the figure's time is the benchmark's time, the
+// floor's time and the ratio of the two are its counters. `prepare` runs
+// untimed before each pair.
+void paired(benchmark::State &state, const Action &floor, const Action &figure, const Action &prepare = {})
+{
+    std::chrono::duration<double> floorTime{0};
+    std::chrono::duration<double> figureTime{0};
     for (auto _ : state) {
-        // A new value every round, so every write really rewrites the file.
-        const QString value = QString::number(++round);
-        for (const catalogue::Entry &entry : catalogue::entries()) {
-            benchmark::DoNotOptimize(
-                Module1::ReadIni(catalogue::kSection, QLatin1String(entry.key), QString(), path));
-        }
-        for (const catalogue::Entry &entry : catalogue::entries())
-            Module1::WriteIni(QLatin1String(entry.key), value, path);
+        if (prepare)
+            prepare();
+        const auto start = Clock::now();
+        floor();
+        const auto between = Clock::now();
+        figure();
+        const auto end = Clock::now();
+        floorTime += between - start;
+        figureTime += end - between;
+        state.SetIterationTime(std::chrono::duration<double>(end - between).count());
     }
-    state.SetLabel(QStringLiteral("%1 bytes, 72 calls").arg(QFile(path).size()).toStdString());
+    state.counters["floor_ms"] = benchmark::Counter(floorTime.count() * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["ratio"] = figureTime.count() / floorTime.count();
+}
+
+// The floors: reading the file once, and replacing it once with QSaveFile.
+Action readFloor(const QString &path)
+{
+    return [path] {
+        QFile in(path);
+        if (!in.open(QIODevice::ReadOnly))
+            qFatal("cannot read");
+        benchmark::DoNotOptimize(in.readAll());
+    };
+}
+
+Action replaceFloor(const QString &path, const QByteArray &bytes)
+{
+    return [path, bytes] {
+        QSaveFile out(path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+            qFatal("cannot replace");
+    };
+}
+
+void readOneKey(benchmark::State &state)
+{
+    const SettingsFile file(state.range(0));
+    paired(state, readFloor(file.path), [&file] {
+        benchmark::DoNotOptimize(
+            Module1::ReadIni(catalogue::kSection, QStringLiteral("CastleStateStartMinute"), QString(), file.path));
+    });
+}
+
+void writeOneKey(benchmark::State &state)
+{
+    const SettingsFile file(state.range(0));
+    int round = 0;
+    paired(state, replaceFloor(file.path, file.bytes), [&] {
+        Module1::WriteIni(QStringLiteral("CastleStateStartMinute"), QString::number(++round), file.path);
+    });
+}
+
+// An editor window on the file, with its load and save as a user presses them.
+struct Window
+{
+    std::unique_ptr<QWidget> form;
+    std::function<void()> load;
+    std::function<void()> save;
+};
+
+Window openWindow(catalogue::Window which, const QString &path)
+{
+    const auto pathSource = [path] { return path; };
+    const auto press = [](QWidget *form, const char *name) {
+        return [form, name] { forms::child<QPushButton>(form, name)->click(); };
+    };
+    switch (which) {
+    case catalogue::Window::Form1: {
+        auto *main = new Form1;
+        forms::child<QLineEdit>(main, "Text1")->setText(path);
+        return {std::unique_ptr<QWidget>(main), [main] { forms::child<QAction>(main, "mnuabrir")->trigger(); },
+                [main] { forms::child<QAction>(main, "mnusalvar")->trigger(); }};
+    }
+    case catalogue::Window::Form4: {
+        auto *other = new Form4(pathSource, nullptr);
+        return {std::unique_ptr<QWidget>(other), press(other, "Command3"), press(other, "Command1")};
+    }
+    case catalogue::Window::Form5: {
+        auto *castle = new Form5(pathSource, nullptr);
+        return {std::unique_ptr<QWidget>(castle), press(castle, "Command1"), press(castle, "Command2")};
+    }
+    }
+    return {};
+}
+
+// Gives every control of the window a value it did not have.
+void changeEverything(QWidget *form, catalogue::Window which, int round)
+{
+    for (const catalogue::Entry &entry : catalogue::saveOrder(which)) {
+        if (auto *box = form->findChild<QLineEdit *>(QLatin1String(entry.control)))
+            box->setText(QString::number(round));
+        else
+            forms::child<QCheckBox>(form, entry.control)->setChecked(round % 2 == 1);
+    }
+}
+
+void windowLoad(benchmark::State &state, catalogue::Window which)
+{
+    const SettingsFile file(state.range(0));
+    const Window window = openWindow(which, file.path);
+    paired(state, readFloor(file.path), window.load);
+}
+
+// Each round gives every box a new value, so the save writes every key.
+void windowSave(benchmark::State &state, catalogue::Window which)
+{
+    const SettingsFile file(state.range(0));
+    const Window window = openWindow(which, file.path);
+    window.load();
+    int round = 0;
+    paired(state, replaceFloor(file.path, file.bytes), window.save,
+           [&] { changeEverything(window.form.get(), which, ++round); });
+}
+
+// Keeps the median figures of every benchmark beside printing the usual table.
+class MedianKeeper : public benchmark::ConsoleReporter
+{
+public:
+    struct Median
+    {
+        double milliseconds;
+        double floorMilliseconds;
+        double ratio;
+    };
+    std::map<std::string, Median> medians; // by name/size
+
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &run : runs) {
+            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
+                continue;
+            medians[run.run_name.function_name + '/' + run.run_name.args] = {
+                run.GetAdjustedRealTime(), run.counters.at("floor_ms"), run.counters.at("ratio")};
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+const char *const kFigures[] = {"read one key",      "load main window", "load Outras Edicoes",
+                                "load Castle Siege", "write one key",    "save main window",
+                                "save Outras Edicoes", "save Castle Siege"};
+
+// Prints every figure beside its floor; false when one is over the target.
+bool printRatios(const std::map<std::string, MedianKeeper::Median> &medians)
+{
+    bool allWithin = true;
+    std::printf("\n%-22s %10s %12s %12s %8s\n", "figure", "size", "time (ms)", "floor (ms)", "ratio");
+    for (const int size : kSizes) {
+        for (const char *figure : kFigures) {
+            const auto found = medians.find(std::string(figure) + '/' + std::to_string(size));
+            if (found == medians.end())
+                continue; // filtered out
+            const MedianKeeper::Median &median = found->second;
+            const bool within = median.ratio <= kTarget;
+            allWithin = allWithin && within;
+            std::printf("%-22s %10d %12.3f %12.3f %7.2fx%s\n", figure, size, median.milliseconds,
+                        median.floorMilliseconds, median.ratio, within ? "" : "  over the target");
+        }
+    }
+    std::printf("floors: reading the file once (loads, reads); replacing it once with QSaveFile (saves, "
+                "writes)\ntarget: at most %.1fx the floor, medians of 5 runs\n",
+                kTarget);
+    return allWithin;
+}
+
+void registerAll()
+{
+    const auto add = [](const char *name, auto function) {
+        auto *bench = benchmark::RegisterBenchmark(name, function);
+        for (const int size : kSizes)
+            bench->Arg(size);
+        bench->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(0.2)->Repetitions(5)->ReportAggregatesOnly(true);
+    };
+    add("read one key", readOneKey);
+    add("write one key", writeOneKey);
+    const std::pair<catalogue::Window, const char *> windows[] = {
+        {catalogue::Window::Form1, "main window"},
+        {catalogue::Window::Form4, "Outras Edicoes"},
+        {catalogue::Window::Form5, "Castle Siege"},
+    };
+    for (const auto &[which, title] : windows) {
+        const catalogue::Window window = which;
+        add((std::string("load ") + title).c_str(), [window](benchmark::State &state) { windowLoad(state, window); });
+        add((std::string("save ") + title).c_str(), [window](benchmark::State &state) { windowSave(state, window); });
+    }
 }
 
 } // namespace
 
-BENCHMARK(readAndWriteEveryKey)->Arg(100 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-
-BENCHMARK_MAIN();
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    registerAll();
+    MedianKeeper keeper;
+    benchmark::RunSpecifiedBenchmarks(&keeper);
+    benchmark::Shutdown();
+    return printRatios(keeper.medians) ? 0 : 1;
+}

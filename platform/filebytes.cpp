@@ -91,12 +91,15 @@ std::optional<QByteArray> read(const QString &path)
 {
     if (path.isEmpty())
         return std::nullopt;
+    // Asking for the type first costs one stat, which also tells existence;
+    // a device or a pipe is never opened (opening a pipe would wait).
     const QFileInfo info(path);
-    if (!info.exists())
+    const bool regular = info.isFile();
+    if (!regular && !info.exists())
         return std::nullopt;
     if (info.isDir())
         fail(QStringLiteral("\"%1\" é uma pasta, não um arquivo de configuração."), path);
-    if (!info.isFile()) {
+    if (!regular) {
         fail(QStringLiteral("\"%1\" não é um arquivo comum (é um dispositivo, um pipe ou um "
                             "socket), não um arquivo de configuração."),
              path);

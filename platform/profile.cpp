@@ -116,21 +116,24 @@ Line lineAt(View<Unit> text, std::size_t pos)
 template <typename Unit>
 std::optional<Line> findSection(View<Unit> text, View<Unit> section)
 {
-    for (std::size_t at = findUnit(text, 0, Unit('[')); at != kNone;) {
+    for (std::size_t at = findUnit(text, 0, Unit('[')); at != kNone; at = findUnit(text, at + 1, Unit('['))) {
+        // Most brackets open another section: its first letter tells at once.
+        std::size_t nameStart = at + 1;
+        while (nameStart < text.size() && isBlank(text[nameStart]))
+            ++nameStart;
+        if (nameStart == text.size() || foldAscii(text[nameStart]) != foldAscii(section.front()))
+            continue;
         std::size_t start = at;
         while (start > 0 && isBlank(text[start - 1]))
             --start;
-        if (start > 0 && !isLineBreak(text[start - 1])) {
-            at = findUnit(text, at + 1, Unit('['));
+        if (start > 0 && !isLineBreak(text[start - 1]))
             continue;
-        }
         const Line line = lineAt(text, start);
         std::size_t close = at + 1;
         while (close < line.end && text[close] != Unit(']'))
             ++close;
         if (sameName(text, trimmed(text, at + 1, close), section))
             return line;
-        at = findUnit(text, line.next, Unit('['));
     }
     return std::nullopt;
 }
@@ -474,15 +477,22 @@ QString fileName(const QString &path)
                           : QStringLiteral("O arquivo \"%1\"").arg(QDir::toNativeSeparators(path));
 }
 
+enum class Purpose { Read, Write };
+
+// Where a file without a mark is searched for NUL bytes before a read.
+constexpr qsizetype kReadNulWindow = 8 << 10;
+
 // Files whose bytes this engine cannot edit without damaging them.
-void checkContent(const QByteArray &file, const QString &path)
+void checkContent(const QByteArray &file, const QString &path, Purpose purpose)
 {
+    const QByteArrayView searched =
+        purpose == Purpose::Write ? QByteArrayView(file) : QByteArrayView(file).first(std::min(file.size(), kReadNulWindow));
     QString problem;
     if (file.startsWith(kUtf16BeMark))
         problem = QStringLiteral("está em UTF-16 big-endian");
     else if (file.startsWith(kUtf32LeMark))
         problem = QStringLiteral("está em UTF-32");
-    else if (!file.startsWith(kUtf16LeMark) && !file.startsWith(kUtf8Mark) && file.contains('\0'))
+    else if (!file.startsWith(kUtf16LeMark) && !file.startsWith(kUtf8Mark) && searched.contains('\0'))
         problem = QStringLiteral("contém bytes nulos: está em UTF-16 sem marca ou não é um arquivo "
                                  "de texto");
     if (problem.isEmpty())
@@ -680,7 +690,7 @@ std::optional<QByteArray> withValuesChecked(const QByteArray &file, const QStrin
 QStringList valuesIn(const QByteArray &file, const QString &section, const QStringList &keys,
                      const QString &defaultValue)
 {
-    checkContent(file, QString());
+    checkContent(file, QString(), Purpose::Read);
     return valuesInChecked(file, section, keys, defaultValue);
 }
 
@@ -693,7 +703,7 @@ QString valueIn(const QByteArray &file, const QString &section, const QString &k
 std::optional<QByteArray> withValues(const QByteArray &file, const QString &section,
                                      const std::vector<KeyValue> &values)
 {
-    checkContent(file, QString());
+    checkContent(file, QString(), Purpose::Write);
     return withValuesChecked(file, section, values);
 }
 
@@ -708,7 +718,7 @@ QStringList readStrings(const QString &section, const QStringList &keys, const Q
 {
     const std::optional<QByteArray> file = filebytes::read(path);
     if (file)
-        checkContent(*file, path);
+        checkContent(*file, path, Purpose::Read);
     return valuesInChecked(file.value_or(QByteArray()), section, keys, defaultValue);
 }
 
@@ -723,7 +733,7 @@ void writeStrings(const QString &section, const std::vector<KeyValue> &values, c
     filebytes::checkWritable(path);
     const std::optional<QByteArray> file = filebytes::read(path);
     if (file)
-        checkContent(*file, path);
+        checkContent(*file, path, Purpose::Write);
     const std::optional<QByteArray> changed =
         withValuesChecked(file.value_or(QByteArray()), section, values);
     if (changed)

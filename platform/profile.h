@@ -62,9 +62,12 @@
 // '?'. A UTF-16LE mark (FF FE) makes it a Unicode file, read and written as
 // UTF-16LE; a UTF-8 mark (EF BB BF) makes it UTF-8, where a byte that is not
 // valid UTF-8 reads as U+DC80-U+DCFF and is written back as the same byte. The
-// mark is kept. Files the program cannot edit safely are refused for reading
-// and writing: a UTF-16 big-endian or UTF-32 mark, or NUL bytes in a file
-// without a mark (UTF-16 without a mark, or not a text file at all).
+// mark is kept. Files the program cannot edit safely are refused: a UTF-16
+// big-endian or UTF-32 mark, or NUL bytes in a file without a mark (UTF-16
+// without a mark, or not a text file at all). A write looks for NUL in the
+// whole file before it writes anything; a read, which must stay about as
+// cheap as reading the file, looks in its first 8 KB, where UTF-16 and binary
+// files show them (the test git uses to tell binary files).
 namespace profile {
 
 struct KeyValue
