@@ -3,21 +3,25 @@
 //   screenshots OUTPUT_FOLDER SAMPLE_FILE
 // Run on the offscreen platform; scripts/screenshots.sh does that.
 
+#include "application.h"
 #include "form1.h"
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
 #include "form5.h"
 #include "formbuilder.h"
+#include "identity.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -62,12 +66,26 @@ int main(int argc, char *argv[])
         || !QFile::copy(QString::fromLocal8Bit(argv[2]), sample))
         return 1;
 
+    platform::setUpApplication(app, QString::fromUtf8(identity::kDesktopFileName));
     Form1 main;
     main.show();
     forms::child<QLineEdit>(&main, "Text1")->setText(sample);
     forms::child<QPushButton>(&main, "Command4")->setEnabled(true);
     forms::child<QPushButton>(&main, "Command4")->click();
     bool ok = save(&main, folder, QStringLiteral("main"));
+
+    // The file dialog of "Procurar", cancelled once it is drawn.
+    QTimer::singleShot(0, &main, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            std::fprintf(stderr, "the file dialog did not open\n");
+            std::exit(1);
+        }
+        dialog->setViewMode(QFileDialog::List); // no file dates: the same picture every time
+        ok &= save(dialog, folder, QStringLiteral("procurar"));
+        dialog->reject();
+    });
+    forms::child<QPushButton>(&main, "Command3")->click();
 
     forms::child<QPushButton>(&main, "Command5")->click();
     auto *other = openWindow<Form4>(main);

@@ -233,7 +233,7 @@ void buildMenu(QMenuBar *bar, const MenuItem *items, std::size_t count)
 QIcon programIcon()
 {
     QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128, 256}) // each read only when first drawn
+    for (const int size : {16, 32, 48, 64, 128, 256}) // Qt reads each file here, once
         icon.addFile(QStringLiteral(":/assets/icons/%1.png").arg(size), QSize(size, size));
     return icon;
 }
