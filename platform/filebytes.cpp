@@ -12,6 +12,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace filebytes {
 namespace {
@@ -85,6 +88,30 @@ std::optional<QString> syncToDisk(const QSaveFile &)
 }
 #endif
 
+#ifdef Q_OS_WIN
+// The attributes a fresh copy would lose: hidden, system, archive, not indexed.
+unsigned long attributesToKeep(const QString &target)
+{
+    const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(target).utf16()));
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 0; // a new file
+    return attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE
+                         | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+}
+
+void putBackAttributes(const QString &target, unsigned long attributes)
+{
+    if (attributes != 0)
+        SetFileAttributesW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(target).utf16()), attributes);
+}
+#else
+unsigned long attributesToKeep(const QString &)
+{
+    return 0; // permissions and owner are kept through the file itself
+}
+void putBackAttributes(const QString &, unsigned long) {}
+#endif
+
 } // namespace
 
 std::optional<QByteArray> read(const QString &path)
@@ -145,6 +172,7 @@ void replace(const QString &path, const QByteArray &bytes)
 {
     checkWritable(path);
     const QString target = writeTarget(path);
+    const unsigned long attributes = attributesToKeep(target);
     QSaveFile file(target);
     // Unbuffered, so that a failed write shows at once: QSaveFile::commit()
     // does not notice a buffered write that failed in its final flush.
@@ -161,6 +189,7 @@ void replace(const QString &path, const QByteArray &bytes)
     }
     if (!file.commit())
         failWrite(path, platform::lastSystemError());
+    putBackAttributes(target, attributes);
 }
 
 } // namespace filebytes

@@ -19,7 +19,7 @@ struct Reason
 const Reason kReasons[] = {
     {ERROR_DISK_FULL, "não há espaço livre no disco"},
     {ERROR_HANDLE_DISK_FULL, "não há espaço livre no disco"},
-    {ERROR_ACCESS_DENIED, "acesso negado"},
+    {ERROR_ACCESS_DENIED, "acesso negado (o arquivo pode estar aberto em outro programa)"},
     {ERROR_SHARING_VIOLATION, "o arquivo está aberto em outro programa"},
     {ERROR_LOCK_VIOLATION, "o arquivo está bloqueado por outro programa"},
     {ERROR_USER_MAPPED_FILE, "o arquivo está aberto em outro programa"},

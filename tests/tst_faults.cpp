@@ -13,7 +13,14 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <memory>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -80,9 +87,10 @@ class TestFaults : public QObject
     Q_OBJECT
 
 private slots:
-    // Load, change "Experiencia:", "Salvar" on a disk that cannot take the
-    // new copy: the report says why, and the file stays whole.
-    void diskFaultsLeaveTheOldFile_data()
+    // Load, change "Experiencia:", "Salvar" where the new copy cannot be
+    // written or cannot replace the old file: the report says why, and the
+    // file stays whole.
+    void faultsLeaveTheOldFile_data()
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("reason");
@@ -90,45 +98,67 @@ private slots:
         QTest::newRow("nearly full: the copy does not fit") << "nearly full" << "espaço";
         QTest::newRow("completely full: 0 bytes free") << "full" << "espaço";
         QTest::newRow("read-only file system") << "read-only" << "somente leitura";
+        QTest::newRow("held open by another program") << "held open" << "outro programa";
     }
 
-    void diskFaultsLeaveTheOldFile()
+    void faultsLeaveTheOldFile()
     {
         QFETCH(QString, fault);
         QFETCH(QString, reason);
-#ifndef Q_OS_LINUX
-        QSKIP("the tiny file system is a Linux mount");
-#endif
         QTemporaryDir dir;
-        const TinyFileSystem disk(dir.filePath(QStringLiteral("tiny")));
-        if (!disk.mounted())
-            QSKIP("mounting a tiny file system needs root");
-        const QString path = dir.filePath(QStringLiteral("tiny/commonserver.cfg"));
+        const QString folder = dir.filePath(QStringLiteral("tiny"));
+        std::unique_ptr<TinyFileSystem> disk;
+        if (fault == QLatin1String("held open")) {
+#ifndef Q_OS_WIN
+            QSKIP("only Windows keeps a file that another program holds open from being replaced");
+#endif
+            QVERIFY(QDir().mkpath(folder));
+        } else {
+#ifndef Q_OS_LINUX
+            QSKIP("the tiny file system is a Linux mount");
+#endif
+            disk = std::make_unique<TinyFileSystem>(folder);
+            if (!disk->mounted())
+                QSKIP("mounting a tiny file system needs root");
+        }
+        const QString path = QDir(folder).filePath(QStringLiteral("commonserver.cfg"));
         // 40 KB fit once on the 64 KB disk, not twice.
         const QByteArray original = fault == QLatin1String("nearly full")
                                         ? filler(40 << 10, 0) + fileBytes(fixture("commonserver.cfg"))
                                         : fileBytes(fixture("commonserver.cfg"));
         putFile(path, original);
         if (fault == QLatin1String("full"))
-            QVERIFY(disk.fill());
+            QVERIFY(disk->fill());
         if (fault == QLatin1String("read-only"))
-            QVERIFY(disk.makeReadOnly());
+            QVERIFY(disk->makeReadOnly());
+#ifdef Q_OS_WIN
+        // Another program reading the file, sharing it for reading only.
+        const HANDLE held = fault == QLatin1String("held open")
+                                ? CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()),
+                                              GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr)
+                                : INVALID_HANDLE_VALUE;
+        const auto release = qScopeGuard([held] {
+            if (held != INVALID_HANDLE_VALUE)
+                CloseHandle(held);
+        });
+#endif
 
         FailureRecorder recorder;
-        Form1 form;
-        forms::child<QLineEdit>(&form, "Text1")->setText(path);
-        forms::child<QAction>(&form, "mnuabrir")->trigger();
-        QCOMPARE(forms::child<QLineEdit>(&form, "Text2")->text(), QStringLiteral("101"));
-        forms::child<QLineEdit>(&form, "Text2")->setText(QStringLiteral("202"));
-        forms::child<QAction>(&form, "mnusalvar")->trigger();
+        MainWindowOnFile setup;
+        setup.setPath(path);
+        forms::child<QAction>(&setup.main, "mnuabrir")->trigger();
+        QCOMPARE(forms::child<QLineEdit>(&setup.main, "Text2")->text(), QStringLiteral("101"));
+        forms::child<QLineEdit>(&setup.main, "Text2")->setText(QStringLiteral("202"));
+        forms::child<QAction>(&setup.main, "mnusalvar")->trigger();
 
         QCOMPARE(recorder.failures.size(), 1);
         const Failure &failure = recorder.failures.constFirst();
         QCOMPARE(failure.number, FailureNumber::FileAccess);
-        QVERIFY2(failure.description.contains(path) && failure.description.contains(reason),
+        QVERIFY2(failure.description.contains(QDir::toNativeSeparators(path)) && failure.description.contains(reason),
                  qPrintable(failure.description));
         QCOMPARE(fileBytes(path), original);
-        const QStringList left = QDir(dir.filePath(QStringLiteral("tiny"))).entryList(QDir::Files | QDir::Hidden);
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(left.filter(QStringLiteral("commonserver")), QStringList{QStringLiteral("commonserver.cfg")});
     }
 

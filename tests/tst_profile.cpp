@@ -11,6 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 const QString kSection = QStringLiteral("GameServerInfo");
@@ -446,6 +449,9 @@ private slots:
 
     void writeKeepsPermissionsAndSymbolicLinks()
     {
+#ifndef Q_OS_UNIX
+        QSKIP("symbolic links and permission bits are Unix ones; Windows has the read-only attribute");
+#endif
         QTemporaryDir dir;
         const QString target = dir.filePath(QStringLiteral("real.cfg"));
         const QString link = dir.filePath(QStringLiteral("commonserver.cfg"));
@@ -462,29 +468,34 @@ private slots:
     }
 
     // Saved as root (sudo on a server), the file must stay readable by the
-    // game server's own user.
-    void writeKeepsOwnerAndGroup()
+    // game server's own user; on Windows, a hidden file stays hidden.
+    void writeKeepsOwnerGroupAndAttributes()
     {
-#ifdef Q_OS_UNIX
-        if (::geteuid() != 0)
-            QSKIP("giving a file to another user needs root");
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
         putFile(path, "[GameServerInfo]\r\nTrade=1\r\n");
+#ifdef Q_OS_UNIX
+        if (::geteuid() != 0)
+            QSKIP("giving a file to another user needs root");
         const uid_t nobody = 65534;
         QCOMPARE(::chown(QFile::encodeName(path).constData(), nobody, nobody), 0);
         QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+#elif defined(Q_OS_WIN)
+        const auto nativePath = reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16());
+        QVERIFY(SetFileAttributesW(nativePath, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+#endif
 
         profile::writeString(kSection, QStringLiteral("Trade"), QStringLiteral(" 0"), path);
 
         QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\nTrade= 0\r\n"));
+#ifdef Q_OS_UNIX
         struct stat after;
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
         QCOMPARE(after.st_uid, nobody);
         QCOMPARE(after.st_gid, gid_t(nobody));
         QCOMPARE(after.st_mode & 07777, mode_t(0640));
-#else
-        QSKIP("owners and groups are kept through the permission bits on Unix only");
+#elif defined(Q_OS_WIN)
+        QVERIFY(GetFileAttributesW(nativePath) & FILE_ATTRIBUTE_HIDDEN);
 #endif
     }
 };

@@ -11,6 +11,7 @@
 #include "support.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QLineEdit>
 #include <QList>
 #include <QObject>
@@ -84,7 +85,8 @@ struct MainWindowOnFile
             putFile(path, content);
         setPath(path);
     }
-    void setPath(const QString &to) { forms::child<QLineEdit>(&main, "Text1")->setText(to); }
+    // Typed as the system writes paths: with backslashes and a drive on Windows.
+    void setPath(const QString &to) { forms::child<QLineEdit>(&main, "Text1")->setText(QDir::toNativeSeparators(to)); }
     QString read(const char *key) const
     {
         return profile::readString(QStringLiteral("GameServerInfo"), QLatin1String(key), QStringLiteral("<none>"),

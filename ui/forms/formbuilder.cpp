@@ -27,18 +27,22 @@ namespace {
 
 const QString kSansSerif = QStringLiteral("MS Sans Serif");
 const QString kCalligraphic = QStringLiteral("Monotype Corsiva");
+const QString kWindowsSansSerif = QStringLiteral("Microsoft Sans Serif");
 
 // The windows name the classic Windows fonts; elsewhere the nearest free fonts
 // of the same size, weight and slant stand in for them.
 void substituteFontsOnce()
 {
     static const bool done = [] {
-        QFont::insertSubstitutions(kSansSerif, {QStringLiteral("Liberation Sans"),
+        // Windows' own TrueType successor of the bitmap font comes first.
+        QFont::insertSubstitutions(kSansSerif, {kWindowsSansSerif, QStringLiteral("Liberation Sans"),
                                                 QStringLiteral("Arial"),
                                                 QStringLiteral("Helvetica")});
         QFont::insertSubstitutions(kCalligraphic, {QStringLiteral("Z003"),
                                                    QStringLiteral("TeX Gyre Chorus"),
-                                                   QStringLiteral("URW Chancery L")});
+                                                   QStringLiteral("URW Chancery L"),
+                                                   QStringLiteral("Lucida Calligraphy"),
+                                                   QStringLiteral("Segoe Script")});
         return true;
     }();
     Q_UNUSED(done);
@@ -87,8 +91,11 @@ QFont fontOf(const Look &look)
     // The free stand-ins for MS Sans Serif run about 8 % wider at the same
     // size, which would push labels such as "Criar Personagem :" onto a line
     // their box cannot show. Narrow them to the classic font's width.
-    if (look.family == kSansSerif && QFontInfo(font).family() != kSansSerif)
-        font.setStretch(92);
+    if (look.family == kSansSerif) {
+        const QString used = QFontInfo(font).family();
+        if (used != kSansSerif && used != kWindowsSansSerif)
+            font.setStretch(92);
+    }
     return font;
 }
 

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -125,7 +126,7 @@ void Form1::Command3_Click()
             CommonDialog1.FileName = settingsPath(); // start from the file being edited
         if (!CommonDialog1.ShowOpen(this))
             return; // cancelled: the path and the buttons stay as they were
-        forms::child<QLineEdit>(this, "Text1")->setText(CommonDialog1.FileName);
+        forms::child<QLineEdit>(this, "Text1")->setText(QDir::toNativeSeparators(CommonDialog1.FileName));
         forms::child<QPushButton>(this, "Command4")->setEnabled(true);
     });
 }
