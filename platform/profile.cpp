@@ -212,12 +212,6 @@ struct Edit
     Units<Unit> with;
 };
 
-struct Pair
-{
-    std::size_t key;   // index into the names
-    std::size_t value; // index into the values
-};
-
 // The edits that set each key to its value, in the order the keys come; none
 // when nothing would change. Keys are distinct (ASCII case ignored).
 template <typename Unit>
@@ -242,7 +236,7 @@ std::vector<Edit<Unit>> editsFor(View<Unit> text, View<Unit> section,
                 edits.push_back({at->afterEquals.begin, at->afterEquals.end, values[i]});
             continue;
         }
-        const bool endFirst = scan.sectionFound ? scan.insertAfterUnterminatedLine : false;
+        const bool endFirst = scan.sectionFound && scan.insertAfterUnterminatedLine;
         if (endFirst)
             inserted += eol;
         inserted += keys[i];
