@@ -1,6 +1,6 @@
-#include "application.h"
-#include "form1.h"
-#include "identity.h"
+#include "platform/gui/application.h"
+#include "ui/identity.h"
+#include "ui/main/mainwindow.h"
 
 #include <QApplication>
 
@@ -8,7 +8,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     platform::setUpApplication(app, QString::fromUtf8(identity::kDesktopFileName));
-    Form1 form;
-    form.show();
+    MainWindow window;
+    window.show();
     return app.exec();
 }

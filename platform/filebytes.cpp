@@ -1,7 +1,7 @@
-#include "filebytes.h"
+#include "platform/filebytes.h"
 
-#include "failure.h"
-#include "systemerror.h"
+#include "platform/failure.h"
+#include "platform/systemerror.h"
 
 #include <QDir>
 #include <QFile>

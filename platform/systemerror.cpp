@@ -1,4 +1,4 @@
-#include "systemerror.h"
+#include "platform/systemerror.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>

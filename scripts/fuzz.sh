@@ -12,7 +12,7 @@ BUILD_DIR=build-fuzz
 install_missing "${PACKAGES[@]}" clang libclang-rt-14-dev
 CC=clang CXX=clang++ cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DBUILD_FUZZERS=ON -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$BUILD_DIR" -j2 --target fuzz_profile
+cmake --build "$BUILD_DIR" -j2 --target fuzz_inifile
 
 # Seeds: each fixture as the file, writing a catalogue key with a short
 # value, and every earlier finding (kept in tests/data/fuzz, replayed by the
@@ -23,6 +23,6 @@ for fixture in tests/data/*.cfg examples/*.cfg; do
     { printf '\x00\x00\x03 10'; cat "$fixture"; } > "$seeds/$(basename "$fixture")"
 done
 
-"$BUILD_DIR/tests/fuzz/fuzz_profile" "$BUILD_DIR/corpus" "$seeds" tests/data/fuzz \
+"$BUILD_DIR/tests/fuzz/fuzz_inifile" "$BUILD_DIR/corpus" "$seeds" tests/data/fuzz \
     -max_total_time="${1:-60}" -max_len=65536 -print_final_stats=1 \
     -artifact_prefix="$BUILD_DIR/findings/"

@@ -7,6 +7,6 @@ cd "$(dirname "$0")/.."
 source scripts/common.sh
 
 install_missing "${PACKAGES[@]}"
-build --target tst_profile_property
-PROFILE_PROPERTY_SEQUENCES="${1:-100000}" PROFILE_PROPERTY_SEED="${2:-1}" \
-    "$BUILD_DIR/tests/tst_profile_property" -silent
+build --target tst_inifile_property
+INIFILE_PROPERTY_SEQUENCES="${1:-100000}" INIFILE_PROPERTY_SEED="${2:-1}" \
+    "$BUILD_DIR/tests/tst_inifile_property" -silent

@@ -1,6 +1,6 @@
-#include "flags.h"
+#include "settings/flags.h"
 
-#include "failure.h"
+#include "platform/failure.h"
 
 #include <QLocale>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-// Small helpers shared by the tests: file bytes, and stand-ins for the two
-// dialogs so that no test ever blocks on one.
+// Small helpers shared by the tests: file bytes and fixtures.
 
-#include "failure.h"
+#include "platform/failure.h"
+#include "onekey.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,10 +1,8 @@
 // Faults from outside the program: a disk that fills up mid-save, a very
 // large settings file, a file that is not a settings file at all.
 
-#include "form1.h"
-#include "formbuilder.h"
-#include "profile.h"
 #include "support.h"
+#include "ui/main/mainwindow.h"
 #include "uisupport.h"
 
 #include <QAction>
@@ -147,10 +145,10 @@ private slots:
         FailureRecorder recorder;
         MainWindowOnFile setup;
         setup.setPath(path);
-        forms::child<QAction>(&setup.main, "mnuabrir")->trigger();
-        QCOMPARE(forms::child<QLineEdit>(&setup.main, "Text2")->text(), QStringLiteral("101"));
-        forms::child<QLineEdit>(&setup.main, "Text2")->setText(QStringLiteral("202"));
-        forms::child<QAction>(&setup.main, "mnusalvar")->trigger();
+        child<QAction>(&setup.main, QStringLiteral("openAction"))->trigger();
+        QCOMPARE(child<QLineEdit>(&setup.main, QStringLiteral("AddExperience"))->text(), QStringLiteral("101"));
+        child<QLineEdit>(&setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("202"));
+        child<QAction>(&setup.main, QStringLiteral("saveAction"))->trigger();
 
         QCOMPARE(recorder.failures.size(), 1);
         const Failure &failure = recorder.failures.constFirst();
@@ -174,14 +172,14 @@ private slots:
         const QByteArray original = filler(25 << 20, 0) + section + filler(25 << 20, 1000000);
         putFile(path, original);
 
-        Form1 form;
-        forms::child<QLineEdit>(&form, "Text1")->setText(path);
+        MainWindow form;
+        child<QLineEdit>(&form, QStringLiteral("settingsPath"))->setText(path);
         QElapsedTimer timer;
         timer.start();
-        forms::child<QAction>(&form, "mnuabrir")->trigger();
-        QCOMPARE(forms::child<QLineEdit>(&form, "Text2")->text(), QStringLiteral("10"));
-        forms::child<QLineEdit>(&form, "Text2")->setText(QStringLiteral("77"));
-        forms::child<QAction>(&form, "mnusalvar")->trigger();
+        child<QAction>(&form, QStringLiteral("openAction"))->trigger();
+        QCOMPARE(child<QLineEdit>(&form, QStringLiteral("AddExperience"))->text(), QStringLiteral("10"));
+        child<QLineEdit>(&form, QStringLiteral("AddExperience"))->setText(QStringLiteral("77"));
+        child<QAction>(&form, QStringLiteral("saveAction"))->trigger();
         qInfo("50 MB file: load and save took %lld ms", timer.elapsed());
 
         QByteArray expected = original;
@@ -210,11 +208,11 @@ private slots:
         putFile(path, content);
 
         FailureRecorder recorder;
-        Form1 form;
-        forms::child<QLineEdit>(&form, "Text1")->setText(path);
-        forms::child<QAction>(&form, "mnuabrir")->trigger();
-        forms::child<QLineEdit>(&form, "Text2")->setText(QStringLiteral("5"));
-        forms::child<QAction>(&form, "mnusalvar")->trigger();
+        MainWindow form;
+        child<QLineEdit>(&form, QStringLiteral("settingsPath"))->setText(path);
+        child<QAction>(&form, QStringLiteral("openAction"))->trigger();
+        child<QLineEdit>(&form, QStringLiteral("AddExperience"))->setText(QStringLiteral("5"));
+        child<QAction>(&form, QStringLiteral("saveAction"))->trigger();
 
         QCOMPARE(fileBytes(path), content);
         QCOMPARE(recorder.failures.size(), 1);

@@ -1,11 +1,9 @@
 // What a keyboard or screen-reader user meets: the order Tab visits the
 // controls in, the names a screen reader announces, and every window's icon.
 
-#include "application.h"
-#include "form1.h"
-#include "form4.h"
-#include "form5.h"
-#include "formbuilder.h"
+#include "platform/gui/application.h"
+#include "ui/main/mainwindow.h"
+#include "uisupport.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -20,21 +18,27 @@
 
 namespace {
 
-// Opens the named window from a main window whose buttons are unlocked.
-QWidget *openWindow(Form1 &main, const QString &name)
+const QString kMain = QStringLiteral("Vardok - Zilvane s3 beta 39 (Versão 0.5)");
+const QString kOther = QStringLiteral("Outras Ediçoes");
+const QString kCastle = QStringLiteral("Castle Siege");
+const QString kInstructions = QStringLiteral("Instruçoes de Uso");
+const QString kCredits = QStringLiteral("Creditos");
+
+// Opens the window of that title from a main window whose buttons are unlocked.
+QWidget *openWindow(MainWindow &main, const QString &title)
 {
-    for (const char *button : {"Command5", "Command6"})
-        forms::child<QPushButton>(&main, button)->setEnabled(true);
-    if (name == QLatin1String("Form1"))
+    for (const char *button : {"otherSettingsButton", "castleSiegeButton"})
+        child<QPushButton>(&main, QLatin1String(button))->setEnabled(true);
+    if (title == kMain)
         return &main;
-    if (name == QLatin1String("Form4"))
-        forms::child<QPushButton>(&main, "Command5")->click();
-    else if (name == QLatin1String("Form5"))
-        forms::child<QPushButton>(&main, "Command6")->click();
+    if (title == kOther)
+        child<QPushButton>(&main, QStringLiteral("otherSettingsButton"))->click();
+    else if (title == kCastle)
+        child<QPushButton>(&main, QStringLiteral("castleSiegeButton"))->click();
     else
-        forms::child<QAction>(&main, name == QLatin1String("Form3") ? "mnuhrlp" : "mnucreditos")->trigger();
+        child<QAction>(&main, title == kInstructions ? QStringLiteral("instructionsAction") : QStringLiteral("creditsAction"))->trigger();
     for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window->metaObject()->className() == name && window->isVisible())
+        if (window->windowTitle() == title && window->isVisible())
             return window;
     }
     return nullptr;
@@ -63,24 +67,31 @@ private slots:
         QTest::addColumn<QStringList>("order");
 
         QTest::newRow("main window")
-            << "Form1"
-            << QStringList{"Command1", "Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Command2",
-                           "Command3", "Command4", "Check1", "Check2", "Check3", "Check4", "Command5", "Command6"};
+            << kMain
+            << QStringList{"saveButton", "settingsPath", "AddExperience", "CharacterDeleteMinLevel", "GuildCreateLevel",
+                           "MonsterHp", "ItemDropPer", "eventServerAddress", "cancelButton", "browseButton",
+                           "openButton", "CreateCharacter", "GuildCreate", "GuildDestroy", "Trade",
+                           "otherSettingsButton", "castleSiegeButton"};
         QTest::newRow("Outras Ediçoes: boxes in reading order, then Salvar, Cancelar, Abrir")
-            << "Form4"
-            << QStringList{"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9",
-                           "Text10", "Text11", "Text12", "Text13", "Text14", "Command1", "Command2", "Command3"};
+            << kOther
+            << QStringList{"NumberOfMaxUser", "MaxLevel", "ExcellentItemsDropRate", "ChaosCastleMinPlayers",
+                           "ElfSoldierMaxLevel", "MaxZen", "MaxZenMessage", "PointsLevelUp_Normal", "PointsLevelUp_MG",
+                           "PointsLevelUp_DL", "ChaosMachineItemMixRate10", "ChaosMachineItemMixRate11",
+                           "ChaosMachineItemMixRate12", "ChaosMachineItemMixRate13", "saveButton", "cancelButton",
+                           "openButton"};
         QTest::newRow("Castle Siege: the minute box after the buttons")
-            << "Form5"
-            << QStringList{"Check1", "Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8",
-                           "Command1", "Command2", "Command3", "Text9"};
+            << kCastle
+            << QStringList{"CastleSiegeRun", "CastleCycleStartYear", "CastleCycleStartMonth", "CastleCycleStartDay",
+                           "CastleSpecificState", "CastleStateStartYear", "CastleStateStartMonth",
+                           "CastleStateStartDay", "CastleStateStartHour", "openButton", "saveButton", "cancelButton",
+                           "CastleStateStartMinute"};
     }
 
     void tabOrder()
     {
         QFETCH(QString, window);
         QFETCH(QStringList, order);
-        Form1 main;
+        MainWindow main;
         QWidget *form = openWindow(main, window);
         QVERIFY(form);
         QStringList chain = focusChain(form);
@@ -91,15 +102,15 @@ private slots:
     void everyFieldIsAnnouncedByItsLabel_data()
     {
         QTest::addColumn<QString>("window");
-        QTest::newRow("main window") << "Form1";
-        QTest::newRow("Outras Ediçoes") << "Form4";
-        QTest::newRow("Castle Siege") << "Form5";
+        QTest::newRow("main window") << kMain;
+        QTest::newRow("Outras Ediçoes") << kOther;
+        QTest::newRow("Castle Siege") << kCastle;
     }
 
     void everyFieldIsAnnouncedByItsLabel()
     {
         QFETCH(QString, window);
-        Form1 main;
+        MainWindow main;
         QWidget *form = openWindow(main, window);
         QVERIFY(form);
         QList<QWidget *> fields;
@@ -127,17 +138,17 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("name");
 
-        QTest::newRow("Experiencia") << "Form1" << "Text2" << "Experiencia:";
-        QTest::newRow("address") << "Form1" << "Text7" << "Ip´s:";
-        QTest::newRow("flag") << "Form1" << "Check4" << "Trade:";
-        QTest::newRow("picture") << "Form1" << "Image1" << "Ilustração: um castelo";
-        QTest::newRow("level-up points, first class") << "Form4" << "Text8" << "Pontos Por Level: Bk, Sm, Elf";
-        QTest::newRow("level-up points, DL") << "Form4" << "Text10" << "Pontos Por Level: DL";
-        QTest::newRow("mix rate +10") << "Form4" << "Text11" << "Chaos Machine Rate: +10";
-        QTest::newRow("mix rate +13") << "Form4" << "Text14" << "Chaos Machine Rate: +13";
-        QTest::newRow("a field before the composite rows") << "Form4" << "Text7" << "Alerta de Zen Maximo :";
-        QTest::newRow("run flag") << "Form5" << "Check1" << "Castle Siege:";
-        QTest::newRow("minute") << "Form5" << "Text9" << "Minuto de Inicio:";
+        QTest::newRow("Experiencia") << kMain << "AddExperience" << "Experiencia:";
+        QTest::newRow("address") << kMain << "eventServerAddress" << "Ip´s:";
+        QTest::newRow("flag") << kMain << "Trade" << "Trade:";
+        QTest::newRow("picture") << kMain << "picture" << "Ilustração: um castelo";
+        QTest::newRow("level-up points, first class") << kOther << "PointsLevelUp_Normal" << "Pontos Por Level: Bk, Sm, Elf";
+        QTest::newRow("level-up points, DL") << kOther << "PointsLevelUp_DL" << "Pontos Por Level: DL";
+        QTest::newRow("mix rate +10") << kOther << "ChaosMachineItemMixRate10" << "Chaos Machine Rate: +10";
+        QTest::newRow("mix rate +13") << kOther << "ChaosMachineItemMixRate13" << "Chaos Machine Rate: +13";
+        QTest::newRow("a field before the composite rows") << kOther << "MaxZenMessage" << "Alerta de Zen Maximo :";
+        QTest::newRow("run flag") << kCastle << "CastleSiegeRun" << "Castle Siege:";
+        QTest::newRow("minute") << kCastle << "CastleStateStartMinute" << "Minuto de Inicio:";
     }
 
     void fieldsNamedAsTheUserReadsThem()
@@ -145,11 +156,11 @@ private slots:
         QFETCH(QString, window);
         QFETCH(QString, control);
         QFETCH(QString, name);
-        Form1 main;
+        MainWindow main;
         QWidget *form = openWindow(main, window);
         QVERIFY(form);
         QAccessibleInterface *accessible =
-            QAccessible::queryAccessibleInterface(forms::child<QWidget>(form, qPrintable(control)));
+            QAccessible::queryAccessibleInterface(child<QWidget>(form, control));
         QVERIFY(accessible);
         QCOMPARE(accessible->text(QAccessible::Name), name);
     }
@@ -157,18 +168,18 @@ private slots:
     void escapeDoesWhatCancelarDoes_data()
     {
         QTest::addColumn<QString>("window");
-        QTest::newRow("Outras Ediçoes") << "Form4";
-        QTest::newRow("Castle Siege") << "Form5";
+        QTest::newRow("Outras Ediçoes") << kOther;
+        QTest::newRow("Castle Siege") << kCastle;
     }
 
     void escapeDoesWhatCancelarDoes()
     {
         QFETCH(QString, window);
-        Form1 main;
+        MainWindow main;
         QPointer<QWidget> form = openWindow(main, window);
         QVERIFY(form);
         QVERIFY(QTest::qWaitForWindowActive(form));
-        QLineEdit *box = forms::child<QLineEdit>(form, "Text1");
+        QLineEdit *box = form->findChildren<QLineEdit *>().constFirst();
         box->setFocus();
         QTest::keyClick(box, Qt::Key_Escape);
         QTRY_VERIFY(form.isNull()); // closed and destroyed, as by "Cancelar"
@@ -201,14 +212,14 @@ private slots:
     void everyWindowShowsTheIcon_data()
     {
         QTest::addColumn<QString>("window");
-        for (const char *window : {"Form1", "Form2", "Form3", "Form4", "Form5"})
-            QTest::newRow(window) << window;
+        for (const QString &window : {kMain, kOther, kCastle, kInstructions, kCredits})
+            QTest::newRow(qPrintable(window)) << window;
     }
 
     void everyWindowShowsTheIcon()
     {
         QFETCH(QString, window);
-        Form1 main;
+        MainWindow main;
         QWidget *form = openWindow(main, window);
         QVERIFY(form);
         QCOMPARE(form->windowIcon().availableSizes(),

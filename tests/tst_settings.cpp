@@ -1,7 +1,7 @@
-#include "catalogue.h"
-#include "failure.h"
-#include "flags.h"
-#include "module1.h"
+#include "platform/failure.h"
+#include "settings/flags.h"
+#include "settings/keys.h"
+#include "settings/settingsfile.h"
 #include "support.h"
 
 #include <QSet>
@@ -52,7 +52,7 @@ private slots:
         }
     }
 
-    void writeIniPutsOneBlankBeforeTheText_data()
+    void writePutsOneBlankBeforeTheText_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("line");
@@ -62,68 +62,31 @@ private slots:
         QTest::newRow("accents") << QStringLiteral("Criação") << QByteArray("AddExperience= Cria\xe7\xe3o");
     }
 
-    void writeIniPutsOneBlankBeforeTheText()
+    void writePutsOneBlankBeforeTheText()
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, line);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
         putFile(path, "[GameServerInfo]\r\nAddExperience=1\r\n");
-        Module1::WriteIni(QStringLiteral("AddExperience"), text, path);
+        const settings::SettingsFile file(path);
+        file.write({{QStringLiteral("AddExperience"), text}});
         QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\n") + line + "\r\n");
         // Reading trims the blank, so an unchanged second save does not grow it.
-        const QString read = Module1::ReadIni(QStringLiteral("GameServerInfo"), QStringLiteral("AddExperience"),
-                                              QString(), path);
+        const QString read = file.read({&settings::keys::AddExperience}).constFirst();
         QCOMPARE(read, text);
-        Module1::WriteIni(QStringLiteral("AddExperience"), read, path);
+        file.write({{QStringLiteral("AddExperience"), read}});
         QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\n") + line + "\r\n");
     }
 
-    void catalogueHas36DistinctKeysAndControls()
+    // The file matches names case-insensitively: two keys that differ only
+    // in case would be one key of the file.
+    void every36KeysOnce()
     {
-        QSet<QString> keys;
-        QSet<QString> controls;
-        for (const catalogue::Entry &entry : catalogue::entries()) {
-            keys.insert(QLatin1String(entry.key));
-            controls.insert(QString::number(int(entry.window)) + QLatin1String(entry.control));
-        }
-        QCOMPARE(keys.size(), 36);
-        QCOMPARE(controls.size(), 34); // three address keys share one box
-    }
-
-    void windowOrders_data()
-    {
-        QTest::addColumn<int>("window");
-        QTest::addColumn<bool>("load");
-        QTest::addColumn<QStringList>("keys");
-
-        const QStringList mainStart{"AddExperience", "MonsterHp", "ItemDropPer", "CharacterDeleteMinLevel",
-                                    "GuildCreateLevel"};
-        const QStringList mainFlags{"CreateCharacter", "GuildCreate", "GuildDestroy", "Trade"};
-        QTest::newRow("main load")
-            << int(catalogue::Window::Form1) << true
-            << mainStart + QStringList{"ChaosEventServer", "DevilSquareEventServer", "EventChipServerIp"} + mainFlags;
-        QTest::newRow("main save")
-            << int(catalogue::Window::Form1) << false
-            << mainStart + QStringList{"ChaosEventServer", "EventChipServerIp", "DevilSquareEventServer"} + mainFlags;
-        const QStringList castle{"CastleCycleStartYear", "CastleCycleStartMonth", "CastleCycleStartDay",
-                                 "CastleSpecificState", "CastleStateStartYear", "CastleStateStartMonth",
-                                 "CastleStateStartDay", "CastleStateStartHour", "CastleStateStartMinute",
-                                 "CastleSiegeRun"};
-        QTest::newRow("castle load") << int(catalogue::Window::Form5) << true << castle;
-        QTest::newRow("castle save") << int(catalogue::Window::Form5) << false << castle;
-    }
-
-    void windowOrders()
-    {
-        QFETCH(int, window);
-        QFETCH(bool, load);
-        QFETCH(QStringList, keys);
-        const auto w = catalogue::Window(window);
-        QStringList actual;
-        for (const catalogue::Entry &entry : load ? catalogue::loadOrder(w) : catalogue::saveOrder(w))
-            actual << QLatin1String(entry.key);
-        QCOMPARE(actual, keys);
+        QSet<QString> names;
+        for (const settings::Key *key : settings::keys::kAll)
+            names.insert(QString::fromLatin1(key->name).toLower());
+        QCOMPARE(names.size(), 36);
     }
 };
 

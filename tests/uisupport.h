@@ -4,11 +4,9 @@
 // records instead of showing a message box, the open-file dialog answers from
 // a script, and web addresses are recorded instead of opened.
 
-#include "dialogs.h"
-#include "form1.h"
-#include "formbuilder.h"
-#include "profile.h"
+#include "platform/gui/dialogs.h"
 #include "support.h"
+#include "ui/main/mainwindow.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -20,6 +18,16 @@
 #include <QTemporaryDir>
 
 #include <optional>
+
+// A control of a window by its object name: the key it shows, or its role.
+template <typename T>
+T *child(const QObject *window, const QString &name)
+{
+    T *found = window->findChild<T *>(name);
+    if (!found)
+        qFatal("no control named %s in %s", qPrintable(name), window->metaObject()->className());
+    return found;
+}
 
 class FailureRecorder
 {
@@ -77,7 +85,7 @@ struct MainWindowOnFile
 {
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
-    Form1 main;
+    MainWindow main;
 
     explicit MainWindowOnFile(const QByteArray &content = QByteArray())
     {
@@ -86,10 +94,9 @@ struct MainWindowOnFile
         setPath(path);
     }
     // Typed as the system writes paths: with backslashes and a drive on Windows.
-    void setPath(const QString &to) { forms::child<QLineEdit>(&main, "Text1")->setText(QDir::toNativeSeparators(to)); }
+    void setPath(const QString &to) { child<QLineEdit>(&main, QStringLiteral("settingsPath"))->setText(QDir::toNativeSeparators(to)); }
     QString read(const char *key) const
     {
-        return profile::readString(QStringLiteral("GameServerInfo"), QLatin1String(key), QStringLiteral("<none>"),
-                                   path);
+        return readValue(path, QStringLiteral("GameServerInfo"), QLatin1String(key), QStringLiteral("<none>"));
     }
 };

@@ -3,14 +3,12 @@
 //   screenshots OUTPUT_FOLDER SAMPLE_FILE
 // Run on the offscreen platform; scripts/screenshots.sh does that.
 
-#include "application.h"
-#include "form1.h"
-#include "form2.h"
-#include "form3.h"
-#include "form4.h"
-#include "form5.h"
-#include "formbuilder.h"
-#include "identity.h"
+#include "platform/gui/application.h"
+#include "ui/editors/settingseditor.h"
+#include "ui/identity.h"
+#include "ui/info/creditswindow.h"
+#include "ui/info/instructionswindow.h"
+#include "ui/main/mainwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,16 +25,28 @@
 
 namespace {
 
+// The visible window of that class with that title.
 template <typename Window>
-Window *openWindow(const Form1 &main)
+Window *openWindow(const char *title)
 {
     for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (auto *found = qobject_cast<Window *>(window); found && found->isVisible())
+        auto *found = qobject_cast<Window *>(window);
+        if (found && found->isVisible() && found->windowTitle() == QString::fromUtf8(title))
             return found;
     }
-    std::fprintf(stderr, "window %s did not open\n", Window::staticMetaObject.className());
-    Q_UNUSED(main);
+    std::fprintf(stderr, "window %s did not open\n", title);
     std::exit(1);
+}
+
+template <typename T>
+T *child(const QObject *window, const char *name)
+{
+    T *found = window->findChild<T *>(QLatin1String(name));
+    if (!found) {
+        std::fprintf(stderr, "no control %s\n", name);
+        std::exit(1);
+    }
+    return found;
 }
 
 bool save(QWidget *window, const QDir &folder, const QString &name)
@@ -67,11 +77,11 @@ int main(int argc, char *argv[])
         return 1;
 
     platform::setUpApplication(app, QString::fromUtf8(identity::kDesktopFileName));
-    Form1 main;
+    MainWindow main;
     main.show();
-    forms::child<QLineEdit>(&main, "Text1")->setText(sample);
-    forms::child<QPushButton>(&main, "Command4")->setEnabled(true);
-    forms::child<QPushButton>(&main, "Command4")->click();
+    child<QLineEdit>(&main, "settingsPath")->setText(sample);
+    child<QPushButton>(&main, "openButton")->setEnabled(true);
+    child<QPushButton>(&main, "openButton")->click();
     bool ok = save(&main, folder, QStringLiteral("main"));
 
     // The file dialog of "Procurar", cancelled once it is drawn.
@@ -85,24 +95,24 @@ int main(int argc, char *argv[])
         ok &= save(dialog, folder, QStringLiteral("procurar"));
         dialog->reject();
     });
-    forms::child<QPushButton>(&main, "Command3")->click();
+    child<QPushButton>(&main, "browseButton")->click();
 
-    forms::child<QPushButton>(&main, "Command5")->click();
-    auto *other = openWindow<Form4>(main);
-    forms::child<QPushButton>(other, "Command3")->click();
+    child<QPushButton>(&main, "otherSettingsButton")->click();
+    auto *other = openWindow<SettingsEditor>("Outras Ediçoes");
+    child<QPushButton>(other, "openButton")->click();
     ok &= save(other, folder, QStringLiteral("outras-edicoes"));
 
-    forms::child<QPushButton>(&main, "Command6")->click();
-    auto *castle = openWindow<Form5>(main);
-    forms::child<QPushButton>(castle, "Command1")->click();
+    child<QPushButton>(&main, "castleSiegeButton")->click();
+    auto *castle = openWindow<SettingsEditor>("Castle Siege");
+    child<QPushButton>(castle, "openButton")->click();
     ok &= save(castle, folder, QStringLiteral("castle-siege"));
 
-    forms::child<QAction>(&main, "mnuhrlp")->trigger();
-    ok &= save(openWindow<Form3>(main), folder, QStringLiteral("instrucoes"));
+    child<QAction>(&main, "instructionsAction")->trigger();
+    ok &= save(openWindow<InstructionsWindow>("Instruçoes de Uso"), folder, QStringLiteral("instrucoes"));
 
-    forms::child<QAction>(&main, "mnucreditos")->trigger();
-    auto *credits = openWindow<Form2>(main);
-    auto *link = forms::child<QLabel>(credits, "Label5");
+    child<QAction>(&main, "creditsAction")->trigger();
+    auto *credits = openWindow<CreditsWindow>("Creditos");
+    auto *link = child<QLabel>(credits, "makersLink");
     QTest::mouseMove(credits->windowHandle(), link->mapTo(credits, link->rect().center()));
     ok &= save(credits, folder, QStringLiteral("creditos"));
     return ok ? 0 : 1;

@@ -1,6 +1,8 @@
-#include "formbuilder.h"
+#include "ui/forms/formbuilder.h"
 
-#include "desktopcolour.h"
+#include "platform/gui/desktopcolour.h"
+#include "ui/forms/accessibility.h"
+#include "ui/forms/linklabel.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -64,13 +66,12 @@ Look lookOf(Style style)
     const QColor blue(0, 0, 255);
     switch (style) {
     case Style::Normal:
-    case Style::Link:
     case Style::RowPart:
         return {};
     case Style::Bold:
         return {kSansSerif, 8.25, true, false, std::nullopt};
     case Style::Heading:
-        return {kCalligraphic, 15.75, true, true, QColor::fromRgb(desktopColour()),
+        return {kCalligraphic, 15.75, true, true, QColor::fromRgb(platform::desktopColour()),
                 Qt::AlignLeft | Qt::AlignTop};
     case Style::BlueTitle:
         return {kSansSerif, 12, true, false, blue, Qt::AlignHCenter | Qt::AlignTop};
@@ -108,14 +109,10 @@ void paint(QWidget *widget, Style style)
         palette.setColor(QPalette::WindowText, *look.colour);
         widget->setPalette(palette);
     }
-    if (auto *label = qobject_cast<QLabel *>(widget)) {
+    if (auto *label = qobject_cast<QLabel *>(widget))
         label->setAlignment(look.alignment);
-        if (style == Style::Link) {
-            label->setWordWrap(false);
-            label->adjustSize();
-            label->setFocusPolicy(Qt::StrongFocus); // reached with Tab like a button
-        }
-    }
+    if (auto *link = qobject_cast<LinkLabel *>(widget))
+        link->adjustSize(); // a link is as wide as its text, in its font
 }
 
 QWidget *create(const Control &row, QWidget *client)
@@ -127,6 +124,8 @@ QWidget *create(const Control &row, QWidget *client)
         label->setWordWrap(true);
         return label;
     }
+    case Kind::Link:
+        return new LinkLabel(text, client);
     case Kind::TextBox: {
         auto *box = new QLineEdit(text, client);
         box->setMaxLength(std::numeric_limits<int>::max()); // no length limit
@@ -144,6 +143,7 @@ QWidget *create(const Control &row, QWidget *client)
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         if (!text.isEmpty())
             picture->setPixmap(QPixmap(text));
+        picture->setAccessibleName(QString::fromUtf8(row.spokenName));
         return picture;
     }
     case Kind::Line: {
@@ -163,24 +163,17 @@ bool takesFocus(Kind kind)
 
 // A text box or check box takes the label just before it in the table as its
 // buddy and accessible name, so a screen reader announces "Experiencia:"
-// rather than "edit" or "Sim ou Nao". A part of a row ("MG") is announced with
-// its row's heading: "Pontos Por Level: MG".
-void nameByLabels(QWidget *client, const Control *controls, std::size_t count)
+// rather than "edit" or "Sim ou Nao".
+void nameByLabels(const Controls &controls, std::span<const Control> rows)
 {
-    QString heading;
-    for (std::size_t i = 0; i < count; ++i) {
-        const Control &row = controls[i];
-        if (row.kind == Kind::Label && row.style != Style::RowPart)
-            heading = QString::fromUtf8(row.text);
-        if (i == 0 || (row.kind != Kind::TextBox && row.kind != Kind::CheckBox))
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row].kind != Kind::TextBox && rows[row].kind != Kind::CheckBox)
             continue;
-        const Control &label = controls[i - 1];
-        if (label.kind != Kind::Label)
+        const std::size_t labelRow = labelRowOf(rows, row);
+        if (labelRow == kNoRow)
             continue;
-        QWidget *control = child<QWidget>(client, row.name);
-        child<QLabel>(client, label.name)->setBuddy(control);
-        const QString text = QString::fromUtf8(label.text);
-        control->setAccessibleName(label.style == Style::RowPart ? heading + QLatin1Char(' ') + text : text);
+        static_cast<QLabel *>(controls.at(labelRow))->setBuddy(controls.at(row));
+        controls.at(row)->setAccessibleName(labelText(rows, row));
     }
 }
 
@@ -191,50 +184,63 @@ int pixels(int twips)
     return twips / 15;
 }
 
-void buildControls(QWidget *client, const Control *controls, std::size_t count, int widthTwips,
-                   int heightTwips)
+Controls buildControls(QWidget *client, const Window &window)
 {
     substituteFontsOnce();
-    client->setFixedSize(pixels(widthTwips), pixels(heightTwips));
+    client->setFixedSize(pixels(window.width), pixels(window.height));
     // The keyboard visits a window's children in the order they were created,
     // so the controls that take the focus are created last, in tab order.
-    std::vector<const Control *> order;
-    for (std::size_t i = 0; i < count; ++i)
-        order.push_back(&controls[i]);
-    const auto tabKey = [](const Control *c) { return takesFocus(c->kind) ? c->tab : kNoTab; };
+    const std::span<const Control> rows = window.controls;
+    std::vector<std::size_t> order(rows.size());
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        order[row] = row;
+    const auto tabKey = [&](std::size_t row) { return takesFocus(rows[row].kind) ? rows[row].tab : kNoTab; };
     std::stable_sort(order.begin(), order.end(),
-                     [&](const Control *a, const Control *b) { return tabKey(a) < tabKey(b); });
-    for (const Control *row : order) {
-        QWidget *widget = create(*row, client);
-        widget->setObjectName(QLatin1String(row->name));
-        widget->setGeometry(pixels(row->left), pixels(row->top), pixels(row->width),
-                            std::max(1, pixels(row->height)));
-        widget->setEnabled(row->enabled);
-        paint(widget, row->style);
+                     [&](std::size_t a, std::size_t b) { return tabKey(a) < tabKey(b); });
+    std::vector<QWidget *> widgets(rows.size());
+    for (const std::size_t row : order) {
+        const Control &control = rows[row];
+        QWidget *widget = create(control, client);
+        widget->setObjectName(QLatin1String(control.name));
+        widget->setGeometry(pixels(control.left), pixels(control.top), pixels(control.width),
+                            std::max(1, pixels(control.height)));
+        widget->setEnabled(control.enabled);
+        paint(widget, control.style);
+        widgets[row] = widget;
     }
-    nameByLabels(client, controls, count);
+    Controls controls(std::move(widgets));
+    nameByLabels(controls, rows);
+    return controls;
 }
 
-void buildMenu(QMenuBar *bar, const MenuItem *items, std::size_t count)
+Actions buildMenu(QMenuBar *bar, std::span<const MenuItem> items)
 {
-    for (std::size_t i = 0; i < count; ++i) {
+    std::vector<QAction *> actions;
+    std::vector<QMenu *> menus(items.size(), nullptr);
+    for (std::size_t i = 0; i < items.size(); ++i) {
         const MenuItem &item = items[i];
         const QString text = QString::fromUtf8(item.text);
-        const bool hasItems = std::any_of(items, items + count, [&](const MenuItem &other) {
+        const bool hasItems = std::any_of(items.begin(), items.end(), [&](const MenuItem &other) {
             return other.menu && qstrcmp(other.menu, item.name) == 0;
         });
         QAction *action = nullptr;
         if (item.menu) {
-            action = child<QMenu>(bar, item.menu)->addAction(text);
+            const auto owner = std::find_if(items.begin(), items.begin() + std::ptrdiff_t(i), [&](const MenuItem &earlier) {
+                return qstrcmp(earlier.name, item.menu) == 0;
+            });
+            Q_ASSERT(owner != items.begin() + std::ptrdiff_t(i)); // a menu comes before its items
+            action = menus[std::size_t(owner - items.begin())]->addAction(text);
         } else if (hasItems) {
-            QMenu *menu = bar->addMenu(text);
-            menu->setObjectName(QLatin1String(item.name));
-            action = menu->menuAction();
+            menus[i] = bar->addMenu(text);
+            menus[i]->setObjectName(QLatin1String(item.name));
+            action = menus[i]->menuAction();
         } else {
             action = bar->addAction(text);
         }
         action->setObjectName(QLatin1String(item.name));
+        actions.push_back(action);
     }
+    return Actions(std::move(actions));
 }
 
 QIcon programIcon()
@@ -255,6 +261,7 @@ void fixWindow(QWidget *window, const QString &caption)
                            | Qt::MSWindowsFixedSizeDialogHint);
     if (window->layout()) // a main window: menu bar above a fixed client area
         window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    announceAsWindow(window);
 }
 
 } // namespace forms

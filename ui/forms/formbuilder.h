@@ -1,89 +1,59 @@
 #pragma once
 
+#include "ui/forms/table.h"
+
 #include <QWidget>
 
 #include <cstddef>
+#include <vector>
 
 class QAction;
 class QIcon;
 class QMenuBar;
 
-// Builds a window's fixed controls from one constant table, so that a window
-// class holds only its handlers. Positions and sizes are in twips.
+// Makes a window's controls and menu from its tables, so that a window class
+// holds only its handlers.
 namespace forms {
 
-enum class Kind { Label, TextBox, CheckBox, Button, Picture, Line };
-
-enum class Style {
-    Normal,    // MS Sans Serif 8.25 pt
-    Bold,      // MS Sans Serif 8.25 pt bold
-    Heading,   // Monotype Corsiva 15.75 pt bold italic, in the desktop colour
-    BlueTitle, // MS Sans Serif 12 pt bold, blue, centred
-    RedTitle,  // MS Sans Serif 12 pt bold, red
-    BlueBold,  // MS Sans Serif 8.25 pt bold, blue
-    Link,      // MS Sans Serif 8.25 pt on one line, sized to its text; takes the focus
-    RowPart,   // MS Sans Serif 8.25 pt; names the field after it together with
-               // the row's heading, the last label before it that is no part
-};
-
-constexpr int kNoTab = -1;
-
-struct Control
+// What the builder made, one object per table row, reached by typed handles.
+template <typename Object>
+class Built
 {
-    Kind kind;
-    const char *name; // the objectName the window's handlers look it up by
-    const char *text; // UTF-8; a picture's resource path
-    int left;
-    int top;
-    int width;
-    int height;
-    int tab = kNoTab; // keyboard tab position; ignored for labels, pictures and lines
-    Style style = Style::Normal;
-    bool enabled = true;
+public:
+    Built() = default;
+    explicit Built(std::vector<Object *> objects)
+        : m_objects(std::move(objects))
+    {
+    }
+    template <typename T>
+    T *operator[](Ref<T> ref) const
+    {
+        return static_cast<T *>(m_objects.at(ref.row));
+    }
+    Object *at(std::size_t row) const { return m_objects.at(row); }
+
+private:
+    std::vector<Object *> m_objects;
 };
 
-// A menu bar entry (menu == nullptr) or an item of the menu named by `menu`.
-struct MenuItem
-{
-    const char *name;
-    const char *text;
-    const char *menu = nullptr;
-};
+using Controls = Built<QWidget>;
+using Actions = Built<QAction>;
 
 int pixels(int twips);
 
-// Creates the controls on `client` in table order, applies the tab order and
-// fixes the client area's size.
-void buildControls(QWidget *client, const Control *controls, std::size_t count, int widthTwips,
-                   int heightTwips);
-template <std::size_t N>
-void buildControls(QWidget *client, const Control (&controls)[N], int widthTwips, int heightTwips)
-{
-    buildControls(client, controls, N, widthTwips, heightTwips);
-}
+// Creates the window's controls on `client` in table order, names them,
+// places, styles and orders them for the keyboard, names each field by its
+// label for screen readers, and fixes the client area's size.
+Controls buildControls(QWidget *client, const Window &window);
 
-void buildMenu(QMenuBar *bar, const MenuItem *items, std::size_t count);
-template <std::size_t N>
-void buildMenu(QMenuBar *bar, const MenuItem (&items)[N])
-{
-    buildMenu(bar, items, N);
-}
+Actions buildMenu(QMenuBar *bar, std::span<const MenuItem> items);
 
 // The program's icon, in every size it is drawn in.
 QIcon programIcon();
 
 // Gives a top-level window its caption, the program's icon and a fixed border
 // with a close box but no minimise or maximise button. An owned window has no
-// taskbar entry.
+// taskbar entry. Screen readers announce it as a window.
 void fixWindow(QWidget *window, const QString &caption);
-
-// A control of the window by name; the tables guarantee it exists.
-template <typename T>
-T *child(const QObject *form, const char *name)
-{
-    T *found = form->findChild<T *>(QLatin1String(name));
-    Q_ASSERT_X(found, "forms::child", name);
-    return found;
-}
 
 } // namespace forms

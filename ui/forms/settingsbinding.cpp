@@ -1,23 +1,29 @@
-#include "settingsbinding.h"
+#include "ui/forms/settingsbinding.h"
 
-#include "failure.h"
-#include "flags.h"
-#include "formbuilder.h"
-#include "module1.h"
+#include "platform/failure.h"
+#include "settings/flags.h"
+#include "settings/settingsfile.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSet>
 
+#include <algorithm>
+
 namespace forms {
 namespace {
 
+bool isFlag(const settings::Key *key)
+{
+    return key->kind == settings::Kind::Flag;
+}
+
 // What a control holds, as the file stores it; nullopt for a flag whose state
 // is unknown.
-std::optional<QString> held(QWidget *control)
+std::optional<QString> held(const settings::Key *key, QWidget *control)
 {
-    if (auto *box = qobject_cast<QLineEdit *>(control))
-        return box->text();
+    if (!isFlag(key))
+        return static_cast<QLineEdit *>(control)->text();
     const Qt::CheckState state = static_cast<QCheckBox *>(control)->checkState();
     if (state == Qt::PartiallyChecked)
         return std::nullopt;
@@ -26,37 +32,48 @@ std::optional<QString> held(QWidget *control)
 
 } // namespace
 
-SettingsBinding::SettingsBinding(QWidget *form, catalogue::Window window, PathSource path)
+SettingsBinding::SettingsBinding(const Controls &controls, const Window &window, PathSource path)
     : m_path(std::move(path))
 {
-    for (const catalogue::Entry &entry : catalogue::loadOrder(window))
-        m_loadOrder.push_back({entry, child<QWidget>(form, entry.control)});
-    for (const catalogue::Entry &entry : catalogue::saveOrder(window))
-        m_saveOrder.push_back({entry, child<QWidget>(form, entry.control)});
+    for (const BoundField &field : window.fields)
+        m_loadOrder.push_back({field.key, controls.at(field.row)});
+    if (window.saveOrder.empty()) {
+        m_saveOrder = m_loadOrder;
+    } else {
+        for (const settings::Key *key : window.saveOrder) {
+            const auto field = std::find_if(m_loadOrder.begin(), m_loadOrder.end(),
+                                            [key](const Field &f) { return f.key == key; });
+            Q_ASSERT(field != m_loadOrder.end());
+            m_saveOrder.push_back(*field);
+        }
+    }
     for (const Field &field : m_loadOrder) {
         // An unknown flag is the partial state; once the user sets the box
         // it goes back to plain yes or no.
-        if (auto *check = qobject_cast<QCheckBox *>(field.control))
+        if (isFlag(field.key)) {
+            auto *check = static_cast<QCheckBox *>(field.control);
             QObject::connect(check, &QCheckBox::clicked, check, [check] { check->setTristate(false); });
+        }
     }
     remember();
 }
 
 void SettingsBinding::load(bool reportUnknownFlags)
 {
-    QStringList keys;
+    std::vector<const settings::Key *> keys;
     for (const Field &field : m_loadOrder)
-        keys << QLatin1String(field.entry.key);
-    const QStringList values = Module1::ReadIniKeys(catalogue::kSection, keys, m_path());
+        keys.push_back(field.key);
+    const QStringList values = settings::SettingsFile(m_path()).read(keys);
 
-    QSet<QLineEdit *> filled; // boxes a key of this load gave a non-empty value
+    QSet<QWidget *> filled; // boxes a key of this load gave a non-empty value
     std::optional<Failure> unknownFlag;
     for (std::size_t i = 0; i < m_loadOrder.size(); ++i) {
         const Field &field = m_loadOrder[i];
         const QString &value = values[qsizetype(i)];
-        if (auto *box = qobject_cast<QLineEdit *>(field.control)) {
-            if (value.isEmpty() && filled.contains(box))
+        if (!isFlag(field.key)) {
+            if (value.isEmpty() && filled.contains(field.control))
                 continue;
+            auto *box = static_cast<QLineEdit *>(field.control);
             box->setText(value);
             box->setCursorPosition(0); // show a long value from its start
             if (!value.isEmpty())
@@ -65,7 +82,7 @@ void SettingsBinding::load(bool reportUnknownFlags)
         }
         auto *check = static_cast<QCheckBox *>(field.control);
         try {
-            const bool yes = flags::fromTextOrFail(value, QLatin1String(field.entry.key));
+            const bool yes = flags::fromTextOrFail(value, QLatin1String(field.key->name));
             check->setTristate(false);
             check->setChecked(yes);
         } catch (const Failure &failure) {
@@ -81,19 +98,19 @@ void SettingsBinding::load(bool reportUnknownFlags)
 
 void SettingsBinding::save()
 {
-    std::vector<Module1::Setting> changed;
+    std::vector<inifile::KeyValue> changed;
     for (const Field &field : m_saveOrder) {
-        const std::optional<QString> now = held(field.control);
+        const std::optional<QString> now = held(field.key, field.control);
         if (now && now != m_remembered.value(field.control))
-            changed.push_back({QLatin1String(field.entry.key), *now});
+            changed.push_back({QLatin1String(field.key->name), *now});
     }
     if (changed.empty())
         return;
     try {
-        Module1::WriteIniKeys(changed, m_path());
+        settings::SettingsFile(m_path()).write(changed);
     } catch (Failure &failure) {
         for (const Field &field : m_saveOrder) {
-            if (failure.key == QLatin1String(field.entry.key)) {
+            if (failure.key == QLatin1String(field.key->name)) {
                 failure.description = QStringLiteral("Campo \"%1\": ").arg(field.control->accessibleName())
                                       + failure.description;
                 break;
@@ -107,7 +124,7 @@ void SettingsBinding::save()
 void SettingsBinding::remember()
 {
     for (const Field &field : m_loadOrder)
-        m_remembered.insert(field.control, held(field.control));
+        m_remembered.insert(field.control, held(field.key, field.control));
 }
 
 } // namespace forms

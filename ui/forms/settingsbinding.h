@@ -1,6 +1,7 @@
 #pragma once
 
-#include "catalogue.h"
+#include "settings/keys.h"
+#include "ui/forms/formbuilder.h"
 
 #include <QHash>
 #include <QString>
@@ -9,21 +10,19 @@
 #include <optional>
 #include <vector>
 
-class QWidget;
-
 namespace forms {
 
 // The settings file path, asked afresh for every load and save.
 using PathSource = std::function<QString()>;
 
-// One window's catalogue keys between its controls and the settings file, in
-// the window's own orders. Each control remembers what the last load left in
-// it (before any load: its start state, empty or clear; after a save: what
-// was saved), so that a save writes only what the user changed.
+// One window's fields between its controls and the settings file, in the
+// window's own orders. Each control remembers what the last load left in it
+// (before any load: its start state, empty or clear; after a save: what was
+// saved), so that a save writes only what the user changed.
 class SettingsBinding
 {
 public:
-    SettingsBinding(QWidget *form, catalogue::Window window, PathSource path);
+    SettingsBinding(const Controls &controls, const Window &window, PathSource path);
 
     // Reads the file once and fills the controls in load order. A text key
     // replaces its box's text; several keys may share one box, and a later
@@ -43,8 +42,8 @@ public:
 private:
     struct Field
     {
-        catalogue::Entry entry;
-        QWidget *control;
+        const settings::Key *key;
+        QWidget *control; // a text box for a text key, a check box for a flag
     };
 
     void remember();

@@ -1,0 +1,125 @@
+#include "platform/inifile/encodings.h"
+
+#include <QStringView>
+
+namespace inifile::encodings {
+
+QString decodeUtf8Keeping(std::string_view bytes)
+{
+    QString text;
+    text.reserve(qsizetype(bytes.size()));
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = byte(i);
+        int length = 0;
+        char32_t codePoint = 0;
+        char32_t smallest = 0;
+        if (lead < 0x80) {
+            text += QChar(lead);
+            ++i;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF)
+            length = 2, codePoint = lead & 0x1F, smallest = 0x80;
+        else if (lead >= 0xE0 && lead <= 0xEF)
+            length = 3, codePoint = lead & 0x0F, smallest = 0x800;
+        else if (lead >= 0xF0 && lead <= 0xF4)
+            length = 4, codePoint = lead & 0x07, smallest = 0x10000;
+        bool valid = length > 0 && i + std::size_t(length) <= bytes.size();
+        for (int k = 1; valid && k < length; ++k) {
+            const unsigned char next = byte(i + std::size_t(k));
+            valid = (next & 0xC0) == 0x80;
+            codePoint = (codePoint << 6) | (next & 0x3F);
+        }
+        valid = valid && codePoint >= smallest && codePoint <= 0x10FFFF
+                && !(codePoint >= 0xD800 && codePoint <= 0xDFFF);
+        if (!valid) {
+            text += QChar(char16_t(0xDC00 + lead));
+            ++i;
+            continue;
+        }
+        if (QChar::requiresSurrogates(codePoint)) {
+            text += QChar(QChar::highSurrogate(codePoint));
+            text += QChar(QChar::lowSurrogate(codePoint));
+        } else {
+            text += QChar(char16_t(codePoint)); // also a U+FEFF that starts the value
+        }
+        i += std::size_t(length);
+    }
+    return text;
+}
+
+namespace {
+
+bool isKeptByte(char16_t unit)
+{
+    return unit >= 0xDC80 && unit <= 0xDCFF;
+}
+
+} // namespace
+
+// The first character a UTF-8 file cannot store: an unpaired surrogate that
+// does not stand for a kept byte.
+std::optional<char32_t> firstUnstorableInUtf8(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (ch.isSurrogate() && !isKeptByte(ch.unicode()))
+            return ch.unicode();
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> encodeUtf8Keeping(const QString &text)
+{
+    if (firstUnstorableInUtf8(text))
+        return std::nullopt;
+    std::string bytes;
+    bytes.reserve(std::size_t(text.size()) * 3);
+    qsizetype runStart = 0; // characters not yet encoded, up to a kept byte
+    const auto flush = [&](qsizetype end) {
+        const QByteArray run = QStringView(text).mid(runStart, end - runStart).toUtf8();
+        bytes.append(run.constData(), std::size_t(run.size()));
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (!isKeptByte(ch.unicode()))
+            continue;
+        flush(i);
+        bytes += char(ch.unicode() - 0xDC00);
+        runStart = i + 1;
+    }
+    flush(text.size());
+    return bytes;
+}
+
+Utf16Body utf16Body(const QByteArray &file)
+{
+    Utf16Body body;
+    const qsizetype size = file.size() - kUtf16LeMark.size();
+    body.units.resize(static_cast<std::size_t>(size / 2));
+    const auto *bytes = reinterpret_cast<const unsigned char *>(file.constData()) + 2;
+    for (std::size_t i = 0; i < body.units.size(); ++i)
+        body.units[i] = char16_t(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    if (size % 2)
+        body.oddByte = file.right(1);
+    return body;
+}
+
+QByteArray utf16Bytes(const std::u16string &units)
+{
+    QByteArray bytes(static_cast<qsizetype>(units.size() * 2), Qt::Uninitialized);
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        bytes[2 * i] = char(units[i] & 0xFF);
+        bytes[2 * i + 1] = char(units[i] >> 8);
+    }
+    return bytes;
+}
+
+} // namespace inifile::encodings

@@ -1,0 +1,86 @@
+#pragma once
+
+// How a settings file's bytes become text and back, by its byte-order mark:
+// none (Windows-1252, lossless), UTF-8 (EF BB BF) or UTF-16LE (FF FE).
+
+#include "platform/codepage.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace inifile::encodings {
+
+inline const QByteArray kUtf16LeMark("\xFF\xFE", 2);
+inline const QByteArray kUtf16BeMark("\xFE\xFF", 2);
+inline const QByteArray kUtf32LeMark("\xFF\xFE\0\0", 4);
+inline const QByteArray kUtf8Mark("\xEF\xBB\xBF", 3);
+
+// UTF-8 that keeps every byte: a byte that does not begin a valid sequence
+// reads as U+DC80-U+DCFF (an unpaired low surrogate, which valid UTF-8 never
+// gives) and is written back as that byte, so a stray Windows-1252 byte in a
+// UTF-8 file survives a load and an edit of its value.
+QString decodeUtf8Keeping(std::string_view bytes);
+// nullopt when the text holds an unpaired surrogate that stands for no byte.
+std::optional<std::string> encodeUtf8Keeping(const QString &text);
+// That surrogate, if any.
+std::optional<char32_t> firstUnstorableInUtf8(const QString &text);
+
+// 8-bit files: Windows-1252 without a mark, UTF-8 after EF BB BF.
+struct ByteCodec
+{
+    using Unit = char;
+    bool utf8 = false;
+
+    std::optional<std::string> encode(const QString &text) const
+    {
+        if (utf8)
+            return encodeUtf8Keeping(text);
+        const std::optional<QByteArray> bytes = codepage::encodeWindows1252(text);
+        if (!bytes)
+            return std::nullopt;
+        return bytes->toStdString();
+    }
+    std::optional<char32_t> firstUnstorable(const QString &text) const
+    {
+        return utf8 ? firstUnstorableInUtf8(text) : codepage::firstUnencodable(text);
+    }
+    QString decode(std::string_view units) const
+    {
+        if (utf8)
+            return decodeUtf8Keeping(units);
+        return codepage::decodeWindows1252(units.data(), qsizetype(units.size()));
+    }
+};
+
+// Unicode files: UTF-16LE after FF FE. Every QString is storable as it is.
+struct Utf16Codec
+{
+    using Unit = char16_t;
+
+    std::optional<std::u16string> encode(const QString &text) const
+    {
+        return std::u16string(reinterpret_cast<const char16_t *>(text.utf16()),
+                              static_cast<std::size_t>(text.size()));
+    }
+    std::optional<char32_t> firstUnstorable(const QString &) const { return std::nullopt; }
+    QString decode(std::u16string_view units) const
+    {
+        return QString(reinterpret_cast<const QChar *>(units.data()),
+                       static_cast<qsizetype>(units.size()));
+    }
+};
+
+// A UTF-16LE body as units; an odd last byte is kept aside and put back.
+struct Utf16Body
+{
+    std::u16string units;
+    QByteArray oddByte;
+};
+Utf16Body utf16Body(const QByteArray &file); // the file with its mark
+QByteArray utf16Bytes(const std::u16string &units);
+
+} // namespace inifile::encodings

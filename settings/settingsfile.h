@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/inifile.h"
+#include "settings/keys.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace settings {
+
+// The settings file at one path, section "GameServerInfo": how every window
+// reads its keys and writes the user's changes. Nothing is cached; each call
+// goes to the file.
+class SettingsFile
+{
+public:
+    explicit SettingsFile(QString path);
+
+    // One value per key, blanks around it removed; empty when the file, the
+    // section or the key is missing. Throws Failure when the path names
+    // something that cannot be read.
+    QStringList read(const std::vector<const Key *> &keys) const;
+
+    // Writes every change as one blank followed by its text, in the given
+    // order, as one transaction: all of them, or nothing when any is refused
+    // or the file cannot be written (Failure).
+    void write(const std::vector<inifile::KeyValue> &changes) const;
+
+private:
+    QString m_path;
+};
+
+} // namespace settings

@@ -1,0 +1,30 @@
+#pragma once
+
+// The engine one key at a time, as most tests use it.
+
+#include "platform/inifile.h"
+
+// The engine on one key.
+inline QString valueIn(const QByteArray &file, const QString &section, const QString &key,
+                       const QString &defaultValue = QString())
+{
+    return inifile::valuesIn(file, section, {key}, defaultValue).constFirst();
+}
+
+// The file with the key set; the file itself when nothing changes.
+inline QByteArray withValue(const QByteArray &file, const QString &section, const QString &key,
+                            const QString &value)
+{
+    return inifile::withValues(file, section, {{key, value}}).value_or(file);
+}
+
+inline QString readValue(const QString &path, const QString &section, const QString &key,
+                         const QString &defaultValue = QString())
+{
+    return inifile::read(path, section, {key}, defaultValue).constFirst();
+}
+
+inline void writeValue(const QString &path, const QString &section, const QString &key, const QString &value)
+{
+    inifile::write(path, section, {{key, value}});
+}

@@ -1,0 +1,178 @@
+#include "ui/identity.h"
+#include "ui/info/creditswindow.h"
+#include "ui/info/instructionswindow.h"
+#include "ui/main/mainwindow.h"
+#include "uisupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QScreen>
+#include <QTest>
+#include <QUrl>
+#include <QWindow>
+
+namespace {
+
+const QStringList kLinks{"makersLink", "programmingCommunityLink", "gameServerCommunityLink"};
+
+QWidget *showFromMenu(MainWindow &main, const char *item)
+{
+    child<QAction>(&main, QLatin1String(item))->trigger();
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        const bool wanted = item == QByteArray("instructionsAction") ? qobject_cast<InstructionsWindow *>(window) != nullptr
+                                                                      : qobject_cast<CreditsWindow *>(window) != nullptr;
+        if (wanted && window->parentWidget() == &main && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
+// Where the mouse goes: a label's centre, or a spot of bare background.
+QPoint spot(QWidget *window, const QString &target)
+{
+    if (target == QLatin1String("background"))
+        return QPoint(window->width() - 5, window->height() - 5);
+    auto *label = child<QLabel>(window, target);
+    return label->mapTo(window, label->rect().center());
+}
+
+bool lit(QWidget *window, const QString &link)
+{
+    auto *label = child<QLabel>(window, link);
+    const bool blue = label->palette().color(QPalette::WindowText) == QColor(0, 0, 255);
+    const bool black = label->palette().color(QPalette::WindowText) == QColor(0, 0, 0);
+    if (blue != label->font().underline() || blue == black)
+        return false; // half lit: a colour without its underline, or the other way round
+    return blue;
+}
+
+} // namespace
+
+class TestInfoWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void hover_data()
+    {
+        QTest::addColumn<QStringList>("moves");
+        QTest::addColumn<QStringList>("litAfter");
+
+        QTest::newRow("nothing lit at first") << QStringList{} << QStringList{};
+        QTest::newRow("one link") << QStringList{"programmingCommunityLink"} << QStringList{"programmingCommunityLink"};
+        QTest::newRow("straight from one link onto another")
+            << QStringList{"makersLink", "programmingCommunityLink"} << QStringList{"makersLink", "programmingCommunityLink"};
+        QTest::newRow("moving over other labels keeps links lit")
+            << QStringList{"gameServerCommunityLink", "teamLabel", "authorLabel", "authorCaptionLabel"} << QStringList{"gameServerCommunityLink"};
+        QTest::newRow("background clears all three")
+            << QStringList{"makersLink", "programmingCommunityLink", "gameServerCommunityLink", "background"} << QStringList{};
+        QTest::newRow("lit again after the background")
+            << QStringList{"makersLink", "background", "gameServerCommunityLink"} << QStringList{"gameServerCommunityLink"};
+    }
+
+    void hover()
+    {
+        QFETCH(QStringList, moves);
+        QFETCH(QStringList, litAfter);
+        MainWindow main;
+        QWidget *credits = showFromMenu(main, "creditsAction");
+        QVERIFY(credits);
+        QVERIFY(QTest::qWaitForWindowExposed(credits));
+        for (const QString &target : moves)
+            QTest::mouseMove(credits->windowHandle(), spot(credits, target));
+        for (const QString &link : kLinks)
+            QVERIFY2(lit(credits, link) == litAfter.contains(link), qPrintable(link));
+    }
+
+    void clicksOpenTheirPageEveryTime_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("by"); // the mouse, or a key once Tab has reached the link
+
+        QTest::newRow("makers, mouse") << "makersLink" << QString::fromUtf8(identity::kMakersAddress) << "mouse";
+        QTest::newRow("programming community, Enter")
+            << "programmingCommunityLink" << QString::fromUtf8(identity::kProgrammingCommunityAddress) << "Enter";
+        QTest::newRow("game-server community, Space")
+            << "gameServerCommunityLink" << QString::fromUtf8(identity::kGameServerCommunityAddress) << "Space";
+    }
+
+    void clicksOpenTheirPageEveryTime()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, address);
+        QFETCH(QString, by);
+        UrlRecorder urls;
+        MainWindow main;
+        QWidget *credits = showFromMenu(main, "creditsAction");
+        QVERIFY(QTest::qWaitForWindowActive(credits));
+        if (by == QLatin1String("mouse")) {
+            QTest::mouseClick(credits->windowHandle(), Qt::LeftButton, {}, spot(credits, link));
+            QTest::mouseClick(credits->windowHandle(), Qt::LeftButton, {}, spot(credits, link));
+            QTest::mouseClick(credits->windowHandle(), Qt::LeftButton, {}, spot(credits, QStringLiteral("background")));
+        } else {
+            for (int tabs = 0; tabs == 0 || (QApplication::focusWidget()->objectName() != link && tabs < 5); ++tabs)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), link);
+            QVERIFY(lit(credits, link)); // the keyboard's place shows as the mouse's does
+            const Qt::Key key = by == QLatin1String("Enter") ? Qt::Key_Return : Qt::Key_Space;
+            QTest::keyClick(QApplication::focusWidget(), key);
+            QTest::keyClick(QApplication::focusWidget(), key);
+        }
+        QCOMPARE(urls.opened, (QList<QUrl>{QUrl(address), QUrl(address)}));
+        QVERIFY(credits->isVisible());
+    }
+
+    // The offscreen platform the tests run on has no browser, like a server
+    // without a desktop: the address is shown for the user to copy.
+    void withoutABrowserTheAddressIsShown()
+    {
+        FailureRecorder recorder;
+        MainWindow main;
+        QWidget *credits = showFromMenu(main, "creditsAction");
+        QVERIFY(QTest::qWaitForWindowExposed(credits));
+        QTest::mouseClick(credits->windowHandle(), Qt::LeftButton, {}, spot(credits, QStringLiteral("programmingCommunityLink")));
+        QCOMPARE(recorder.failures.size(), 1);
+        QVERIFY(recorder.failures.constFirst().description.contains(
+            QString::fromUtf8(identity::kProgrammingCommunityAddress)));
+    }
+
+    void creditsOpenCentredOnTheScreen()
+    {
+        MainWindow main;
+        QWidget *credits = showFromMenu(main, "creditsAction");
+        const QPoint offset = credits->frameGeometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+        // Centred before the first show, when the frame's width is not known yet.
+        QVERIFY2(offset.manhattanLength() <= 8, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+    }
+
+    void showingTwiceGivesOneWindow_data()
+    {
+        QTest::addColumn<QByteArray>("item");
+        QTest::newRow("Como Usar") << QByteArray("instructionsAction");
+        QTest::newRow("Creditos") << QByteArray("creditsAction");
+    }
+
+    void showingTwiceGivesOneWindow()
+    {
+        QFETCH(QByteArray, item);
+        MainWindow main;
+        QPointer<QWidget> first = showFromMenu(main, item.constData());
+        QVERIFY(first);
+        QCOMPARE(showFromMenu(main, item.constData()), first.data());
+        int open = 0;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            open += window->isVisible() && window->parentWidget() == &main;
+        QCOMPARE(open, 1);
+
+        first->close();
+        QTRY_VERIFY(first.isNull());
+        QWidget *again = showFromMenu(main, item.constData());
+        QVERIFY(again);
+    }
+};
+
+QTEST_MAIN(TestInfoWindows)
+#include "tst_infowindows.moc"

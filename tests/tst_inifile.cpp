@@ -1,0 +1,504 @@
+#include "platform/failure.h"
+#include "platform/inifile.h"
+#include "support.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace {
+const QString kSection = QStringLiteral("GameServerInfo");
+}
+
+class TestIniFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // ---- writing: bytes before and after one write --------------------------
+
+    void write_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+
+        const QString trade = QStringLiteral("Trade");
+        const QString off = QStringLiteral(" 0");
+
+        QTest::newRow("LF")
+            << QByteArray("[GameServerInfo]\nTrade=1\nMaxZen=5\n") << trade << off
+            << QByteArray("[GameServerInfo]\nTrade= 0\nMaxZen=5\n");
+        QTest::newRow("CRLF")
+            << QByteArray("[GameServerInfo]\r\nTrade = 1\r\n") << trade << off
+            << QByteArray("[GameServerInfo]\r\nTrade = 0\r\n");
+        QTest::newRow("mixed endings keep their own")
+            << QByteArray("[GameServerInfo]\r\nA=1\nTrade=1\rB=2\r\n") << trade << off
+            << QByteArray("[GameServerInfo]\r\nA=1\nTrade= 0\rB=2\r\n");
+        QTest::newRow("no final newline")
+            << QByteArray("[GameServerInfo]\r\nTrade=1") << trade << off
+            << QByteArray("[GameServerInfo]\r\nTrade= 0");
+        QTest::newRow("blanks around the equals sign")
+            << QByteArray("[GameServerInfo]\r\n \tTrade \t=\t 1 \t\r\n") << trade << off
+            << QByteArray("[GameServerInfo]\r\n \tTrade \t= 0\r\n");
+        QTest::newRow("text after the value is part of it")
+            << QByteArray("[GameServerInfo]\r\nTrade=1 ; on\r\n") << trade << off
+            << QByteArray("[GameServerInfo]\r\nTrade= 0\r\n");
+        QTest::newRow("names match in any case, spelling kept")
+            << QByteArray("[gameserverINFO]\r\nTRADE=1\r\n") << trade << off
+            << QByteArray("[gameserverINFO]\r\nTRADE= 0\r\n");
+        QTest::newRow("header with blanks and trailing text")
+            << QByteArray("  [ GameServerInfo ] ; main\r\nTrade=1\r\n") << trade << off
+            << QByteArray("  [ GameServerInfo ] ; main\r\nTrade= 0\r\n");
+        QTest::newRow("same key in another section is left alone")
+            << QByteArray("[Other]\r\nTrade=7\r\n[GameServerInfo]\r\nTrade=1\r\n[Last]\r\nTrade=8\r\n")
+            << trade << off
+            << QByteArray("[Other]\r\nTrade=7\r\n[GameServerInfo]\r\nTrade= 0\r\n[Last]\r\nTrade=8\r\n");
+        QTest::newRow("duplicate keys: the first one is written")
+            << QByteArray("[GameServerInfo]\r\nTrade=1\r\nTrade=2\r\n") << trade << off
+            << QByteArray("[GameServerInfo]\r\nTrade= 0\r\nTrade=2\r\n");
+        QTest::newRow("duplicate sections: the first one is written")
+            << QByteArray("[GameServerInfo]\r\nA=1\r\n[GameServerInfo]\r\nTrade=1\r\n") << trade << off
+            << QByteArray("[GameServerInfo]\r\nA=1\r\nTrade= 0\r\n[GameServerInfo]\r\nTrade=1\r\n");
+        QTest::newRow("commented-out key is no key")
+            << QByteArray("[GameServerInfo]\r\nA=1\r\n;Trade=1\r\n") << trade << off
+            << QByteArray("[GameServerInfo]\r\nA=1\r\nTrade= 0\r\n;Trade=1\r\n");
+        QTest::newRow("missing key goes after the last key line, above comments and blanks")
+            << QByteArray("[GameServerInfo]\r\nA=1\r\n\r\n; events\r\n\r\n[Other]\r\nB=2\r\n")
+            << trade << off
+            << QByteArray("[GameServerInfo]\r\nA=1\r\nTrade= 0\r\n\r\n; events\r\n\r\n[Other]\r\nB=2\r\n");
+        QTest::newRow("key lines before any header belong to no section")
+            << QByteArray("Trade=9\r\n[GameServerInfo]\r\nA=1\r\n") << trade << off
+            << QByteArray("Trade=9\r\n[GameServerInfo]\r\nA=1\r\nTrade= 0\r\n");
+        QTest::newRow("a line without equals sign is no key")
+            << QByteArray("[GameServerInfo]\r\nA=1\r\nTrade\r\n") << trade << off
+            << QByteArray("[GameServerInfo]\r\nA=1\r\nTrade= 0\r\nTrade\r\n");
+        QTest::newRow("section without keys: right under its header")
+            << QByteArray("[GameServerInfo]\r\n\r\n[Other]\r\n") << trade << off
+            << QByteArray("[GameServerInfo]\r\nTrade= 0\r\n\r\n[Other]\r\n");
+        QTest::newRow("last key line without line ending")
+            << QByteArray("[GameServerInfo]\nA=1") << trade << off
+            << QByteArray("[GameServerInfo]\nA=1\nTrade= 0");
+        QTest::newRow("missing section appended with the file's line ending")
+            << QByteArray("[Other]\nB=2\n") << trade << off
+            << QByteArray("[Other]\nB=2\n[GameServerInfo]\nTrade= 0\n");
+        QTest::newRow("missing section after a last line without ending")
+            << QByteArray("[Other]\r\nB=2") << trade << off
+            << QByteArray("[Other]\r\nB=2\r\n[GameServerInfo]\r\nTrade= 0\r\n");
+        QTest::newRow("lone CR endings")
+            << QByteArray("[GameServerInfo]\rA=1\r;end\r") << trade << off
+            << QByteArray("[GameServerInfo]\rA=1\rTrade= 0\r;end\r");
+        QTest::newRow("lone CR before a blank LF line does not fuse with it")
+            << QByteArray("junk\r[GameServerInfo]\n\n[Other]\n") << trade << off
+            << QByteArray("junk\r[GameServerInfo]\nTrade= 0\r\n\n[Other]\n");
+        QTest::newRow("empty file")
+            << QByteArray() << trade << off
+            << QByteArray("[GameServerInfo]\r\nTrade= 0\r\n");
+        QTest::newRow("bytes 0x80-0xFF elsewhere stay")
+            << QByteArray("; Configura\xe7\xe3o \x81\x8d\x8f\x90\x9d\xff\r\n[GameServerInfo]\r\n"
+                          "Name=\x80x\r\nTrade=1\r\n")
+            << trade << off
+            << QByteArray("; Configura\xe7\xe3o \x81\x8d\x8f\x90\x9d\xff\r\n[GameServerInfo]\r\n"
+                          "Name=\x80x\r\nTrade= 0\r\n");
+        QTest::newRow("brackets inside lines are no headers")
+            << QByteArray("[Other]\r\nA=[GameServerInfo]\r\n; [GameServerInfo]\r\n \t[GameServerInfo]\r\nTrade=1\r\n")
+            << trade << off
+            << QByteArray("[Other]\r\nA=[GameServerInfo]\r\n; [GameServerInfo]\r\n \t[GameServerInfo]\r\nTrade= 0\r\n");
+        QTest::newRow("UTF-8: a stray byte in the value is written back as that byte")
+            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nMaxZen=2 ; m\xE1ximo\r\n") << QStringLiteral("MaxZen")
+            << QStringLiteral(" 3 ; m") + QChar(0xDCE1) + QStringLiteral("ximo \u00E1")
+            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nMaxZen= 3 ; m\xE1ximo \xC3\xA1\r\n");
+        QTest::newRow("UTF-8: stray and cut-off bytes on other lines stay")
+            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nA=m\xE1ximo \xE2\x9C\r\nTrade=1\r\n") << trade << off
+            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nA=m\xE1ximo \xE2\x9C\r\nTrade= 0\r\n");
+        QTest::newRow("value in Windows-1252")
+            << QByteArray("[GameServerInfo]\r\nMotd=x\r\n") << QStringLiteral("Motd")
+            << QStringLiteral(" Criação € ´") << QByteArray("[GameServerInfo]\r\nMotd= Cria\xe7\xe3o \x80 \xb4\r\n");
+        QTest::newRow("a value of 300 characters")
+            << QByteArray("[GameServerInfo]\r\nMotd=x\r\n") << QStringLiteral("Motd")
+            << QString(300, QLatin1Char('z'))
+            << QByteArray("[GameServerInfo]\r\nMotd=") + QByteArray(300, 'z') + QByteArray("\r\n");
+        QTest::newRow("UTF-8 mark")
+            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nMotd=x\r\n") << QStringLiteral("Motd")
+            << QStringLiteral(" Olá ✓") << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nMotd= Ol\xC3\xA1 \xE2\x9C\x93\r\n");
+        QTest::newRow("UTF-16LE mark, key replaced")
+            << utf16File(QStringLiteral("[GameServerInfo]\r\nTrade=1\r\n")) << trade << off
+            << utf16File(QStringLiteral("[GameServerInfo]\r\nTrade= 0\r\n"));
+        QTest::newRow("UTF-16LE mark, key inserted")
+            << utf16File(QStringLiteral("[GameServerInfo]\r\nA=ção\r\n")) << trade << QStringLiteral(" ✓")
+            << utf16File(QStringLiteral("[GameServerInfo]\r\nA=ção\r\nTrade= ✓\r\n"));
+        QTest::newRow("UTF-16LE mark only")
+            << utf16File(QString()) << trade << off
+            << utf16File(QStringLiteral("[GameServerInfo]\r\nTrade= 0\r\n"));
+    }
+
+    void write()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, after);
+        QCOMPARE(withValue(before, kSection, key, value), after);
+        // Reading the key back gives the value, blanks around it removed.
+        QCOMPARE(valueIn(after, kSection, key), value.trimmed());
+    }
+
+    void writingTheSameValueChangesNothing_data() { write_data(); }
+    void writingTheSameValueChangesNothing()
+    {
+        QFETCH(QByteArray, after);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QCOMPARE(withValue(after, kSection, key, value), after);
+    }
+
+    void writeSeveral_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QStringList>("pairs"); // key, value, key, value ...
+        QTest::addColumn<QByteArray>("after");  // null: nothing changes
+
+        QTest::newRow("one replaced, two inserted after the last key line")
+            << QByteArray("[GameServerInfo]\r\nA=1\r\n\r\n[Other]\r\n") << QStringList{"B", "2", "A", "3", "C", "4"}
+            << QByteArray("[GameServerInfo]\r\nA=3\r\nB=2\r\nC=4\r\n\r\n[Other]\r\n");
+        QTest::newRow("missing section gets every key")
+            << QByteArray("[Other]\nX=1") << QStringList{"A", "1", "B", "2"}
+            << QByteArray("[Other]\nX=1\n[GameServerInfo]\nA=1\nB=2\n");
+        QTest::newRow("after a last line without ending")
+            << QByteArray("[GameServerInfo]\nA=1") << QStringList{"B", "2", "C", "3"}
+            << QByteArray("[GameServerInfo]\nA=1\nB=2\nC=3");
+        QTest::newRow("lone CR before an LF line")
+            << QByteArray("junk\r[GameServerInfo]\n\n") << QStringList{"A", "1", "B", "2"}
+            << QByteArray("junk\r[GameServerInfo]\nA=1\r\nB=2\r\n\n");
+        QTest::newRow("one key twice: first place and spelling, last value")
+            << QByteArray("[GameServerInfo]\r\n") << QStringList{"Trade", "1", "x", "2", "TRADE", "0"}
+            << QByteArray("[GameServerInfo]\r\nTrade=0\r\nx=2\r\n");
+        QTest::newRow("values already there change nothing")
+            << QByteArray("[GameServerInfo]\r\nA= 1\r\nB=x\r\n") << QStringList{"A", " 1", "b", "x"} << QByteArray();
+        QTest::newRow("no pairs") << QByteArray("[GameServerInfo]\r\n") << QStringList() << QByteArray();
+    }
+
+    void writeSeveral()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QStringList, pairs);
+        QFETCH(QByteArray, after);
+        std::vector<inifile::KeyValue> values;
+        QByteArray oneByOne = before;
+        for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) {
+            values.push_back({pairs[i], pairs[i + 1]});
+            oneByOne = withValue(oneByOne, kSection, pairs[i], pairs[i + 1]);
+        }
+        const std::optional<QByteArray> changed = inifile::withValues(before, kSection, values);
+        QCOMPARE(changed.has_value(), !after.isNull());
+        QCOMPARE(changed.value_or(before), after.isNull() ? before : after);
+        QCOMPARE(oneByOne, changed.value_or(before));
+    }
+
+    // ---- reading -------------------------------------------------------------
+
+    void read_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+
+        const QString exp = QStringLiteral("AddExperience");
+        const QByteArray head("[GameServerInfo]\r\n");
+
+        QTest::newRow("plain") << head + "AddExperience=10\r\n" << exp << QStringLiteral("10");
+        QTest::newRow("blanks trimmed") << head + "  AddExperience \t=  10 \t\r\n" << exp << QStringLiteral("10");
+        QTest::newRow("blanks inside kept") << head + "AddExperience= 1 0 \r\n" << exp << QStringLiteral("1 0");
+        QTest::newRow("quotes kept") << head + "AddExperience=\"10\"\r\n" << exp << QStringLiteral("\"10\"");
+        QTest::newRow("semicolon text kept") << head + "AddExperience=10 ; x\r\n" << exp << QStringLiteral("10 ; x");
+        QTest::newRow("second equals sign is value") << head + "AddExperience=a=b\r\n" << exp << QStringLiteral("a=b");
+        QTest::newRow("empty value") << head + "AddExperience=\r\n" << exp << QString();
+        QTest::newRow("blanks-only value") << head + "AddExperience= \t \r\n" << exp << QString();
+        QTest::newRow("missing key") << head + "Other=1\r\n" << exp << QString();
+        QTest::newRow("missing section") << QByteArray("[Other]\r\nAddExperience=5\r\n") << exp << QString();
+        QTest::newRow("empty file") << QByteArray() << exp << QString();
+        QTest::newRow("case-insensitive") << QByteArray("[GAMESERVERINFO]\nADDEXPERIENCE=3\n") << exp << QStringLiteral("3");
+        QTest::newRow("first duplicate wins") << head + "AddExperience=1\r\nAddExperience=2\r\n" << exp << QStringLiteral("1");
+        QTest::newRow("first section wins")
+            << head + "A=1\r\n[GameServerInfo]\r\nAddExperience=2\r\n" << exp << QString();
+        QTest::newRow("other section's key invisible")
+            << QByteArray("[Other]\r\nAddExperience=9\r\n") + head + "AddExperience=2\r\n" << exp << QStringLiteral("2");
+        QTest::newRow("comment is no key") << head + "; AddExperience=9\r\n" << exp << QString();
+        QTest::newRow("lone CR lines") << QByteArray("[GameServerInfo]\rA=1\rAddExperience=4\r") << exp << QStringLiteral("4");
+        QTest::newRow("long value read whole")
+            << head + "AddExperience=" + QByteArray(1000, '7') + "\r\n" << exp << QString(1000, QLatin1Char('7'));
+        QTest::newRow("Windows-1252 decoded")
+            << head + "AddExperience=Cria\xe7\xe3o \x80\x81\r\n" << exp << QStringLiteral("Criação €") + QChar(0x81);
+        QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF") + head + "AddExperience=Ol\xC3\xA1\r\n"
+                                    << exp << QStringLiteral("Olá");
+        QTest::newRow("UTF-8 value starting with U+FEFF")
+            << QByteArray("\xEF\xBB\xBF") + head + "AddExperience=\xEF\xBB\xBFx\r\n" << exp << QString(QChar(0xFEFF)) + 'x';
+        QTest::newRow("UTF-16LE mark")
+            << utf16File(QStringLiteral("[GameServerInfo]\r\nAddExperience = ✓ 5\r\n")) << exp << QStringLiteral("✓ 5");
+        QTest::newRow("UTF-8 stray byte kept as U+DCxx")
+            << QByteArray("\xEF\xBB\xBF") + head + "AddExperience=m\xE1ximo\r\n" << exp
+            << QStringLiteral("m") + QChar(0xDCE1) + QStringLiteral("ximo");
+        QTest::newRow("UTF-8 cut-off sequence at the end of the value")
+            << QByteArray("\xEF\xBB\xBF") + head + "AddExperience=ok \xE2\x9C\r\n" << exp
+            << QStringLiteral("ok ") + QChar(0xDCE2) + QChar(0xDC9C);
+        QTest::newRow("UTF-8 encoded surrogate is three stray bytes")
+            << QByteArray("\xEF\xBB\xBF") + head + "AddExperience=\xED\xA0\x80\r\n" << exp
+            << QString(QChar(0xDCED)) + QChar(0xDCA0) + QChar(0xDC80);
+        QTest::newRow("UTF-16LE with odd last byte")
+            << utf16File(QStringLiteral("[GameServerInfo]\r\nAddExperience=5")) + "\x01" << exp << QStringLiteral("5");
+    }
+
+    void read()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        QCOMPARE(valueIn(file, kSection, key), expected);
+        // Read in one pass with other keys, before and after it, the value is the same.
+        const QStringList several =
+            inifile::valuesIn(file, kSection, {QStringLiteral("Trade"), key, QStringLiteral("A")});
+        QCOMPARE(several.size(), 3);
+        QCOMPARE(several.at(1), expected);
+    }
+
+    void missingKeyGivesTheDefault()
+    {
+        const QByteArray file("[GameServerInfo]\r\nA=\r\n");
+        QCOMPARE(valueIn(file, kSection, QStringLiteral("B"), QStringLiteral("d")), QStringLiteral("d"));
+        QCOMPARE(valueIn(file, kSection, QStringLiteral("A"), QStringLiteral("d")), QString());
+    }
+
+    // ---- what is refused: values, names, files ----------------------------------
+
+    void refused_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<bool>("readRefused"); // a read of that name or file is refused too
+
+        const QByteArray ansi("[GameServerInfo]\r\nMotd=x\r\n");
+        const QString motd = QStringLiteral("Motd");
+        const QString ok = QStringLiteral(" 1");
+        QTest::newRow("LF") << ansi << kSection << motd << QStringLiteral(" a\nb") << 5 << false;
+        QTest::newRow("CR") << ansi << kSection << motd << QStringLiteral(" a\rb") << 5 << false;
+        QTest::newRow("line break with a section") << ansi << kSection << motd << QStringLiteral(" x\r\n[Evil]\r\nK=1") << 5 << false;
+        QTest::newRow("NUL") << ansi << kSection << motd << QStringLiteral(" a") + QChar(0) + QStringLiteral("b") << 5 << false;
+        QTest::newRow("check mark in Windows-1252") << ansi << kSection << motd << QStringLiteral(" ok ✓") << 5 << false;
+        QTest::newRow("emoji in Windows-1252") << ansi << kSection << motd << QStringLiteral(" 😀") << 5 << false;
+        QTest::newRow("line break in UTF-16") << utf16File(QStringLiteral("[GameServerInfo]\r\n")) << kSection << motd
+                                              << QStringLiteral("a\nb") << 5 << false;
+        QTest::newRow("lone high surrogate in UTF-8")
+            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\n") << kSection << motd << QString(QChar(0xD800)) << 5 << false;
+        QTest::newRow("empty key") << ansi << kSection << QString() << ok << 5 << true;
+        QTest::newRow("blank around the key") << ansi << kSection << QStringLiteral("Motd ") << ok << 5 << true;
+        QTest::newRow("equals sign in the key") << ansi << kSection << QStringLiteral("A=B") << ok << 5 << true;
+        QTest::newRow("key starting a comment") << ansi << kSection << QStringLiteral(";Motd") << ok << 5 << true;
+        QTest::newRow("key starting a header") << ansi << kSection << QStringLiteral("[Motd") << ok << 5 << true;
+        QTest::newRow("line break in the key") << ansi << kSection << QStringLiteral("A\nB") << ok << 5 << true;
+        QTest::newRow("empty section") << ansi << QString() << motd << ok << 5 << true;
+        QTest::newRow("tab around the section") << ansi << QStringLiteral("\tGameServerInfo") << motd << ok << 5 << true;
+        QTest::newRow("bracket in the section") << ansi << QStringLiteral("Game]Server") << motd << ok << 5 << true;
+        QTest::newRow("UTF-16 big-endian file") << QByteArray("\xFE\xFF\0[\0G\0]", 8) << kSection << motd << ok << 75 << true;
+        QTest::newRow("UTF-32 file") << QByteArray("\xFF\xFE\0\0[\0\0\0", 8) << kSection << motd << ok << 75 << true;
+        QTest::newRow("UTF-16 without a mark") << QByteArray("[\0G\0]\0\r\0\n\0", 10) << kSection << motd << ok << 75 << true;
+        QTest::newRow("NUL after the first 8 KB: read, but not written")
+            << QByteArray("[GameServerInfo]\r\n") + QByteArray(9000, ' ') + QByteArray("\r\nA=\0\r\n", 7) << kSection << motd << ok
+            << 75 << false;
+        QTest::newRow("binary file") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << kSection << motd << ok << 75 << true;
+    }
+
+    void refused()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(int, number);
+        QFETCH(bool, readRefused);
+        // Alone, or after a pair that is fine: nothing is applied either way.
+        for (const auto &pairs : {std::vector<inifile::KeyValue>{{key, value}},
+                                  std::vector<inifile::KeyValue>{{QStringLiteral("Trade"), QStringLiteral(" 0")}, {key, value}}}) {
+            try {
+                inifile::withValues(file, section, pairs);
+                QFAIL("the write was accepted");
+            } catch (const Failure &failure) {
+                QCOMPARE(failure.number, number);
+                QVERIFY(!failure.description.isEmpty());
+                if (number == 5) { // the message names the value's key, or the name refused
+                    QVERIFY2(failure.description.contains('"' + key + '"')
+                                 || failure.description.contains('"' + section + '"'),
+                             qPrintable(failure.description));
+                }
+            }
+        }
+        try {
+            inifile::valuesIn(file, section, {QStringLiteral("Trade"), key});
+            QVERIFY2(!readRefused, "the read was accepted");
+        } catch (const Failure &failure) {
+            QVERIFY2(readRefused, qPrintable(failure.description));
+            QCOMPARE(failure.number, number);
+        }
+    }
+
+    // ---- on disk ------------------------------------------------------------------
+
+    void missingFileReadsEmptyAndIsCreatedOnWrite()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        QCOMPARE(readValue(path, kSection, QStringLiteral("Trade"), QString()), QString());
+        QVERIFY(!QFileInfo::exists(path));
+        writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1"));
+        QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\nTrade= 1\r\n"));
+        QCOMPARE(readValue(path, kSection, QStringLiteral("Trade"), QString()), QStringLiteral("1"));
+    }
+
+    void unchangedValueLeavesTheFileUntouched()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, "[GameServerInfo]\r\nTrade= 1\r\n");
+        const QDateTime past = QDateTime::currentDateTimeUtc().addDays(-3);
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(past, QFileDevice::FileModificationTime));
+        }
+        writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1"));
+        QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), past.toSecsSinceEpoch());
+        writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 0"));
+        QVERIFY(QFileInfo(path).lastModified() > past);
+    }
+
+    void failedWritesChangeNothing_data()
+    {
+        QTest::addColumn<QString>("where");
+
+        QTest::newRow("read-only file") << QStringLiteral("readonly/commonserver.cfg");
+        QTest::newRow("missing folder") << QStringLiteral("missing/commonserver.cfg");
+        QTest::newRow("folder is a regular file") << QStringLiteral("plain.txt/commonserver.cfg");
+        QTest::newRow("path names a folder") << QStringLiteral("readonly");
+        QTest::newRow("path names a pipe") << QStringLiteral("pipe");
+        QTest::newRow("empty path") << QString();
+    }
+
+    void failedWritesChangeNothing()
+    {
+        QFETCH(QString, where);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("readonly")));
+        const QString readOnly = dir.filePath(QStringLiteral("readonly/commonserver.cfg"));
+        putFile(readOnly, "[GameServerInfo]\r\nTrade=1\r\n");
+        QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        putFile(dir.filePath(QStringLiteral("plain.txt")), "plain");
+#ifdef Q_OS_UNIX
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe"))).constData(), 0600), 0);
+#else
+        if (where == QLatin1String("pipe"))
+            QSKIP("named pipes in a folder are a Unix thing");
+#endif
+        const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+
+        const QString path = where.isEmpty() ? QString() : dir.filePath(where);
+        try {
+            writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 0"));
+            QFAIL("the write did not fail");
+        } catch (const Failure &failure) {
+            QCOMPARE(failure.number, FailureNumber::FileAccess);
+            if (!where.isEmpty()) {
+                QVERIFY2(failure.description.contains(QDir::toNativeSeparators(path)),
+                         qPrintable(failure.description));
+            }
+        }
+        QCOMPARE(fileBytes(readOnly), QByteArray("[GameServerInfo]\r\nTrade=1\r\n"));
+        QCOMPARE(fileBytes(dir.filePath(QStringLiteral("plain.txt"))), QByteArray("plain"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("readonly"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("commonserver.cfg")});
+        QVERIFY(!QFileInfo::exists(QStringLiteral("commonserver.cfg")));
+        if (where == QLatin1String("pipe")) { // reading it neither blocks nor succeeds
+            QVERIFY_THROWS_EXCEPTION(Failure, readValue(path, kSection, QStringLiteral("Trade"), QString()));
+        }
+    }
+
+    void unreadablePathIsAFailure()
+    {
+        QTemporaryDir dir;
+        try {
+            readValue(dir.path(), kSection, QStringLiteral("Trade"));
+            QFAIL("reading a folder did not fail");
+        } catch (const Failure &failure) {
+            QCOMPARE(failure.number, FailureNumber::FileAccess);
+        }
+        QCOMPARE(readValue(QString(), kSection, QStringLiteral("Trade"), QStringLiteral("d")),
+                 QStringLiteral("d"));
+    }
+
+    void writeKeepsPermissionsAndSymbolicLinks()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("symbolic links and permission bits are Unix ones; Windows has the read-only attribute");
+#endif
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("real.cfg"));
+        const QString link = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(target, "[GameServerInfo]\r\nTrade=1\r\n");
+        const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(target, permissions));
+        QVERIFY(QFile::link(target, link));
+
+        writeValue(link, kSection, QStringLiteral("Trade"), QStringLiteral(" 0"));
+
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(fileBytes(target), QByteArray("[GameServerInfo]\r\nTrade= 0\r\n"));
+        QCOMPARE(QFileInfo(target).permissions() & 0x7077, permissions & 0x7077);
+    }
+
+    // Saved as root (sudo on a server), the file must stay readable by the
+    // game server's own user; on Windows, a hidden file stays hidden.
+    void writeKeepsOwnerGroupAndAttributes()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, "[GameServerInfo]\r\nTrade=1\r\n");
+#ifdef Q_OS_UNIX
+        if (::geteuid() != 0)
+            QSKIP("giving a file to another user needs root");
+        const uid_t nobody = 65534;
+        QCOMPARE(::chown(QFile::encodeName(path).constData(), nobody, nobody), 0);
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+#elif defined(Q_OS_WIN)
+        const auto nativePath = reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16());
+        QVERIFY(SetFileAttributesW(nativePath, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+#endif
+
+        writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 0"));
+
+        QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\nTrade= 0\r\n"));
+#ifdef Q_OS_UNIX
+        struct stat after;
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
+        QCOMPARE(after.st_uid, nobody);
+        QCOMPARE(after.st_gid, gid_t(nobody));
+        QCOMPARE(after.st_mode & 07777, mode_t(0640));
+#elif defined(Q_OS_WIN)
+        QVERIFY(GetFileAttributesW(nativePath) & FILE_ATTRIBUTE_HIDDEN);
+#endif
+    }
+};
+
+QTEST_APPLESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"

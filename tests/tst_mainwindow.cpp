@@ -1,0 +1,433 @@
+#include "support.h"
+#include "uisupport.h"
+#include "ui/main/mainwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QStringList kButtons{"browseButton", "openButton", "saveButton", "cancelButton", "otherSettingsButton", "castleSiegeButton"};
+const QStringList kBoxes{"settingsPath", "AddExperience", "CharacterDeleteMinLevel", "GuildCreateLevel", "MonsterHp", "ItemDropPer", "eventServerAddress"};
+const QStringList kChecks{"CreateCharacter", "GuildCreate", "GuildDestroy", "Trade"};
+
+QLineEdit *box(const MainWindow &form, const QString &name)
+{
+    return child<QLineEdit>(&form, name);
+}
+QCheckBox *check(const MainWindow &form, const QString &name)
+{
+    return child<QCheckBox>(&form, name);
+}
+QPushButton *button(const MainWindow &form, const QString &name)
+{
+    return child<QPushButton>(&form, name);
+}
+QAction *menuItem(const MainWindow &form, const char *name)
+{
+    return child<QAction>(&form, QLatin1String(name));
+}
+
+QStringList enabledButtons(const MainWindow &form)
+{
+    QStringList enabled;
+    for (const QString &name : kButtons) {
+        if (button(form, name)->isEnabled())
+            enabled << name;
+    }
+    return enabled;
+}
+
+using Setup = MainWindowOnFile;
+
+QByteArray section(const QByteArray &lines)
+{
+    return QByteArray("[GameServerInfo]\r\n") + lines;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startState()
+    {
+        MainWindow form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("Vardok - Zilvane s3 beta 39 (Versão 0.5)"));
+        QCOMPARE(form.centralWidget()->size(), QSize(429, 488));
+        QCOMPARE(enabledButtons(form), (QStringList{"browseButton", "cancelButton"}));
+        for (const QString &name : kBoxes)
+            QVERIFY2(box(form, name)->text().isEmpty(), qPrintable(name));
+        for (const QString &name : kChecks)
+            QVERIFY2(!check(form, name)->isChecked(), qPrintable(name));
+        QVERIFY(!(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        // "Salvar" heads the tab order but is disabled, so the path box has the focus.
+        QCOMPARE(QApplication::focusWidget(), box(form, QStringLiteral("settingsPath")));
+        QWidget *next = box(form, QStringLiteral("settingsPath"))->nextInFocusChain();
+        QCOMPARE(next, box(form, QStringLiteral("AddExperience")));
+    }
+
+    void disabledButtonsDoNothingButTheMenuWorks()
+    {
+        Setup setup(fileBytes(fixture("commonserver.cfg")));
+        button(setup.main, QStringLiteral("openButton"))->click();
+        QCOMPARE(box(setup.main, QStringLiteral("AddExperience"))->text(), QString());
+
+        menuItem(setup.main, "openAction")->trigger();
+        QCOMPARE(box(setup.main, QStringLiteral("AddExperience"))->text(), QStringLiteral("101"));
+        QCOMPARE(enabledButtons(setup.main), (QStringList{"browseButton", "cancelButton"}));
+
+        box(setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("55"));
+        menuItem(setup.main, "saveAction")->trigger();
+        QCOMPARE(setup.read("AddExperience"), QStringLiteral("55"));
+    }
+
+    void fullLoadShowsEveryValue_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("shown"); // a box's text, or "checked" / "clear"
+
+        QTest::newRow("AddExperience") << "AddExperience" << "101";
+        QTest::newRow("MonsterHp") << "MonsterHp" << "102";
+        QTest::newRow("ItemDropPer") << "ItemDropPer" << "103";
+        QTest::newRow("CharacterDeleteMinLevel") << "CharacterDeleteMinLevel" << "104";
+        QTest::newRow("GuildCreateLevel") << "GuildCreateLevel" << "105";
+        QTest::newRow("event servers") << "eventServerAddress" << "10.0.0.7";
+        QTest::newRow("CreateCharacter") << "CreateCharacter" << "checked";
+        QTest::newRow("GuildCreate") << "GuildCreate" << "clear";
+        QTest::newRow("GuildDestroy") << "GuildDestroy" << "checked";
+        QTest::newRow("Trade") << "Trade" << "clear";
+    }
+
+    void fullLoadShowsEveryValue()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, shown);
+        Setup setup(fileBytes(fixture("commonserver.cfg")));
+        button(setup.main, QStringLiteral("browseButton"))->setEnabled(false);
+        check(setup.main, QStringLiteral("GuildCreate"))->setChecked(true);
+        check(setup.main, QStringLiteral("Trade"))->setChecked(true);
+        button(setup.main, QStringLiteral("openButton"))->setEnabled(true);
+        button(setup.main, QStringLiteral("openButton"))->click();
+
+        if (kChecks.contains(control))
+            QCOMPARE(check(setup.main, control)->isChecked() ? "checked" : "clear", shown);
+        else
+            QCOMPARE(box(setup.main, control)->text(), shown);
+        QCOMPARE(enabledButtons(setup.main), kButtons);
+    }
+
+    // A save writes the keys whose boxes the user changed since the last load
+    // (or since the start), and nothing else; a load is taken from the file
+    // as it is at that moment.
+    void saveWritesOnlyWhatChanged_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // null: no file
+        QTest::addColumn<bool>("load");
+        QTest::addColumn<QByteArray>("otherProgram"); // "old|new": another program's edit after the load
+        QTest::addColumn<QStringList>("edits");       // "AddExperience=77" sets a box; "Trade" clicks a check box
+        QTest::addColumn<QByteArray>("expected");     // null: no file
+
+        const QByteArray base = section("AddExperience = 10\r\nMonsterHp = 20\r\nChaosEventServer = 1.1.1.1\r\n"
+                                        "EventChipServerIp = 2.2.2.2\r\nDevilSquareEventServer = 3.3.3.3\r\n"
+                                        "Trade = 1 ; permitir trocas\r\nGuildCreate=2\r\n");
+        const auto with = [&base](const char *from, const char *to) { return QByteArray(base).replace(from, to); };
+
+        QTest::newRow("load and save, nothing changed") << base << true << QByteArray() << QStringList() << base;
+        QTest::newRow("only Experiencia changed: three different addresses stay")
+            << base << true << QByteArray() << QStringList{"AddExperience=77"} << with("AddExperience = 10", "AddExperience = 77");
+        QTest::newRow("address box changed: all three addresses")
+            << base << true << QByteArray() << QStringList{"eventServerAddress=9.9.9.9"}
+            << with("1.1.1.1", "9.9.9.9").replace("2.2.2.2", "9.9.9.9").replace("3.3.3.3", "9.9.9.9");
+        QTest::newRow("another program's change after the load survives")
+            << base << true << QByteArray("AddExperience = 10|AddExperience = 15") << QStringList{"MonsterHp=25"}
+            << with("AddExperience = 10", "AddExperience = 15").replace("MonsterHp = 20", "MonsterHp = 25");
+        QTest::newRow("unknown flag set by the user")
+            << base << true << QByteArray() << QStringList{"Trade"} << with("Trade = 1 ; permitir trocas", "Trade = 1");
+        QTest::newRow("changed and changed back") << base << true << QByteArray()
+                                                  << QStringList{"AddExperience=11", "AddExperience=10", "GuildCreate", "GuildCreate"} << base;
+        QTest::newRow("typed before any load") << base << false << QByteArray() << QStringList{"AddExperience=5"}
+                                               << with("AddExperience = 10", "AddExperience = 5");
+        QTest::newRow("nothing typed before any load: no file made") << QByteArray() << false << QByteArray()
+                                                                    << QStringList() << QByteArray();
+        QTest::newRow("a check box set before any load, no file yet")
+            << QByteArray() << false << QByteArray() << QStringList{"CreateCharacter"} << section("CreateCharacter= 1\r\n");
+    }
+
+    void saveWritesOnlyWhatChanged()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, load);
+        QFETCH(QByteArray, otherProgram);
+        QFETCH(QStringList, edits);
+        QFETCH(QByteArray, expected);
+        FailureRecorder recorder;
+        Setup setup(content);
+        if (load)
+            menuItem(setup.main, "openAction")->trigger();
+        if (!otherProgram.isEmpty()) {
+            const QList<QByteArray> change = otherProgram.split('|');
+            putFile(setup.path, fileBytes(setup.path).replace(change[0], change[1]));
+        }
+        for (const QString &edit : edits) {
+            if (!edit.contains(QLatin1Char('=')))
+                check(setup.main, edit)->click();
+            else
+                box(setup.main, edit.section('=', 0, 0))->setText(edit.section('=', 1));
+        }
+        const QDateTime past = QDateTime::currentDateTimeUtc().addDays(-3);
+        if (!content.isNull()) {
+            QFile file(setup.path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(past, QFileDevice::FileModificationTime));
+        }
+
+        menuItem(setup.main, "saveAction")->trigger();
+
+        QVERIFY(recorder.failures.isEmpty());
+        QCOMPARE(QFileInfo::exists(setup.path), !expected.isNull());
+        if (expected.isNull())
+            return;
+        QCOMPARE(fileBytes(setup.path), expected);
+        if (expected == content) // untouched, not rewritten
+            QCOMPARE(QFileInfo(setup.path).lastModified().toSecsSinceEpoch(), past.toSecsSinceEpoch());
+
+        // What was saved is what the boxes now remember: saving again writes nothing.
+        putFile(setup.path, "[GameServerInfo]\r\n");
+        menuItem(setup.main, "saveAction")->trigger();
+        QCOMPARE(fileBytes(setup.path), QByteArray("[GameServerInfo]\r\n"));
+    }
+
+    void addressBox_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QString>("shown");
+
+        QTest::newRow("three different values: EventChipServerIp wins")
+            << QByteArray("ChaosEventServer=1.1.1.1\r\nEventChipServerIp=2.2.2.2\r\nDevilSquareEventServer=3.3.3.3\r\n")
+            << "2.2.2.2";
+        QTest::newRow("EventChipServerIp missing keeps the last value read")
+            << QByteArray("ChaosEventServer=1.1.1.1\r\nDevilSquareEventServer=3.3.3.3\r\n") << "3.3.3.3";
+        QTest::newRow("EventChipServerIp empty keeps the last value read")
+            << QByteArray("ChaosEventServer=1.1.1.1\r\nEventChipServerIp=\r\nDevilSquareEventServer=\r\n")
+            << "1.1.1.1";
+        QTest::newRow("only EventChipServerIp") << QByteArray("EventChipServerIp=2.2.2.2\r\n") << "2.2.2.2";
+        QTest::newRow("none of them empties the box") << QByteArray("Other=1\r\n") << "";
+        QTest::newRow("a long value")
+            << QByteArray("EventChipServerIp=192.0.2.50 ; servidor de eventos do fim de semana, porta 55901\r\n")
+            << "192.0.2.50 ; servidor de eventos do fim de semana, porta 55901";
+    }
+
+    void addressBox()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, shown);
+        Setup setup(section(lines));
+        box(setup.main, QStringLiteral("eventServerAddress"))->setText(QStringLiteral("typed before"));
+        menuItem(setup.main, "openAction")->trigger();
+        QCOMPARE(box(setup.main, QStringLiteral("eventServerAddress"))->text(), shown);
+        QCOMPARE(box(setup.main, QStringLiteral("eventServerAddress"))->cursorPosition(), 0); // shown from its start
+    }
+
+    void flags_data()
+    {
+        QTest::addColumn<QByteArray>("value"); // a null value leaves the keys out
+        QTest::addColumn<int>("shown");        // Qt::CheckState
+
+        QTest::newRow("1") << QByteArray("1") << int(Qt::Checked);
+        QTest::newRow("blank and 1") << QByteArray(" 1") << int(Qt::Checked);
+        QTest::newRow("01") << QByteArray("01") << int(Qt::Checked);
+        QTest::newRow("0") << QByteArray("0") << int(Qt::Unchecked);
+        QTest::newRow("2") << QByteArray("2") << int(Qt::Unchecked);
+        QTest::newRow("empty is unknown") << QByteArray("") << int(Qt::PartiallyChecked);
+        QTest::newRow("letters are unknown") << QByteArray("sim") << int(Qt::PartiallyChecked);
+        QTest::newRow("trailing comment is unknown") << QByteArray("1 ; permitir") << int(Qt::PartiallyChecked);
+        QTest::newRow("missing is unknown") << QByteArray() << int(Qt::PartiallyChecked);
+    }
+
+    void flags()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(int, shown);
+        QByteArray lines("AddExperience=1\r\n");
+        if (!value.isNull()) {
+            for (const char *key : {"CreateCharacter", "GuildCreate", "GuildDestroy", "Trade"})
+                lines += QByteArray(key) + '=' + value + "\r\n";
+        }
+        Setup setup(section(lines));
+        for (const QString &name : kChecks)
+            check(setup.main, name)->setChecked(shown != Qt::Checked);
+        menuItem(setup.main, "openAction")->trigger();
+        for (const QString &name : kChecks)
+            QVERIFY2(check(setup.main, name)->checkState() == shown, qPrintable(name));
+
+        // A flag the user did not touch is not written, whatever it shows.
+        box(setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("2"));
+        menuItem(setup.main, "saveAction")->trigger();
+        QCOMPARE(fileBytes(setup.path), section(lines).replace("AddExperience=1", "AddExperience= 2"));
+
+        // Clicked, an unknown flag becomes yes; from then on it is yes or no.
+        QCheckBox *trade = check(setup.main, QStringLiteral("Trade"));
+        trade->click();
+        const bool yes = shown != Qt::Checked;
+        QCOMPARE(trade->checkState(), yes ? Qt::Checked : Qt::Unchecked);
+        menuItem(setup.main, "saveAction")->trigger();
+        QCOMPARE(setup.read("Trade"), yes ? QStringLiteral("1") : QStringLiteral("0"));
+        trade->click();
+        trade->click();
+        QCOMPARE(trade->checkState(), yes ? Qt::Checked : Qt::Unchecked);
+    }
+
+    void procurar()
+    {
+        const QString chosen = QDir::temp().filePath(QStringLiteral("chosen/commonserver.cfg"));
+        OpenFileAnswers answers({std::nullopt, chosen, std::nullopt});
+        MainWindow form;
+        QLineEdit *path = box(form, QStringLiteral("settingsPath"));
+
+        path->setText(QStringLiteral("typed by hand"));
+        button(form, QStringLiteral("browseButton"))->click(); // cancelled: nothing changes
+        QCOMPARE(path->text(), QStringLiteral("typed by hand"));
+        QVERIFY(!button(form, QStringLiteral("openButton"))->isEnabled());
+
+        button(form, QStringLiteral("browseButton"))->click(); // a file chosen
+        QCOMPARE(path->text(), QDir::toNativeSeparators(chosen));
+        QVERIFY(button(form, QStringLiteral("openButton"))->isEnabled());
+
+        path->setText(QStringLiteral("typed again"));
+        button(form, QStringLiteral("browseButton"))->click(); // cancelled: the typed path stays
+        QCOMPARE(path->text(), QStringLiteral("typed again"));
+
+        QCOMPARE(answers.asked.size(), 3);
+        const platform::OpenFileDialog &dialog = answers.asked.constLast();
+        QCOMPARE(dialog.title, QStringLiteral("Arquivo CommonServer.cfg"));
+        QCOMPARE(dialog.startFolder, QCoreApplication::applicationDirPath());
+        QCOMPARE(dialog.filter, QStringLiteral("Arquivo CFG (*.cfg)|*.cfg"));
+        QCOMPARE(dialog.fileName, QStringLiteral("typed again")); // starts from the file being edited
+        QCOMPARE(platform::qtNameFilters(dialog.filter), QStringLiteral("Arquivo CFG (*.cfg)"));
+    }
+
+    // A save is all or nothing: "HP dos Mostros:" changes too, and comes
+    // before the address keys in the save order.
+    void badInputIsReportedOrSavedWhole_data()
+    {
+        QTest::addColumn<QString>("where");    // the file's place: a name in the temporary folder, or a fault
+        QTest::addColumn<QString>("field");    // the box the text is pasted into
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<int>("number");       // the failure reported; 0 for a save that works
+        QTest::addColumn<QString>("mentions"); // what the report must say
+
+        const QString file = QStringLiteral("commonserver.cfg");
+        QTest::newRow("missing folder") << "missing/commonserver.cfg" << "AddExperience" << "1" << 75 << "não existe";
+        QTest::newRow("empty path") << "" << "AddExperience" << "1" << 75 << "Procurar";
+        QTest::newRow("path names a folder") << "." << "AddExperience" << "1" << 75 << "pasta";
+        QTest::newRow("read-only file") << "read-only" << "AddExperience" << "1" << 75 << "somente leitura";
+        QTest::newRow("character outside Windows-1252") << file << "AddExperience" << "1 ✓" << 5 << "\"Experiencia:\"";
+        QTest::newRow("address outside Windows-1252") << file << "eventServerAddress" << "serwer-łódź.example" << 5 << "\"Ip´s:\"";
+        QTest::newRow("pasted line break") << file << "AddExperience" << "1\n[Evil]" << 5 << "AddExperience";
+        QTest::newRow("pasted line with its ending") << file << "eventServerAddress" << "192.0.2.7\r\n" << 5 << "\"Ip´s:\"";
+        QTest::newRow("NUL") << file << "AddExperience" << QStringLiteral("1") + QChar(0) + QStringLiteral("2") << 5 << "nulo";
+        QTest::newRow("10 000 characters") << file << "AddExperience" << QString(10000, QLatin1Char('9')) << 0 << "";
+        QTest::newRow("accents and blanks") << file << "AddExperience" << " Criação  ´ " << 0 << "";
+    }
+
+    void badInputIsReportedOrSavedWhole()
+    {
+        QFETCH(QString, where);
+        QFETCH(QString, field);
+        QFETCH(QString, pasted);
+        QFETCH(int, number);
+        QFETCH(QString, mentions);
+        FailureRecorder recorder;
+        const QByteArray content = fileBytes(fixture("commonserver.cfg"));
+        Setup setup(content);
+        menuItem(setup.main, "openAction")->trigger();
+        if (where == QLatin1String("read-only"))
+            QVERIFY(QFile::setPermissions(setup.path, QFile::ReadOwner | QFile::ReadGroup));
+        else
+            box(setup.main, QStringLiteral("settingsPath"))->setText(where.isEmpty() ? QString() : setup.dir.filePath(where));
+        QLineEdit *target = box(setup.main, field);
+        target->clear();
+        QApplication::clipboard()->setText(pasted);
+        target->paste();
+        box(setup.main, QStringLiteral("MonsterHp"))->setText(QStringLiteral("777"));
+
+        menuItem(setup.main, "saveAction")->trigger();
+
+        QCOMPARE(QDir(setup.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("commonserver.cfg")});
+        if (number == 0) {
+            QVERIFY(recorder.failures.isEmpty());
+            QCOMPARE(setup.read("AddExperience"), pasted.trimmed());
+            QCOMPARE(setup.read("MonsterHp"), QStringLiteral("777"));
+            return;
+        }
+        QCOMPARE(recorder.failures.size(), 1);
+        QCOMPARE(recorder.failures.constFirst().number, number);
+        QVERIFY2(recorder.failures.constFirst().description.contains(mentions),
+                 qPrintable(recorder.failures.constFirst().description));
+        QCOMPARE(fileBytes(setup.path), content); // nothing written, not even "HP dos Mostros:"
+    }
+
+    void unreadableFileLoadsNothingAndReportsNothing()
+    {
+        FailureRecorder recorder;
+        Setup setup;
+        box(setup.main, QStringLiteral("settingsPath"))->setText(setup.dir.path()); // a folder
+        box(setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("kept"));
+        button(setup.main, QStringLiteral("openButton"))->setEnabled(true);
+        button(setup.main, QStringLiteral("openButton"))->click();
+        QCOMPARE(box(setup.main, QStringLiteral("AddExperience"))->text(), QStringLiteral("kept"));
+        QVERIFY(recorder.failures.isEmpty());
+        QCOMPARE(enabledButtons(setup.main), kButtons); // the load still reaches its end
+    }
+
+    void enterAnswersCastleSiegeOnceEnabled()
+    {
+        MainWindow form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QSignalSpy pressed(button(form, QStringLiteral("castleSiegeButton")), &QPushButton::clicked);
+        QLineEdit *experience = box(form, QStringLiteral("AddExperience"));
+        experience->setFocus();
+        QTest::keyClick(experience, Qt::Key_Return);
+        QCOMPARE(pressed.size(), 0);
+        button(form, QStringLiteral("castleSiegeButton"))->setEnabled(true);
+        QTest::keyClick(experience, Qt::Key_Return);
+        QCOMPARE(pressed.size(), 1);
+    }
+
+    // Runs last: once the application has been told to quit, later event loops
+    // in this process would return at once.
+    void cancelarEndsTheProgram()
+    {
+        MainWindow form;
+        form.show();
+        QWidget other;
+        other.show();
+        QTimer::singleShot(0, &form, [&form] { button(form, QStringLiteral("cancelButton"))->click(); });
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); }); // a hang fails, not blocks
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!form.isVisible());
+        QVERIFY(!other.isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,64 @@
+#include "ui/editors/settingseditor.h"
+
+#include "platform/gui/commoncontrols.h"
+#include "platform/gui/shell.h"
+#include "ui/editors/castlesiegetable.h"
+#include "ui/editors/othersettingstable.h"
+#include "ui/forms/policies.h"
+#include "ui/identity.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+
+SettingsEditor *SettingsEditor::otherSettings(forms::PathSource settingsPath, QWidget *owner)
+{
+    return new SettingsEditor(othersettings::kEditor, std::move(settingsPath), owner);
+}
+
+SettingsEditor *SettingsEditor::castleSiege(forms::PathSource settingsPath, QWidget *owner)
+{
+    auto *editor = new SettingsEditor(castlesiege::kEditor, std::move(settingsPath), owner);
+    connect(editor->m_actions[castlesiege::kTutorial], &QAction::triggered, editor, [] {
+        forms::runReported([] { platform::openInBrowser(QString::fromUtf8(identity::kTutorialAddress)); });
+    });
+    return editor;
+}
+
+SettingsEditor::SettingsEditor(const editors::EditorTable &table, forms::PathSource settingsPath,
+                               QWidget *owner)
+    : QMainWindow(owner)
+{
+    // The system's common controls are ready before the window makes its own.
+    platform::initCommonControls();
+    auto *client = new QWidget(this);
+    m_controls = forms::buildControls(client, table.window);
+    setCentralWidget(client);
+    if (!table.window.menu.empty())
+        m_actions = forms::buildMenu(menuBar(), table.window.menu);
+    m_settings.emplace(m_controls, table.window, std::move(settingsPath));
+    forms::fixWindow(this, QString::fromUtf8(table.window.caption));
+
+    connect(m_controls[table.open], &QPushButton::clicked, this, &SettingsEditor::open);
+    connect(m_controls[table.save], &QPushButton::clicked, this, &SettingsEditor::save);
+    connect(m_controls[table.cancel], &QPushButton::clicked, this, &SettingsEditor::cancel);
+    // Escape does what "Cancelar" does.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &SettingsEditor::cancel);
+}
+
+void SettingsEditor::open()
+{
+    // A flag that is not a number is reported once every box is filled.
+    forms::runReported([this] { m_settings->load(/*reportUnknownFlags=*/true); });
+}
+
+void SettingsEditor::save()
+{
+    forms::runReported([this] { m_settings->save(); });
+}
+
+void SettingsEditor::cancel()
+{
+    close();
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ui/forms/formbuilder.h"
+
+#include <QWidget>
+
+// "Creditos": the makers, the author, and three links that light up under
+// the mouse and open their web pages.
+class CreditsWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit CreditsWindow(QWidget *owner);
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void clearLinks();
+
+    forms::Controls m_controls;
+};

@@ -1,0 +1,156 @@
+#include "ui/main/mainwindow.h"
+
+#include "platform/gui/commoncontrols.h"
+#include "ui/editors/settingseditor.h"
+#include "ui/forms/policies.h"
+#include "ui/forms/singlewindow.h"
+#include "ui/info/creditswindow.h"
+#include "ui/info/instructionswindow.h"
+#include "ui/main/mainwindowtable.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace {
+
+using forms::ref;
+using mainwindow::kControls;
+using mainwindow::kMenu;
+
+constexpr auto kPath = ref<QLineEdit>(kControls, "settingsPath");
+constexpr auto kBrowse = ref<QPushButton>(kControls, "browseButton");
+constexpr auto kOpen = ref<QPushButton>(kControls, "openButton");
+constexpr auto kSave = ref<QPushButton>(kControls, "saveButton");
+constexpr auto kCancel = ref<QPushButton>(kControls, "cancelButton");
+constexpr auto kOtherSettings = ref<QPushButton>(kControls, "otherSettingsButton");
+constexpr auto kCastleSiege = ref<QPushButton>(kControls, "castleSiegeButton");
+constexpr auto kOpenAction = ref(kMenu, "openAction");
+constexpr auto kSaveAction = ref(kMenu, "saveAction");
+constexpr auto kInstructionsAction = ref(kMenu, "instructionsAction");
+constexpr auto kCreditsAction = ref(kMenu, "creditsAction");
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+{
+    // The system's common controls are ready before the window makes its own.
+    platform::initCommonControls();
+    auto *client = new QWidget(this);
+    m_controls = forms::buildControls(client, mainwindow::kWindow);
+    setCentralWidget(client);
+    m_actions = forms::buildMenu(menuBar(), kMenu);
+    forms::fixWindow(this, QString::fromUtf8(mainwindow::kWindow.caption));
+    m_settings.emplace(m_controls, mainwindow::kWindow, pathSource());
+
+    // Enter answers "Castle Siege" once that button is enabled.
+    m_controls[kCastleSiege]->setDefault(true);
+
+    connect(m_controls[kBrowse], &QPushButton::clicked, this, &MainWindow::browse);
+    connect(m_controls[kOpen], &QPushButton::clicked, this, &MainWindow::open);
+    connect(m_controls[kSave], &QPushButton::clicked, this, &MainWindow::save);
+    connect(m_controls[kCancel], &QPushButton::clicked, this, &MainWindow::quit);
+    connect(m_controls[kOtherSettings], &QPushButton::clicked, this, &MainWindow::showOtherSettings);
+    connect(m_controls[kCastleSiege], &QPushButton::clicked, this, &MainWindow::showCastleSiege);
+    connect(m_actions[kOpenAction], &QAction::triggered, this, &MainWindow::load);
+    connect(m_actions[kSaveAction], &QAction::triggered, this, &MainWindow::save);
+    connect(m_actions[kInstructionsAction], &QAction::triggered, this, &MainWindow::showInstructions);
+    connect(m_actions[kCreditsAction], &QAction::triggered, this, &MainWindow::showCredits);
+}
+
+QString MainWindow::settingsPath() const
+{
+    return m_controls[kPath]->text();
+}
+
+forms::PathSource MainWindow::pathSource() const
+{
+    return [this] { return settingsPath(); };
+}
+
+void MainWindow::browse()
+{
+    forms::runReported([this] {
+        m_fileDialog.title = QStringLiteral("Arquivo CommonServer.cfg");
+        m_fileDialog.startFolder = QCoreApplication::applicationDirPath();
+        m_fileDialog.filter = QStringLiteral("Arquivo CFG (*.cfg)|*.cfg");
+        if (!settingsPath().isEmpty())
+            m_fileDialog.fileName = settingsPath(); // start from the file being edited
+        if (!m_fileDialog.showOpen(this))
+            return; // cancelled: the path and the buttons stay as they were
+        m_controls[kPath]->setText(QDir::toNativeSeparators(m_fileDialog.fileName));
+        m_controls[kOpen]->setEnabled(true);
+    });
+}
+
+void MainWindow::open()
+{
+    load();
+    for (const auto button : {kBrowse, kOtherSettings, kCastleSiege, kSave})
+        m_controls[button]->setEnabled(true);
+}
+
+void MainWindow::load()
+{
+    // A file that cannot be read leaves every box as it was, silently.
+    forms::resumeNext([this] { m_settings->load(/*reportUnknownFlags=*/false); });
+}
+
+void MainWindow::save()
+{
+    forms::runReported([this] { m_settings->save(); });
+}
+
+void MainWindow::quit()
+{
+    close(); // ends the program, see closeEvent
+}
+
+void MainWindow::showOtherSettings()
+{
+    forms::showSingle(m_otherSettings, [this] { return SettingsEditor::otherSettings(pathSource(), this); });
+}
+
+void MainWindow::showCastleSiege()
+{
+    forms::showSingle(m_castleSiege, [this] { return SettingsEditor::castleSiege(pathSource(), this); });
+}
+
+void MainWindow::showInstructions()
+{
+    forms::showSingle(m_instructions, [this] { return new InstructionsWindow(this); });
+}
+
+void MainWindow::showCredits()
+{
+    forms::showSingle(m_credits, [this] { return new CreditsWindow(this); });
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing the main window ends the program at once: every other window
+    // goes with it, unsaved edits included, and nothing asks first.
+    event->accept();
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window != this)
+            window->close();
+    }
+    QCoreApplication::quit();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    QPushButton *defaultButton = m_controls[kCastleSiege];
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && defaultButton->isEnabled()) {
+        defaultButton->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/gui/dialogs.h"
+#include "ui/forms/formbuilder.h"
+#include "ui/forms/settingsbinding.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <optional>
+
+class CreditsWindow;
+class InstructionsWindow;
+class SettingsEditor;
+
+// The start-up window: owns the settings file path, edits the twelve main
+// keys and leads to every other window.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+
+    // The settings file path: whatever the path box holds right now.
+    QString settingsPath() const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void browse();
+    void open();        // the button: load, then unlock the other buttons
+    void load();        // the menu: load only
+    void save();
+    void quit();
+    void showOtherSettings();
+    void showCastleSiege();
+    void showInstructions();
+    void showCredits();
+
+    // Reads the path box afresh each time it is called, for every key.
+    forms::PathSource pathSource() const;
+
+    forms::Controls m_controls;
+    forms::Actions m_actions;
+    platform::OpenFileDialog m_fileDialog;
+    std::optional<forms::SettingsBinding> m_settings;
+    QPointer<SettingsEditor> m_otherSettings;
+    QPointer<SettingsEditor> m_castleSiege;
+    QPointer<InstructionsWindow> m_instructions;
+    QPointer<CreditsWindow> m_credits;
+};
