@@ -4,6 +4,7 @@
 #include "ui/main/mainwindow.h"
 #include "uisupport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
@@ -90,13 +91,17 @@ private slots:
     {
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("by"); // the mouse, or a key once Tab has reached the link
+        QTest::addColumn<QString>("by"); // the mouse, a key once Tab has reached the link, or a screen reader
 
         QTest::newRow("makers, mouse") << "makersLink" << QString::fromUtf8(identity::kMakersAddress) << "mouse";
         QTest::newRow("programming community, Enter")
             << "programmingCommunityLink" << QString::fromUtf8(identity::kProgrammingCommunityAddress) << "Enter";
         QTest::newRow("game-server community, Space")
             << "gameServerCommunityLink" << QString::fromUtf8(identity::kGameServerCommunityAddress) << "Space";
+        QTest::newRow("makers, screen reader")
+            << "makersLink" << QString::fromUtf8(identity::kMakersAddress) << "screen reader";
+        QTest::newRow("game-server community, screen reader")
+            << "gameServerCommunityLink" << QString::fromUtf8(identity::kGameServerCommunityAddress) << "screen reader";
     }
 
     void clicksOpenTheirPageEveryTime()
@@ -108,7 +113,19 @@ private slots:
         MainWindow main;
         QWidget *credits = showFromMenu(main, "creditsAction");
         QVERIFY(QTest::qWaitForWindowActive(credits));
-        if (by == QLatin1String("mouse")) {
+        if (by == QLatin1String("screen reader")) {
+            // Announced as a link by its text, with an action that opens it.
+            QLabel *label = child<QLabel>(credits, link);
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(label);
+            QVERIFY(accessible);
+            QCOMPARE(accessible->role(), QAccessible::Link);
+            QCOMPARE(accessible->text(QAccessible::Name), label->text());
+            QAccessibleActionInterface *actions = accessible->actionInterface();
+            QVERIFY(actions);
+            QCOMPARE(actions->actionNames().constFirst(), QAccessibleActionInterface::pressAction());
+            actions->doAction(QAccessibleActionInterface::pressAction());
+            actions->doAction(QAccessibleActionInterface::pressAction());
+        } else if (by == QLatin1String("mouse")) {
             QTest::mouseClick(credits->windowHandle(), Qt::LeftButton, {}, spot(credits, link));
             QTest::mouseClick(credits->windowHandle(), Qt::LeftButton, {}, spot(credits, link));
             QTest::mouseClick(credits->windowHandle(), Qt::LeftButton, {}, spot(credits, QStringLiteral("background")));

@@ -18,31 +18,7 @@
 
 namespace {
 
-const QString kMain = QStringLiteral("Vardok - Zilvane s3 beta 39 (Versão 0.5)");
-const QString kOther = QStringLiteral("Outras Ediçoes");
-const QString kCastle = QStringLiteral("Castle Siege");
-const QString kInstructions = QStringLiteral("Instruçoes de Uso");
-const QString kCredits = QStringLiteral("Creditos");
-
-// Opens the window of that title from a main window whose buttons are unlocked.
-QWidget *openWindow(MainWindow &main, const QString &title)
-{
-    for (const char *button : {"otherSettingsButton", "castleSiegeButton"})
-        child<QPushButton>(&main, QLatin1String(button))->setEnabled(true);
-    if (title == kMain)
-        return &main;
-    if (title == kOther)
-        child<QPushButton>(&main, QStringLiteral("otherSettingsButton"))->click();
-    else if (title == kCastle)
-        child<QPushButton>(&main, QStringLiteral("castleSiegeButton"))->click();
-    else
-        child<QAction>(&main, title == kInstructions ? QStringLiteral("instructionsAction") : QStringLiteral("creditsAction"))->trigger();
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window->windowTitle() == title && window->isVisible())
-            return window;
-    }
-    return nullptr;
-}
+using namespace titles;
 
 QStringList focusChain(QWidget *window)
 {
@@ -165,6 +141,56 @@ private slots:
         QCOMPARE(accessible->text(QAccessible::Name), name);
     }
 
+    // Enter and the keypad's Enter press the focused button; elsewhere in
+    // the main window they press "Castle Siege" once it is enabled.
+    void enterPressesTheRightButton_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<bool>("keypad");
+        QTest::addColumn<bool>("castleSiegeEnabled");
+        QTest::addColumn<QString>("pressed"); // empty: none
+
+        QTest::newRow("main, box, Castle Siege locked") << kMain << "AddExperience" << false << false << "";
+        QTest::newRow("main, box, keypad, Castle Siege locked") << kMain << "AddExperience" << true << false << "";
+        QTest::newRow("main, box") << kMain << "AddExperience" << false << true << "castleSiegeButton";
+        QTest::newRow("main, box, keypad") << kMain << "AddExperience" << true << true << "castleSiegeButton";
+        QTest::newRow("main, check box, keypad") << kMain << "Trade" << true << true << "castleSiegeButton";
+        QTest::newRow("main, Abrir") << kMain << "openButton" << false << true << "openButton";
+        QTest::newRow("main, Outras Ediçoes, keypad") << kMain << "otherSettingsButton" << true << true
+                                                       << "otherSettingsButton";
+        QTest::newRow("Outras Ediçoes, Abrir, keypad") << kOther << "openButton" << true << true << "openButton";
+        QTest::newRow("Castle Siege, Salvar") << kCastle << "saveButton" << false << true << "saveButton";
+        QTest::newRow("Castle Siege, box: no default button") << kCastle << "CastleCycleStartYear" << false << true
+                                                              << "";
+    }
+
+    void enterPressesTheRightButton()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, focus);
+        QFETCH(bool, keypad);
+        QFETCH(bool, castleSiegeEnabled);
+        QFETCH(QString, pressed);
+        FailureRecorder recorder;
+        MainWindow main;
+        main.show();
+        QWidget *form = openWindow(main, window);
+        QVERIFY(form);
+        child<QPushButton>(&main, QStringLiteral("castleSiegeButton"))->setEnabled(castleSiegeEnabled);
+        child<QPushButton>(&main, QStringLiteral("openButton"))->setEnabled(true);
+        QStringList clicked;
+        for (QPushButton *button : form->findChildren<QPushButton *>()) {
+            connect(button, &QPushButton::clicked, this, [&clicked, button] { clicked << button->objectName(); });
+        }
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QWidget *focused = child<QWidget>(form, focus);
+        focused->setFocus();
+        QTest::keyClick(focused, keypad ? Qt::Key_Enter : Qt::Key_Return, keypad ? Qt::KeypadModifier : Qt::NoModifier);
+        QCOMPARE(clicked, pressed.isEmpty() ? QStringList() : QStringList{pressed});
+    }
+
     void escapeDoesWhatCancelarDoes_data()
     {
         QTest::addColumn<QString>("window");
@@ -207,23 +233,6 @@ private slots:
         QCOMPARE(QCoreApplication::translate(context.constData(), english.constData()), portuguese);
         QDialogButtonBox buttons(QDialogButtonBox::Cancel);
         QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Cancelar"));
-    }
-
-    void everyWindowShowsTheIcon_data()
-    {
-        QTest::addColumn<QString>("window");
-        for (const QString &window : {kMain, kOther, kCastle, kInstructions, kCredits})
-            QTest::newRow(qPrintable(window)) << window;
-    }
-
-    void everyWindowShowsTheIcon()
-    {
-        QFETCH(QString, window);
-        MainWindow main;
-        QWidget *form = openWindow(main, window);
-        QVERIFY(form);
-        QCOMPARE(form->windowIcon().availableSizes(),
-                 (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
     }
 };
 

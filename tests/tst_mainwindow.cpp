@@ -8,6 +8,8 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -270,19 +272,28 @@ private slots:
             for (const char *key : {"CreateCharacter", "GuildCreate", "GuildDestroy", "Trade"})
                 lines += QByteArray(key) + '=' + value + "\r\n";
         }
-        Setup setup(section(lines));
-        for (const QString &name : kChecks)
-            check(setup.main, name)->setChecked(shown != Qt::Checked);
+        // A first load leaves the boxes in another state: unknown before a
+        // number, so that the second load must also end the unknown state.
+        QByteArray first("AddExperience=1\r\n");
+        for (const char *key : {"CreateCharacter", "GuildCreate", "GuildDestroy", "Trade"})
+            first += QByteArray(key) + (shown == Qt::PartiallyChecked ? "=1\r\n" : "=sim\r\n");
+        Setup setup(section(first));
         menuItem(setup.main, "openAction")->trigger();
-        for (const QString &name : kChecks)
+        putFile(setup.path, section(lines));
+        menuItem(setup.main, "openAction")->trigger();
+        for (const QString &name : kChecks) {
             QVERIFY2(check(setup.main, name)->checkState() == shown, qPrintable(name));
+            // Only an unknown flag is a three-state box; a number makes it yes or no again.
+            QVERIFY2(check(setup.main, name)->isTristate() == (shown == Qt::PartiallyChecked), qPrintable(name));
+        }
 
         // A flag the user did not touch is not written, whatever it shows.
         box(setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("2"));
         menuItem(setup.main, "saveAction")->trigger();
         QCOMPARE(fileBytes(setup.path), section(lines).replace("AddExperience=1", "AddExperience= 2"));
 
-        // Clicked, an unknown flag becomes yes; from then on it is yes or no.
+        // Clicked, a flag becomes yes or no, an unknown one yes; from then on
+        // it is yes or no.
         QCheckBox *trade = check(setup.main, QStringLiteral("Trade"));
         trade->click();
         const bool yes = shown != Qt::Checked;
@@ -292,6 +303,126 @@ private slots:
         trade->click();
         trade->click();
         QCOMPARE(trade->checkState(), yes ? Qt::Checked : Qt::Unchecked);
+    }
+
+    // Every button and menu item does its own job and nothing else: no
+    // other change to the boxes, the file, the buttons or the open windows.
+    void everyButtonAndMenuItemDoesItsJob_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("job");
+
+        QTest::newRow("Procurar") << "browseButton" << "choose";
+        QTest::newRow("Abrir") << "openButton" << "load and unlock";
+        QTest::newRow("Arquivo, Abrir") << "openAction" << "load";
+        QTest::newRow("Salvar") << "saveButton" << "save";
+        QTest::newRow("Arquivo, Salvar") << "saveAction" << "save";
+        QTest::newRow("Outras Ediçoes") << "otherSettingsButton" << titles::kOther;
+        QTest::newRow("Castle Siege") << "castleSiegeButton" << titles::kCastle;
+        QTest::newRow("Ajuda, Como Usar") << "instructionsAction" << titles::kInstructions;
+        QTest::newRow("Ajuda, Creditos") << "creditsAction" << titles::kCredits;
+    }
+
+    void everyButtonAndMenuItemDoesItsJob()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, job);
+        Setup setup(fileBytes(fixture("commonserver.cfg")));
+        const QString chosen = setup.dir.filePath(QStringLiteral("chosen.cfg"));
+        OpenFileAnswers answers({chosen});
+        box(setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("77"));
+        const QString path = box(setup.main, QStringLiteral("settingsPath"))->text();
+        if (control.endsWith(QLatin1String("Action"))) {
+            menuItem(setup.main, qPrintable(control))->trigger();
+        } else {
+            button(setup.main, control)->setEnabled(true);
+            button(setup.main, control)->click();
+        }
+
+        const bool loads = job.startsWith(QLatin1String("load"));
+        QCOMPARE(box(setup.main, QStringLiteral("AddExperience"))->text(), loads ? "101" : "77");
+        QCOMPARE(setup.read("AddExperience"), job == QLatin1String("save") ? "77" : "101");
+        QCOMPARE(box(setup.main, QStringLiteral("settingsPath"))->text(),
+                 job == QLatin1String("choose") ? QDir::toNativeSeparators(chosen) : path);
+        QCOMPARE(answers.asked.size(), job == QLatin1String("choose") ? 1 : 0);
+        QStringList expectedButtons{"browseButton", "cancelButton"};
+        if (kButtons.contains(control))
+            expectedButtons << control;
+        if (job == QLatin1String("choose"))
+            expectedButtons << "openButton";
+        if (job == QLatin1String("load and unlock"))
+            expectedButtons = kButtons;
+        expectedButtons.removeDuplicates();
+        expectedButtons.sort();
+        QStringList enabled = enabledButtons(setup.main);
+        enabled.sort();
+        QCOMPARE(enabled, expectedButtons);
+        QStringList shown;
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window != &setup.main && window->isVisible())
+                shown << window->windowTitle();
+        }
+        const bool showsAWindow = !QStringList{"choose", "load", "load and unlock", "save"}.contains(job);
+        QCOMPARE(shown, showsAWindow ? QStringList{job} : QStringList());
+    }
+
+    // The system's own file dialog, answered as a user would, once with a
+    // file chosen and once cancelled.
+    void realFileDialog_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("a file chosen") << true;
+        QTest::newRow("cancelled") << false;
+    }
+
+    void realFileDialog()
+    {
+        QFETCH(bool, accept);
+        QTemporaryDir dir;
+        const QString chosen = dir.filePath(QStringLiteral("escolhido.cfg"));
+        MainWindow form;
+        form.show();
+        box(form, QStringLiteral("settingsPath"))->setText(QStringLiteral("typed before"));
+        bool answered = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &form, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            poll.stop();
+            if (!accept) {
+                answered = true;
+                dialog->reject();
+                return;
+            }
+            // The dialog reads a folder in the background: answer once the
+            // folder of the chosen file has been read, as a user would.
+            auto *folder = dialog->findChild<QFileSystemModel *>();
+            QVERIFY(folder);
+            connect(folder, &QFileSystemModel::directoryLoaded, dialog, [&, dialog](const QString &loaded) {
+                if (QDir(loaded) != QDir(dir.path()) || answered)
+                    return;
+                answered = true;
+                QTimer::singleShot(0, dialog, [&, dialog] {
+                    // Typed into the file name box, then "Abrir".
+                    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                    QVERIFY(name);
+                    name->setText(chosen);
+                    static_cast<QDialog *>(dialog)->accept();
+                });
+            });
+            dialog->setDirectory(dir.path());
+        });
+        poll.start(10);
+        QTimer::singleShot(5000, &form, [] {
+            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget()))
+                dialog->reject(); // a hang fails, not blocks
+        });
+        button(form, QStringLiteral("browseButton"))->click();
+        QVERIFY(answered);
+        QCOMPARE(box(form, QStringLiteral("settingsPath"))->text(),
+                 accept ? QDir::toNativeSeparators(chosen) : QStringLiteral("typed before"));
+        QCOMPARE(button(form, QStringLiteral("openButton"))->isEnabled(), accept);
     }
 
     void procurar()
@@ -396,21 +527,6 @@ private slots:
         QCOMPARE(box(setup.main, QStringLiteral("AddExperience"))->text(), QStringLiteral("kept"));
         QVERIFY(recorder.failures.isEmpty());
         QCOMPARE(enabledButtons(setup.main), kButtons); // the load still reaches its end
-    }
-
-    void enterAnswersCastleSiegeOnceEnabled()
-    {
-        MainWindow form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        QSignalSpy pressed(button(form, QStringLiteral("castleSiegeButton")), &QPushButton::clicked);
-        QLineEdit *experience = box(form, QStringLiteral("AddExperience"));
-        experience->setFocus();
-        QTest::keyClick(experience, Qt::Key_Return);
-        QCOMPARE(pressed.size(), 0);
-        button(form, QStringLiteral("castleSiegeButton"))->setEnabled(true);
-        QTest::keyClick(experience, Qt::Key_Return);
-        QCOMPARE(pressed.size(), 1);
     }
 
     // Runs last: once the application has been told to quit, later event loops

@@ -8,7 +8,10 @@
 #include "support.h"
 #include "ui/main/mainwindow.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QDesktopServices>
+#include <QPushButton>
 #include <QDir>
 #include <QLineEdit>
 #include <QList>
@@ -100,3 +103,35 @@ struct MainWindowOnFile
         return readValue(path, QStringLiteral("GameServerInfo"), QLatin1String(key), QStringLiteral("<none>"));
     }
 };
+
+// The windows by their captions.
+namespace titles {
+inline const QString kMain = QStringLiteral("Vardok - Zilvane s3 beta 39 (Versão 0.5)");
+inline const QString kOther = QStringLiteral("Outras Ediçoes");
+inline const QString kCastle = QStringLiteral("Castle Siege");
+inline const QString kInstructions = QStringLiteral("Instruçoes de Uso");
+inline const QString kCredits = QStringLiteral("Creditos");
+} // namespace titles
+
+// Opens the window of that caption as the user does, from a main window
+// whose buttons are unlocked; the main window itself for its own caption.
+inline QWidget *openWindow(MainWindow &main, const QString &title)
+{
+    for (const char *button : {"otherSettingsButton", "castleSiegeButton"})
+        child<QPushButton>(&main, QLatin1String(button))->setEnabled(true);
+    if (title == titles::kMain)
+        return &main;
+    if (title == titles::kOther)
+        child<QPushButton>(&main, QStringLiteral("otherSettingsButton"))->click();
+    else if (title == titles::kCastle)
+        child<QPushButton>(&main, QStringLiteral("castleSiegeButton"))->click();
+    else
+        child<QAction>(&main, title == titles::kInstructions ? QStringLiteral("instructionsAction")
+                                                             : QStringLiteral("creditsAction"))
+            ->trigger();
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->windowTitle() == title && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}

@@ -1,0 +1,242 @@
+// Every window as the user first sees it: its caption, icon and border, its
+// fixed size, who owns it, how a screen reader announces it, the fonts of
+// its styles, and labels that show their whole text; and which keys, in
+// which order, its "Salvar" writes.
+
+#include "platform/gui/desktopcolour.h"
+#include "settings/keys.h"
+#include "ui/main/mainwindow.h"
+#include "uisupport.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QFont>
+#include <QLabel>
+#include <QMainWindow>
+#include <QTest>
+
+namespace {
+
+using namespace titles;
+
+// The area under the menu bar, or the whole window when it has none.
+QSize clientSize(QWidget *window)
+{
+    if (auto *main = qobject_cast<QMainWindow *>(window))
+        return main->centralWidget()->size();
+    return window->size();
+}
+
+// Every field of the window changed, then "Salvar" on a file whose section is
+// empty: the keys it adds, in the order it adds them.
+QStringList keysSavedBy(const QString &title)
+{
+    MainWindowOnFile setup("[GameServerInfo]\r\n");
+    QWidget *window = openWindow(setup.main, title);
+    if (!window)
+        return {QStringLiteral("<no window titled %1>").arg(title)};
+    for (QLineEdit *box : window->findChildren<QLineEdit *>()) {
+        if (box->objectName() != QLatin1String("settingsPath"))
+            box->setText(QStringLiteral("7"));
+    }
+    for (QCheckBox *check : window->findChildren<QCheckBox *>())
+        check->setChecked(true);
+    if (title == kMain)
+        child<QAction>(window, QStringLiteral("saveAction"))->trigger();
+    else
+        child<QPushButton>(window, QStringLiteral("saveButton"))->click();
+    QStringList written;
+    for (const QByteArray &line : fileBytes(setup.path).split('\n')) {
+        if (line.contains('='))
+            written << QString::fromLatin1(line.left(line.indexOf('=')));
+    }
+    return written;
+}
+
+} // namespace
+
+class TestWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void setUp_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QSize>("client"); // in pixels at 96 dots per inch
+        QTest::addColumn<bool>("owned");   // owned windows have no taskbar entry
+
+        QTest::newRow("main window") << kMain << QSize(429, 488) << false;
+        QTest::newRow("Outras Ediçoes") << kOther << QSize(368, 377) << true;
+        QTest::newRow("Castle Siege") << kCastle << QSize(324, 484) << true;
+        QTest::newRow("Instruçoes de Uso") << kInstructions << QSize(312, 293) << true;
+        QTest::newRow("Creditos") << kCredits << QSize(217, 178) << true;
+    }
+
+    void setUp()
+    {
+        QFETCH(QString, title);
+        QFETCH(QSize, client);
+        QFETCH(bool, owned);
+        MainWindow main;
+        QWidget *window = openWindow(main, title);
+        QVERIFY(window);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+
+        QCOMPARE(window->windowTitle(), title);
+        QCOMPARE(window->windowIcon().availableSizes(),
+                 (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+        const Qt::WindowFlags flags = window->windowFlags();
+        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        // Fixed: the user cannot make it larger or smaller.
+        QCOMPARE(clientSize(window), client);
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        QCOMPARE(window->size(), window->minimumSize());
+        QCOMPARE(window->parentWidget() == &main, owned);
+        QVERIFY(!window->isModal());
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(window);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->role(), QAccessible::Window);
+        QCOMPARE(accessible->text(QAccessible::Name), title);
+    }
+
+    // One control of each style in each window.
+    void styles_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<qreal>("points");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("italic");
+        QTest::addColumn<QColor>("colour"); // invalid: the default text colour
+
+        const QString sans = QStringLiteral("MS Sans Serif");
+        const QString corsiva = QStringLiteral("Monotype Corsiva");
+        const QColor desktop = QColor::fromRgb(platform::desktopColour());
+        const QColor blue(0, 0, 255);
+        const QColor none;
+        QTest::newRow("main heading") << kMain << "headingLabel" << corsiva << 15.75 << true << true << desktop;
+        QTest::newRow("main bold button") << kMain << "browseButton" << sans << 8.25 << true << false << none;
+        QTest::newRow("main label") << kMain << "pathLabel" << sans << 8.25 << false << false << none;
+        QTest::newRow("main check box") << kMain << "Trade" << sans << 8.25 << false << false << none;
+        QTest::newRow("other heading") << kOther << "headingLabel" << corsiva << 15.75 << true << true << desktop;
+        QTest::newRow("other bold button") << kOther << "saveButton" << sans << 8.25 << true << false << none;
+        QTest::newRow("other part of a row") << kOther << "PointsLevelUp_MGLabel" << sans << 8.25 << false << false << none;
+        QTest::newRow("castle heading") << kCastle << "headingLabel" << corsiva << 15.75 << true << true << desktop;
+        QTest::newRow("castle bold button") << kCastle << "openButton" << sans << 8.25 << true << false << none;
+        QTest::newRow("castle plain button") << kCastle << "cancelButton" << sans << 8.25 << false << false << none;
+        QTest::newRow("instructions title") << kInstructions << "headingLabel" << sans << 12.0 << true << false << blue;
+        QTest::newRow("instructions bold") << kInstructions << "moreHeadingLabel" << sans << 8.25 << true << false << none;
+        QTest::newRow("instructions text") << kInstructions << "browseStepLabel" << sans << 8.25 << false << false << none;
+        QTest::newRow("credits title") << kCredits << "teamLabel" << sans << 12.0 << true << false << QColor(255, 0, 0);
+        QTest::newRow("credits author") << kCredits << "authorLabel" << sans << 8.25 << true << false << blue;
+        QTest::newRow("credits bold") << kCredits << "visitLabel" << sans << 8.25 << true << false << none;
+        QTest::newRow("credits link") << kCredits << "makersLink" << sans << 8.25 << false << false << QColor(0, 0, 0);
+    }
+
+    void styles()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, control);
+        QFETCH(QString, family);
+        QFETCH(qreal, points);
+        QFETCH(bool, bold);
+        QFETCH(bool, italic);
+        QFETCH(QColor, colour);
+        MainWindow main;
+        QWidget *window = openWindow(main, title);
+        QVERIFY(window);
+        QWidget *widget = child<QWidget>(window, control);
+        const QFont font = widget->font();
+        QCOMPARE(font.family(), family); // asked for by name; the nearest installed font stands in
+        QCOMPARE(font.pointSizeF(), points);
+        QCOMPARE(font.bold(), bold);
+        QCOMPARE(font.italic(), italic);
+        const QColor expected = colour.isValid() ? colour : QApplication::palette().color(QPalette::WindowText);
+        QCOMPARE(widget->palette().color(QPalette::WindowText), expected);
+    }
+
+    void labelsShowTheirWholeText_data()
+    {
+        QTest::addColumn<QString>("title");
+        for (const QString &title : {kMain, kOther, kCastle, kInstructions, kCredits})
+            QTest::newRow(qPrintable(title)) << title;
+    }
+
+    // Long labels wrap within their box, links sit on one line as wide as
+    // their text. Two pixels of slack: the box of a line ends above the
+    // font's descent.
+    void labelsShowTheirWholeText()
+    {
+        QFETCH(QString, title);
+        MainWindow main;
+        QWidget *window = openWindow(main, title);
+        QVERIFY(window);
+        int labels = 0;
+        for (QLabel *label : window->findChildren<QLabel *>()) {
+            if (label->text().isEmpty())
+                continue; // the picture
+            ++labels;
+            const QSize needed = label->wordWrap() ? QSize(0, label->heightForWidth(label->width())) : label->sizeHint();
+            QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height() + 2,
+                     qPrintable(QStringLiteral("%1: needs %2x%3, has %4x%5")
+                                    .arg(label->objectName())
+                                    .arg(needed.width())
+                                    .arg(needed.height())
+                                    .arg(label->width())
+                                    .arg(label->height())));
+        }
+        QVERIFY(labels > 0);
+    }
+
+    void saveWritesEveryKeyInItsOrder_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("keys");
+
+        QTest::newRow("main window")
+            << kMain
+            << QStringList{"AddExperience", "MonsterHp", "ItemDropPer", "CharacterDeleteMinLevel", "GuildCreateLevel",
+                           "ChaosEventServer", "EventChipServerIp", "DevilSquareEventServer", "CreateCharacter",
+                           "GuildCreate", "GuildDestroy", "Trade"};
+        QTest::newRow("Outras Ediçoes")
+            << kOther
+            << QStringList{"NumberOfMaxUser", "MaxLevel", "ExcellentItemsDropRate", "ChaosCastleMinPlayers",
+                           "ElfSoldierMaxLevel", "MaxZen", "MaxZenMessage", "PointsLevelUp_Normal", "PointsLevelUp_MG",
+                           "PointsLevelUp_DL", "ChaosMachineItemMixRate10", "ChaosMachineItemMixRate11",
+                           "ChaosMachineItemMixRate12", "ChaosMachineItemMixRate13"};
+        QTest::newRow("Castle Siege")
+            << kCastle
+            << QStringList{"CastleCycleStartYear", "CastleCycleStartMonth", "CastleCycleStartDay", "CastleSpecificState",
+                           "CastleStateStartYear", "CastleStateStartMonth", "CastleStateStartDay",
+                           "CastleStateStartHour", "CastleStateStartMinute", "CastleSiegeRun"};
+    }
+
+    void saveWritesEveryKeyInItsOrder()
+    {
+        QFETCH(QString, title);
+        QFETCH(QStringList, keys);
+        QCOMPARE(keysSavedBy(title), keys);
+    }
+
+    void everyKeyIsSavedByExactlyOneWindow()
+    {
+        QStringList all;
+        for (const QString &title : {kMain, kOther, kCastle})
+            all += keysSavedBy(title);
+        QStringList expected;
+        for (const settings::Key *key : settings::keys::kAll)
+            expected << QLatin1String(key->name);
+        all.sort();
+        expected.sort();
+        QCOMPARE(all, expected);
+    }
+};
+
+QTEST_MAIN(TestWindows)
+#include "tst_windows.moc"
