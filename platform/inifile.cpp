@@ -101,9 +101,9 @@ QStringList valuesInChecked(const QByteArray &file, const QString &section,
         const Utf16Body body = utf16Body(file);
         return valuesInBody<Utf16Codec>(body.units, Utf16Codec{}, section, keys, defaultValue);
     }
-    const bool utf8 = file.startsWith(kUtf8Mark);
-    return valuesInBody(byteBody(file, utf8 ? kUtf8Mark.size() : 0), ByteCodec{utf8}, section,
-                        keys, defaultValue);
+    const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
+    const std::string_view body = byteBody(file, markSize);
+    return valuesInBody(body, ByteCodec{byteEncodingOf(markSize > 0, body)}, section, keys, defaultValue);
 }
 
 std::optional<QByteArray> withValuesChecked(const QByteArray &file, const QString &section,
@@ -121,10 +121,10 @@ std::optional<QByteArray> withValuesChecked(const QByteArray &file, const QStrin
             return std::nullopt;
         return kUtf16LeMark + utf16Bytes(changed) + body.oddByte;
     }
-    const bool utf8 = file.startsWith(kUtf8Mark);
-    const qsizetype markSize = utf8 ? kUtf8Mark.size() : 0;
+    const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
+    const std::string_view body = byteBody(file, markSize);
     QByteArray out(file.constData(), markSize); // the mark, then the changed body
-    if (!withValuesInBody(byteBody(file, markSize), ByteCodec{utf8}, section, values, out))
+    if (!withValuesInBody(body, ByteCodec{byteEncodingOf(markSize > 0, body)}, section, values, out))
         return std::nullopt;
     return out;
 }
@@ -154,16 +154,23 @@ QStringList read(const QString &path, const QString &section, const QStringList 
     return valuesInChecked(file.value_or(QByteArray()), section, keys, defaultValue);
 }
 
-void write(const QString &path, const QString &section, const std::vector<KeyValue> &values)
+WriteOutcome write(const QString &path, const QString &section, const std::vector<KeyValue> &values,
+                   const WriteOptions &options)
 {
-    filebytes::checkWritable(path);
-    const std::optional<QByteArray> file = filebytes::read(path);
-    if (file)
-        checkContent(*file, path, Purpose::Write);
-    const std::optional<QByteArray> changed =
-        withValuesChecked(file.value_or(QByteArray()), section, values);
-    if (changed)
-        filebytes::replace(path, *changed);
+    // What can be refused without the file is refused before it is touched.
+    checkName(section, true);
+    for (const KeyValue &pair : values) {
+        checkName(pair.key, false);
+        checkValue(pair.key, pair.value);
+    }
+    return filebytes::update(
+        path,
+        [&](const std::optional<QByteArray> &file) {
+            if (file)
+                checkContent(*file, path, Purpose::Write);
+            return withValuesChecked(file.value_or(QByteArray()), section, values);
+        },
+        options);
 }
 
 } // namespace inifile

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/filebytes.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -42,32 +44,38 @@
 //   line ending. Missing file (in an existing folder): created.
 // - Added lines use the file's own line ending (that of its first line), or
 //   CR LF when it has none.
-// - Refused, with nothing written: a value holding CR, LF or NUL (it would
-//   inject lines); a name that is empty, has blanks around it or holds CR, LF
-//   or NUL; a key holding '=' or starting with ';' or '['; a section holding
-//   ']'.
+// - Refused, with nothing written: a value holding CR, LF, NUL or another
+//   control character (U+0001-U+001F but tab, and U+007F), which would inject
+//   lines or reach the game server raw; a name that is empty, has blanks
+//   around it or holds CR, LF or NUL; a key holding '=' or starting with ';'
+//   or '['; a section holding ']'.
 // - A write that would change nothing leaves the file untouched.
-// - Atomic: the new content is written to a temporary file in the same folder,
-//   flushed to the disk and checked, and only then replaces the old one.
-//   Permissions, owner and group (where allowed) are kept; a symbolic link is
-//   written through to its target.
+// - The file itself is changed by filebytes::update (filebytes.h): locked
+//   against this program's other saves, re-checked against other writers
+//   (the pairs are applied again to a newer content), atomic and durable, and
+//   keeping the file's identity (permissions, owner, group, ACLs, extended
+//   attributes, hard links); a symbolic link is written through to its
+//   target. With WriteOptions::mustExist a missing file is refused, not made.
 // - A file without any write permission bit is refused, also for root, like
 //   the read-only attribute on Windows.
 // - A failure (empty path, missing folder, read-only file, full disk ...)
 //   changes nothing and throws a Failure naming the file and saying what the
 //   system reported (unlike Windows, which returns a silent FALSE).
 //
-// Encoding: without a byte-order mark the file is Windows-1252, decoded
-// losslessly; a value Windows-1252 cannot store is refused, never written as
-// '?'. A UTF-16LE mark (FF FE) makes it a Unicode file, read and written as
-// UTF-16LE; a UTF-8 mark (EF BB BF) makes it UTF-8, where a byte that is not
-// valid UTF-8 reads as U+DC80-U+DCFF and is written back as the same byte. The
-// mark is kept. Files the program cannot edit safely are refused: a UTF-16
-// big-endian or UTF-32 mark, or NUL bytes in a file without a mark (UTF-16
-// without a mark, or not a text file at all). A write looks for NUL in the
-// whole file before it writes anything; a read, which must stay about as
-// cheap as reading the file, looks in its first 8 KB, where UTF-16 and binary
-// files show them (the test git uses to tell binary files).
+// Encoding, by the file's byte-order mark:
+// - UTF-16LE (FF FE): a Unicode file, read and written as UTF-16LE.
+// - UTF-8 (EF BB BF): UTF-8, where a byte that is not valid UTF-8 reads as
+//   U+DC80-U+DCFF and is written back as the same byte.
+// - No mark, and every byte valid UTF-8 with at least one multi-byte
+//   sequence: UTF-8, and no mark is added (the usual text file on Linux).
+// - Any other file without a mark: Windows-1252, decoded losslessly; a value
+//   Windows-1252 cannot store is refused, never written as '?'.
+// The mark is kept. Files the program cannot edit safely are refused: a
+// UTF-16 big-endian or UTF-32 mark, or NUL bytes in a file without a mark
+// (UTF-16 without a mark, or not a text file at all). A write looks for NUL
+// in the whole file before it writes anything; a read, which must stay about
+// as cheap as reading the file, looks in its first 8 KB, where UTF-16 and
+// binary files show them (the test git uses to tell binary files).
 namespace inifile {
 
 // A key and the value it is to hold: what a window asks to write, and what
@@ -91,6 +99,9 @@ std::optional<QByteArray> withValues(const QByteArray &file, const QString &sect
 // The same on the file at `path`; throw Failure as described above.
 QStringList read(const QString &path, const QString &section, const QStringList &keys,
                  const QString &defaultValue = QString());
-void write(const QString &path, const QString &section, const std::vector<KeyValue> &values);
+using WriteOptions = filebytes::UpdateOptions;
+using WriteOutcome = filebytes::Outcome;
+WriteOutcome write(const QString &path, const QString &section, const std::vector<KeyValue> &values,
+                   const WriteOptions &options = {});
 
 } // namespace inifile

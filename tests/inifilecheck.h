@@ -10,6 +10,7 @@
 #include "onekey.h"
 
 #include <QList>
+#include <QStringDecoder>
 #include <QString>
 
 #include <algorithm>
@@ -17,15 +18,20 @@
 
 namespace inifilecheck {
 
-enum class Encoding { Windows1252, Utf8, Utf16 };
+enum class Encoding { Windows1252, Utf8, Utf8WithoutMark, Utf16 };
 
+// Told apart with Qt's own UTF-8 decoder: a file without a mark is UTF-8 when
+// it decodes without an error and holds a byte beyond ASCII.
 inline Encoding encodingOf(const QByteArray &file)
 {
     if (file.startsWith("\xFF\xFE"))
         return Encoding::Utf16;
     if (file.startsWith("\xEF\xBB\xBF"))
         return Encoding::Utf8;
-    return Encoding::Windows1252;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(file);
+    const bool beyondAscii = std::any_of(file.begin(), file.end(), [](char c) { return quint8(c) >= 0x80; });
+    return !utf8.hasError() && beyondAscii ? Encoding::Utf8WithoutMark : Encoding::Windows1252;
 }
 
 inline bool isBlank(QChar c)
@@ -51,6 +57,7 @@ inline QString storedText(const QByteArray &file, Encoding encoding)
 {
     switch (encoding) {
     case Encoding::Windows1252:
+    case Encoding::Utf8WithoutMark:
         return codepage::decodeWindows1252(file);
     case Encoding::Utf8:
         return codepage::decodeWindows1252(file.mid(3));
@@ -64,6 +71,8 @@ inline QString storedText(const QByteArray &file, Encoding encoding)
 // U+DC80-U+DCFF stand for bytes that are not UTF-8, and are stored as such.
 inline QString stored(const QString &text, Encoding encoding)
 {
+    if (encoding == Encoding::Utf8WithoutMark)
+        return codepage::decodeWindows1252(text.toUtf8());
     if (encoding != Encoding::Utf8)
         return text;
     QByteArray bytes;
@@ -179,21 +188,40 @@ inline bool mustRefuseFile(const QByteArray &file)
 {
     if (file.startsWith("\xFE\xFF") || file.startsWith(QByteArray("\xFF\xFE\0\0", 4)))
         return true;
-    return encodingOf(file) == Encoding::Windows1252 && file.contains('\0');
+    const Encoding encoding = encodingOf(file);
+    return (encoding == Encoding::Windows1252 || encoding == Encoding::Utf8WithoutMark) && file.contains('\0');
 }
 
-// Whether the file cannot hold the value: a line break or NUL anywhere, a
-// character outside Windows-1252 in a file without a mark, a lone surrogate
-// that stands for no byte in a UTF-8 file.
+// A lone surrogate anywhere: what valid UTF-8 cannot hold.
+inline bool hasUnpairedSurrogate(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (text.at(i).isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+// Whether the file cannot hold the value: a control character but tab
+// anywhere, a character outside Windows-1252 in a Windows-1252 file, a lone
+// surrogate that stands for no byte in a UTF-8 file with a mark, any lone
+// surrogate in one without.
 inline bool mustRefuse(const QByteArray &file, const QString &value)
 {
     if (mustRefuseFile(file))
         return true;
-    if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')) || value.contains(QChar(0)))
+    const bool control = std::any_of(value.begin(), value.end(), [](QChar c) {
+        return (c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7F;
+    });
+    if (control)
         return true;
     switch (encodingOf(file)) {
     case Encoding::Windows1252:
         return codepage::firstUnencodable(value).has_value();
+    case Encoding::Utf8WithoutMark:
+        return hasUnpairedSurrogate(value);
     case Encoding::Utf8:
         return hasUnstorableSurrogate(value);
     case Encoding::Utf16:
@@ -222,12 +250,18 @@ inline QString checkWrite(const QByteArray &before, const QString &section, cons
     if (refuse)
         return QStringLiteral("a value the file cannot hold was accepted");
     const Encoding encoding = encodingOf(before);
-    if (encodingOf(*after) != encoding)
-        return QStringLiteral("the byte-order mark changed");
-    if (valueIn(*after, section, key) != trimBlanks(value))
-        return QStringLiteral("the value does not read back");
-    if (withValue(*after, section, key, value) != *after)
-        return QStringLiteral("writing the same value again changed the file");
+    const Encoding afterEncoding = encodingOf(*after);
+    const bool markless = [](Encoding e) { return e == Encoding::Windows1252 || e == Encoding::Utf8WithoutMark; }(encoding);
+    if (afterEncoding != encoding && !(markless && afterEncoding == Encoding::Utf8WithoutMark))
+        return QStringLiteral("the file's encoding changed");
+    // A Windows-1252 file whose new bytes all happen to be valid UTF-8 reads
+    // as UTF-8 from then on; only its bytes are checked, below.
+    if (afterEncoding == encoding) {
+        if (valueIn(*after, section, key) != trimBlanks(value))
+            return QStringLiteral("the value does not read back");
+        if (withValue(*after, section, key, value) != *after)
+            return QStringLiteral("writing the same value again changed the file");
+    }
     if (*after == before)
         return QString();
     return structuralFault(storedText(before, encoding), storedText(*after, encoding), stored(section, encoding),

@@ -2,6 +2,8 @@
 
 #include <QStringView>
 
+#include <cstring>
+
 namespace inifile::encodings {
 
 QString decodeUtf8Keeping(std::string_view bytes)
@@ -97,6 +99,66 @@ std::optional<std::string> encodeUtf8Keeping(const QString &text)
     }
     flush(text.size());
     return bytes;
+}
+
+std::optional<char32_t> firstUnpairedSurrogate(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (ch.isSurrogate())
+            return ch.unicode();
+    }
+    return std::nullopt;
+}
+
+bool isUtf8Text(std::string_view bytes)
+{
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
+    const std::size_t size = bytes.size();
+    bool multiByte = false;
+    for (std::size_t i = 0; i < size;) {
+        // Runs of ASCII, eight bytes at a time: most of a settings file.
+        if (i + 8 <= size) {
+            quint64 word;
+            std::memcpy(&word, data + i, 8);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned char lead = data[i];
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        unsigned char low = 0x80; // the range of the second byte, which rules out
+        unsigned char high = 0xBF; // overlong forms, surrogates and code points past U+10FFFF
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (i + length > size || data[i + 1] < low || data[i + 1] > high)
+            return false;
+        for (std::size_t k = 2; k < length; ++k) {
+            if ((data[i + k] & 0xC0) != 0x80)
+                return false;
+        }
+        multiByte = true;
+        i += length;
+    }
+    return multiByte;
 }
 
 Utf16Body utf16Body(const QByteArray &file)

@@ -28,17 +28,38 @@ QString decodeUtf8Keeping(std::string_view bytes);
 std::optional<std::string> encodeUtf8Keeping(const QString &text);
 // That surrogate, if any.
 std::optional<char32_t> firstUnstorableInUtf8(const QString &text);
+// The first unpaired surrogate, if any: what no valid UTF-8 can hold.
+std::optional<char32_t> firstUnpairedSurrogate(const QString &text);
 
-// 8-bit files: Windows-1252 without a mark, UTF-8 after EF BB BF.
+// Whether a file without a mark is UTF-8: every byte valid UTF-8, and at
+// least one multi-byte sequence (plain ASCII stays Windows-1252).
+bool isUtf8Text(std::string_view bytes);
+
+// 8-bit files: Windows-1252, UTF-8 after EF BB BF (which keeps stray bytes),
+// or UTF-8 without a mark (all of whose bytes are valid UTF-8 and stay so: a
+// character that stands for a stray byte cannot be stored in it).
+enum class ByteEncoding { Windows1252, Utf8WithMark, Utf8 };
+
+// The encoding of an 8-bit file's bytes after its mark.
+inline ByteEncoding byteEncodingOf(bool utf8Mark, std::string_view body)
+{
+    if (utf8Mark)
+        return ByteEncoding::Utf8WithMark;
+    return isUtf8Text(body) ? ByteEncoding::Utf8 : ByteEncoding::Windows1252;
+}
+
 struct ByteCodec
 {
     using Unit = char;
-    bool utf8 = false;
+    ByteEncoding encoding = ByteEncoding::Windows1252;
 
     std::optional<std::string> encode(const QString &text) const
     {
-        if (utf8)
+        if (encoding != ByteEncoding::Windows1252) {
+            if (firstUnstorable(text))
+                return std::nullopt;
             return encodeUtf8Keeping(text);
+        }
         const std::optional<QByteArray> bytes = codepage::encodeWindows1252(text);
         if (!bytes)
             return std::nullopt;
@@ -46,11 +67,19 @@ struct ByteCodec
     }
     std::optional<char32_t> firstUnstorable(const QString &text) const
     {
-        return utf8 ? firstUnstorableInUtf8(text) : codepage::firstUnencodable(text);
+        switch (encoding) {
+        case ByteEncoding::Windows1252:
+            return codepage::firstUnencodable(text);
+        case ByteEncoding::Utf8WithMark:
+            return firstUnstorableInUtf8(text);
+        case ByteEncoding::Utf8:
+            return firstUnpairedSurrogate(text);
+        }
+        return std::nullopt;
     }
     QString decode(std::string_view units) const
     {
-        if (utf8)
+        if (encoding != ByteEncoding::Windows1252)
             return decodeUtf8Keeping(units);
         return codepage::decodeWindows1252(units.data(), qsizetype(units.size()));
     }

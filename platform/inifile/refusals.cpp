@@ -77,14 +77,26 @@ void checkName(const QString &name, bool isSection)
 
 void checkValue(const QString &key, const QString &value)
 {
-    if (!hasLineBreakOrNul(value))
-        return;
-    throw Failure{FailureNumber::InvalidValue,
-                  QStringLiteral("O valor de \"%1\" contém uma quebra de linha ou um caractere nulo, "
-                                 "que o arquivo de configuração não pode guardar numa linha. Nada foi "
-                                 "gravado.")
-                      .arg(key),
-                  key};
+    if (hasLineBreakOrNul(value)) {
+        throw Failure{FailureNumber::InvalidValue,
+                      QStringLiteral("O valor de \"%1\" contém uma quebra de linha ou um caractere nulo, "
+                                     "que o arquivo de configuração não pode guardar numa linha. Nada foi "
+                                     "gravado.")
+                          .arg(key),
+                      key};
+    }
+    // Other control characters (an escape sequence pasted from a terminal)
+    // would reach the game server raw.
+    for (const QChar ch : value) {
+        const char16_t unit = ch.unicode();
+        if ((unit < 0x20 && unit != u'\t') || unit == 0x7F) {
+            throw Failure{FailureNumber::InvalidValue,
+                          QStringLiteral("O valor de \"%1\" contém o caractere de controle %2, que o arquivo de "
+                                         "configuração não guarda. Nada foi gravado.")
+                              .arg(key, codePointName(unit)),
+                          key};
+        }
+    }
 }
 
 void refuseCharacter(const QString &key, char32_t codePoint)
