@@ -126,7 +126,7 @@ void readOneKey(benchmark::State &state)
     const SettingsFile file(state.range(0));
     paired(state, readFloor(file.path), [&file] {
         benchmark::DoNotOptimize(
-            settings::SettingsFile(file.path).read({&settings::keys::CastleStateStartMinute}));
+            settings::SettingsFile(file.path).read({&settings::keys::CastleStateStartMinute}).values);
     });
 }
 

@@ -145,13 +145,13 @@ std::optional<QByteArray> withValues(const QByteArray &file, const QString &sect
     return withValuesChecked(file, section, values);
 }
 
-QStringList read(const QString &path, const QString &section, const QStringList &keys,
+ReadOutcome read(const QString &path, const QString &section, const QStringList &keys,
                  const QString &defaultValue)
 {
     const std::optional<QByteArray> file = filebytes::read(path);
     if (file)
         checkContent(*file, path, Purpose::Read);
-    return valuesInChecked(file.value_or(QByteArray()), section, keys, defaultValue);
+    return {valuesInChecked(file.value_or(QByteArray()), section, keys, defaultValue), file.has_value()};
 }
 
 WriteOutcome write(const QString &path, const QString &section, const std::vector<KeyValue> &values,

@@ -97,7 +97,12 @@ std::optional<QByteArray> withValues(const QByteArray &file, const QString &sect
                                      const std::vector<KeyValue> &values);
 
 // The same on the file at `path`; throw Failure as described above.
-QStringList read(const QString &path, const QString &section, const QStringList &keys,
+struct ReadOutcome
+{
+    QStringList values;
+    bool fileExists = false; // else every value is the default
+};
+ReadOutcome read(const QString &path, const QString &section, const QStringList &keys,
                  const QString &defaultValue = QString());
 using WriteOptions = filebytes::UpdateOptions;
 using WriteOutcome = filebytes::Outcome;

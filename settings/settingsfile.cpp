@@ -7,7 +7,7 @@ SettingsFile::SettingsFile(QString path)
 {
 }
 
-QStringList SettingsFile::read(const std::vector<const Key *> &keys) const
+inifile::ReadOutcome SettingsFile::read(const std::vector<const Key *> &keys) const
 {
     QStringList names;
     for (const Key *key : keys)
@@ -15,13 +15,14 @@ QStringList SettingsFile::read(const std::vector<const Key *> &keys) const
     return inifile::read(m_path, kSection, names);
 }
 
-void SettingsFile::write(const std::vector<inifile::KeyValue> &changes) const
+inifile::WriteOutcome SettingsFile::write(const std::vector<inifile::KeyValue> &changes,
+                                          const inifile::WriteOptions &options) const
 {
     // The game server's own files carry a blank after '='; reading trims it.
     std::vector<inifile::KeyValue> values;
     for (const inifile::KeyValue &change : changes)
         values.push_back({change.key, QLatin1Char(' ') + change.value});
-    inifile::write(m_path, kSection, values);
+    return inifile::write(m_path, kSection, values, options);
 }
 
 } // namespace settings

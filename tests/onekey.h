@@ -21,7 +21,7 @@ inline QByteArray withValue(const QByteArray &file, const QString &section, cons
 inline QString readValue(const QString &path, const QString &section, const QString &key,
                          const QString &defaultValue = QString())
 {
-    return inifile::read(path, section, {key}, defaultValue).constFirst();
+    return inifile::read(path, section, {key}, defaultValue).values.constFirst();
 }
 
 inline void writeValue(const QString &path, const QString &section, const QString &key, const QString &value)

@@ -187,7 +187,7 @@ private slots:
         QVERIFY(fileBytes(path) == expected); // not QCOMPARE: no 50 MB dump on failure
     }
 
-    // Files the editor would damage: loaded as nothing, refused at the save.
+    // Files the editor would damage: reported on "Abrir" and at the save.
     void filesTheEditorCannotEditAreRefused_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -203,22 +203,26 @@ private slots:
     void filesTheEditorCannotEditAreRefused()
     {
         QFETCH(QByteArray, content);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
-        putFile(path, content);
-
         FailureRecorder recorder;
-        MainWindow form;
-        child<QLineEdit>(&form, QStringLiteral("settingsPath"))->setText(path);
-        child<QAction>(&form, QStringLiteral("openAction"))->trigger();
-        child<QLineEdit>(&form, QStringLiteral("AddExperience"))->setText(QStringLiteral("5"));
-        child<QAction>(&form, QStringLiteral("saveAction"))->trigger();
+        MainWindowOnFile setup(fileBytes(fixture("commonserver.cfg")));
+        child<QAction>(&setup.main, QStringLiteral("openAction"))->trigger();
+        const QString path = setup.dir.filePath(QStringLiteral("refused.cfg"));
+        putFile(path, content);
+        setup.setPath(path);
 
-        QCOMPARE(fileBytes(path), content);
+        // "Abrir" says why, and the boxes keep the other file's values.
+        child<QAction>(&setup.main, QStringLiteral("openAction"))->trigger();
         QCOMPARE(recorder.failures.size(), 1);
-        QCOMPARE(recorder.failures.constFirst().number, FailureNumber::FileAccess);
-        QVERIFY2(recorder.failures.constFirst().description.contains(QStringLiteral("Nada foi")),
-                 qPrintable(recorder.failures.constFirst().description));
+        QCOMPARE(child<QLineEdit>(&setup.main, QStringLiteral("AddExperience"))->text(), QStringLiteral("101"));
+        // "Salvar" refuses it too.
+        child<QLineEdit>(&setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("5"));
+        child<QAction>(&setup.main, QStringLiteral("saveAction"))->trigger();
+        QCOMPARE(recorder.failures.size(), 2);
+        QCOMPARE(fileBytes(path), content);
+        for (const Failure &failure : recorder.failures) {
+            QCOMPARE(failure.number, FailureNumber::FileAccess);
+            QVERIFY2(failure.description.contains(QStringLiteral("Nada foi")), qPrintable(failure.description));
+        }
     }
 };
 

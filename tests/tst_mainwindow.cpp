@@ -516,7 +516,7 @@ private slots:
         QCOMPARE(fileBytes(setup.path), content); // nothing written, not even "HP dos Mostros:"
     }
 
-    void unreadableFileLoadsNothingAndReportsNothing()
+    void unreadableFileIsReportedAndLoadsNothing()
     {
         FailureRecorder recorder;
         Setup setup;
@@ -525,7 +525,9 @@ private slots:
         button(setup.main, QStringLiteral("openButton"))->setEnabled(true);
         button(setup.main, QStringLiteral("openButton"))->click();
         QCOMPARE(box(setup.main, QStringLiteral("AddExperience"))->text(), QStringLiteral("kept"));
-        QVERIFY(recorder.failures.isEmpty());
+        QCOMPARE(recorder.failures.size(), 1);
+        QVERIFY2(recorder.failures.constFirst().description.contains(QStringLiteral("é uma pasta")),
+                 qPrintable(recorder.failures.constFirst().description));
         QCOMPARE(enabledButtons(setup.main), kButtons); // the load still reaches its end
     }
 

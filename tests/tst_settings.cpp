@@ -73,7 +73,7 @@ private slots:
         file.write({{QStringLiteral("AddExperience"), text}});
         QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\n") + line + "\r\n");
         // Reading trims the blank, so an unchanged second save does not grow it.
-        const QString read = file.read({&settings::keys::AddExperience}).constFirst();
+        const QString read = file.read({&settings::keys::AddExperience}).values.constFirst();
         QCOMPARE(read, text);
         file.write({{QStringLiteral("AddExperience"), read}});
         QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\n") + line + "\r\n");

@@ -15,13 +15,4 @@ void runReported(const std::function<void()> &handler)
     }
 }
 
-void resumeNext(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const Failure &) {
-        // skipped on purpose: the load goes on with its next step
-    }
-}
-
 } // namespace forms

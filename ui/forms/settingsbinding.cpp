@@ -63,7 +63,9 @@ void SettingsBinding::load(bool reportUnknownFlags)
     std::vector<const settings::Key *> keys;
     for (const Field &field : m_loadOrder)
         keys.push_back(field.key);
-    const QStringList values = settings::SettingsFile(m_path()).read(keys);
+    const QString path = m_path();
+    const inifile::ReadOutcome read = settings::SettingsFile(path).read(keys);
+    const QStringList &values = read.values;
 
     QSet<QWidget *> filled; // boxes a key of this load gave a non-empty value
     std::optional<Failure> unknownFlag;
@@ -92,6 +94,7 @@ void SettingsBinding::load(bool reportUnknownFlags)
         }
     }
     remember();
+    m_knownFile = read.fileExists ? path : QString();
     if (unknownFlag && reportUnknownFlags)
         throw *unknownFlag;
 }
@@ -106,8 +109,11 @@ void SettingsBinding::save()
     }
     if (changed.empty())
         return;
+    const QString path = m_path();
+    inifile::WriteOptions options;
+    options.mustExist = !m_knownFile.isEmpty() && path == m_knownFile;
     try {
-        settings::SettingsFile(m_path()).write(changed);
+        settings::SettingsFile(path).write(changed, options);
     } catch (Failure &failure) {
         for (const Field &field : m_saveOrder) {
             if (failure.key == QLatin1String(field.key->name)) {
@@ -119,6 +125,7 @@ void SettingsBinding::save()
         throw;
     }
     remember();
+    m_knownFile = path;
 }
 
 void SettingsBinding::remember()

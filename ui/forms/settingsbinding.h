@@ -37,6 +37,8 @@ public:
     // Writes the keys whose controls differ from what they remember, in save
     // order, as one transaction; touches no file when none differ. A failure
     // writes nothing and is thrown, naming the field as the window labels it.
+    // The file the fields last came from, or went to, is never made again
+    // when it has vanished since: it would hold only the changed values.
     void save();
 
 private:
@@ -51,6 +53,7 @@ private:
     std::vector<Field> m_loadOrder;
     std::vector<Field> m_saveOrder;
     PathSource m_path;
+    QString m_knownFile; // the path of the last load or save, when it named a file
     QHash<QWidget *, std::optional<QString>> m_remembered;
 };
 

@@ -4,6 +4,7 @@
 #include "ui/editors/settingseditor.h"
 #include "ui/forms/policies.h"
 #include "ui/forms/singlewindow.h"
+#include "ui/forms/withoutlinebreaks.h"
 #include "ui/info/creditswindow.h"
 #include "ui/info/instructionswindow.h"
 #include "ui/main/mainwindowtable.h"
@@ -48,6 +49,9 @@ MainWindow::MainWindow(QWidget *parent)
     m_actions = forms::buildMenu(menuBar(), kMenu);
     forms::fixWindow(this, QString::fromUtf8(mainwindow::kWindow.caption));
     m_settings.emplace(m_controls, mainwindow::kWindow, pathSource());
+
+    // A path pasted with its line break (copied from a terminal) is the path.
+    m_controls[kPath]->setValidator(new forms::WithoutLineBreaks(m_controls[kPath]));
 
     // Enter answers "Castle Siege" once that button is enabled.
     m_controls[kCastleSiege]->setDefault(true);
@@ -98,8 +102,10 @@ void MainWindow::open()
 
 void MainWindow::load()
 {
-    // A file that cannot be read leaves every box as it was, silently.
-    forms::resumeNext([this] { m_settings->load(/*reportUnknownFlags=*/false); });
+    // A yes/no setting that is not a number shows as unknown without a word;
+    // a file that cannot be read, or one this program would damage, is
+    // reported and leaves every box as it was.
+    forms::runReported([this] { m_settings->load(/*reportUnknownFlags=*/false); });
 }
 
 void MainWindow::save()
