@@ -6,6 +6,7 @@
 #include "uisupport.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -59,6 +60,12 @@ public:
     {
         return QProcess::execute(QStringLiteral("mount"), {"-o", "remount,ro", m_where}) == 0;
     }
+    // Ends the fault: writable again, with the filler gone.
+    bool clear() const
+    {
+        return QProcess::execute(QStringLiteral("mount"), {"-o", "remount,rw", m_where}) == 0
+               && (!QFileInfo::exists(m_where + QStringLiteral("/filler")) || QFile::remove(m_where + QStringLiteral("/filler")));
+    }
     // Fills what is left with a file of zeros, as `dd if=/dev/zero` would.
     bool fill() const
     {
@@ -84,10 +91,16 @@ class TestFaults : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_state;
+
 private slots:
+    // Rewrites in place keep their safety copies here, not in the user's folder.
+    void initTestCase() { qputenv("XDG_STATE_HOME", QFile::encodeName(m_state.path())); }
+
     // Load, change "Experiencia:", "Salvar" where the new copy cannot be
     // written or cannot replace the old file: the report says why, and the
-    // file stays whole.
+    // file stays whole. Once the fault is gone, "Salvar" writes the change:
+    // the failed save was not taken for done.
     void faultsLeaveTheOldFile_data()
     {
         QTest::addColumn<QString>("fault");
@@ -96,6 +109,7 @@ private slots:
         QTest::newRow("nearly full: the copy does not fit") << "nearly full" << "espaço";
         QTest::newRow("completely full: 0 bytes free") << "full" << "espaço";
         QTest::newRow("read-only file system") << "read-only" << "somente leitura";
+        QTest::newRow("bind-mounted from a full disk: no room to grow in place") << "bind mount" << "espaço";
         QTest::newRow("held open by another program") << "held open" << "outro programa";
     }
 
@@ -119,13 +133,33 @@ private slots:
             if (!disk->mounted())
                 QSKIP("mounting a tiny file system needs root");
         }
-        const QString path = QDir(folder).filePath(QStringLiteral("commonserver.cfg"));
+        QString path = QDir(folder).filePath(QStringLiteral("commonserver.cfg"));
         // 40 KB fit once on the 64 KB disk, not twice.
-        const QByteArray original = fault == QLatin1String("nearly full")
-                                        ? filler(40 << 10, 0) + fileBytes(fixture("commonserver.cfg"))
-                                        : fileBytes(fixture("commonserver.cfg"));
-        putFile(path, original);
-        if (fault == QLatin1String("full"))
+        QByteArray original = fault == QLatin1String("nearly full")
+                                  ? filler(40 << 10, 0) + fileBytes(fixture("commonserver.cfg"))
+                                  : fileBytes(fixture("commonserver.cfg"));
+        QString mounted; // a bind mount to undo
+        const auto unmount = qScopeGuard([&mounted] {
+            if (!mounted.isEmpty())
+                QProcess::execute(QStringLiteral("umount"), {mounted});
+        });
+        if (fault == QLatin1String("bind mount")) {
+            // The file lives on the full disk, one page long, and is mounted
+            // into a folder of its own: the rename is refused, and the file
+            // cannot grow in place.
+            original.append(QByteArray(4096 - original.size() - 2, ';')).append("\r\n");
+            putFile(path, original);
+            const QString host = path;
+            path = dir.filePath(QStringLiteral("server/commonserver.cfg"));
+            QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("server"))));
+            putFile(path, QByteArray());
+            if (QProcess::execute(QStringLiteral("mount"), {"--bind", host, path}) != 0)
+                QSKIP("bind mounts are not allowed here");
+            mounted = path;
+        } else {
+            putFile(path, original);
+        }
+        if (fault == QLatin1String("full") || fault == QLatin1String("bind mount"))
             QVERIFY(disk->fill());
         if (fault == QLatin1String("read-only"))
             QVERIFY(disk->makeReadOnly());
@@ -147,7 +181,7 @@ private slots:
         setup.setPath(path);
         child<QAction>(&setup.main, QStringLiteral("openAction"))->trigger();
         QCOMPARE(child<QLineEdit>(&setup.main, QStringLiteral("AddExperience"))->text(), QStringLiteral("101"));
-        child<QLineEdit>(&setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("202"));
+        child<QLineEdit>(&setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("2022")); // one byte longer
         child<QAction>(&setup.main, QStringLiteral("saveAction"))->trigger();
 
         QCOMPARE(recorder.failures.size(), 1);
@@ -156,8 +190,16 @@ private slots:
         QVERIFY2(failure.description.contains(QDir::toNativeSeparators(path)) && failure.description.contains(reason),
                  qPrintable(failure.description));
         QCOMPARE(fileBytes(path), original);
-        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
-        QCOMPARE(left.filter(QStringLiteral("commonserver")), QStringList{QStringLiteral("commonserver.cfg")});
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("cse")),
+                 QStringList()); // no temporary file left
+        QCOMPARE(QDir(m_state.filePath(QStringLiteral("commonserver-editor"))).entryList(QDir::Files), QStringList());
+
+        if (!disk || fault == QLatin1String("nearly full"))
+            return;
+        QVERIFY(disk->clear());
+        child<QAction>(&setup.main, QStringLiteral("saveAction"))->trigger();
+        QCOMPARE(recorder.failures.size(), 1);
+        QCOMPARE(readValue(path, QStringLiteral("GameServerInfo"), QStringLiteral("AddExperience")), QStringLiteral("2022"));
     }
 
     void fiftyMegabyteFileLoadsAndSaves()

@@ -1,5 +1,6 @@
 #include "platform/failure.h"
 #include "platform/inifile.h"
+#include "platform/systemerror.h"
 #include "support.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QTest>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -128,6 +130,13 @@ private slots:
             << QByteArray("[GameServerInfo]\r\nMotd=x\r\n") << QStringLiteral("Motd")
             << QString(300, QLatin1Char('z'))
             << QByteArray("[GameServerInfo]\r\nMotd=") + QByteArray(300, 'z') + QByteArray("\r\n");
+        QTest::newRow("UTF-8 without a mark: written as UTF-8, no mark added")
+            << QByteArray("[GameServerInfo]\nMaxZenMessage = Voc\xC3\xAA atingiu\n") << QStringLiteral("MaxZenMessage")
+            << QStringLiteral(" Você atingiu o máximo de zen")
+            << QByteArray("[GameServerInfo]\nMaxZenMessage = Voc\xC3\xAA atingiu o m\xC3\xA1ximo de zen\n");
+        QTest::newRow("one byte that is not UTF-8 keeps a file Windows-1252")
+            << QByteArray("; Configura\xe7\xe3o\r\n[GameServerInfo]\r\nMotd=Voc\xC3\xAA\r\n") << QStringLiteral("Motd")
+            << QStringLiteral(" á") << QByteArray("; Configura\xe7\xe3o\r\n[GameServerInfo]\r\nMotd= \xe1\r\n");
         QTest::newRow("UTF-8 mark")
             << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nMotd=x\r\n") << QStringLiteral("Motd")
             << QStringLiteral(" Olá ✓") << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nMotd= Ol\xC3\xA1 \xE2\x9C\x93\r\n");
@@ -239,6 +248,11 @@ private slots:
             << head + "AddExperience=" + QByteArray(1000, '7') + "\r\n" << exp << QString(1000, QLatin1Char('7'));
         QTest::newRow("Windows-1252 decoded")
             << head + "AddExperience=Cria\xe7\xe3o \x80\x81\r\n" << exp << QStringLiteral("Criação €") + QChar(0x81);
+        QTest::newRow("UTF-8 without a mark") << head + "AddExperience=Voc\xC3\xAA\r\n" << exp << QStringLiteral("Você");
+        QTest::newRow("a stray byte: Windows-1252")
+            << head + "AddExperience=Voc\xC3\xAA \xE9\r\n" << exp << QStringLiteral("VocÃª é");
+        QTest::newRow("an encoded surrogate is no UTF-8: Windows-1252")
+            << head + "AddExperience=\xED\xA0\x80\r\n" << exp << QStringLiteral("í\u00A0€");
         QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF") + head + "AddExperience=Ol\xC3\xA1\r\n"
                                     << exp << QStringLiteral("Olá");
         QTest::newRow("UTF-8 value starting with U+FEFF")
@@ -288,36 +302,48 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<int>("number");
         QTest::addColumn<bool>("readRefused"); // a read of that name or file is refused too
+        QTest::addColumn<QString>("names");    // what the report must show of the value; empty: nothing more
 
         const QByteArray ansi("[GameServerInfo]\r\nMotd=x\r\n");
         const QString motd = QStringLiteral("Motd");
         const QString ok = QStringLiteral(" 1");
-        QTest::newRow("LF") << ansi << kSection << motd << QStringLiteral(" a\nb") << 5 << false;
-        QTest::newRow("CR") << ansi << kSection << motd << QStringLiteral(" a\rb") << 5 << false;
-        QTest::newRow("line break with a section") << ansi << kSection << motd << QStringLiteral(" x\r\n[Evil]\r\nK=1") << 5 << false;
-        QTest::newRow("NUL") << ansi << kSection << motd << QStringLiteral(" a") + QChar(0) + QStringLiteral("b") << 5 << false;
-        QTest::newRow("check mark in Windows-1252") << ansi << kSection << motd << QStringLiteral(" ok ✓") << 5 << false;
-        QTest::newRow("emoji in Windows-1252") << ansi << kSection << motd << QStringLiteral(" 😀") << 5 << false;
+        QTest::newRow("LF") << ansi << kSection << motd << QStringLiteral(" a\nb") << 5 << false << QString();
+        QTest::newRow("CR") << ansi << kSection << motd << QStringLiteral(" a\rb") << 5 << false << QString();
+        QTest::newRow("line break with a section") << ansi << kSection << motd << QStringLiteral(" x\r\n[Evil]\r\nK=1") << 5 << false << QString();
+        QTest::newRow("NUL") << ansi << kSection << motd << QStringLiteral(" a") + QChar(0) + QStringLiteral("b") << 5 << false << QString();
+        QTest::newRow("check mark in Windows-1252") << ansi << kSection << motd << QStringLiteral(" ok ✓") << 5 << false
+                                                    << QStringLiteral("\"✓\" (U+2713)");
+        QTest::newRow("emoji in Windows-1252") << ansi << kSection << motd << QStringLiteral(" 😀") << 5 << false
+                                               << QStringLiteral("\"😀\" (U+1F600)");
+        QTest::newRow("lone high surrogate ending a Windows-1252 value")
+            << ansi << kSection << motd << QStringLiteral(" ok") + QChar(0xD83D) << 5 << false << QStringLiteral("(U+D83D)");
+        QTest::newRow("escape sequence pasted from a terminal")
+            << ansi << kSection << motd << QStringLiteral(" 5\x01\x1b[2J") << 5 << false << QStringLiteral("U+0001");
+        QTest::newRow("escape") << ansi << kSection << motd << QStringLiteral(" \x1b") << 5 << false << QStringLiteral("U+001B");
+        QTest::newRow("delete") << ansi << kSection << motd << QStringLiteral(" a\x7f") << 5 << false << QStringLiteral("U+007F");
+        QTest::newRow("lone low surrogate in UTF-8 without a mark")
+            << QByteArray("[GameServerInfo]\r\nMotd=m\xC3\xA1ximo\r\n") << kSection << motd << QString(QChar(0xDCE1)) << 5
+            << false << QStringLiteral("(U+DCE1)");
         QTest::newRow("line break in UTF-16") << utf16File(QStringLiteral("[GameServerInfo]\r\n")) << kSection << motd
-                                              << QStringLiteral("a\nb") << 5 << false;
+                                              << QStringLiteral("a\nb") << 5 << false << QString();
         QTest::newRow("lone high surrogate in UTF-8")
-            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\n") << kSection << motd << QString(QChar(0xD800)) << 5 << false;
-        QTest::newRow("empty key") << ansi << kSection << QString() << ok << 5 << true;
-        QTest::newRow("blank around the key") << ansi << kSection << QStringLiteral("Motd ") << ok << 5 << true;
-        QTest::newRow("equals sign in the key") << ansi << kSection << QStringLiteral("A=B") << ok << 5 << true;
-        QTest::newRow("key starting a comment") << ansi << kSection << QStringLiteral(";Motd") << ok << 5 << true;
-        QTest::newRow("key starting a header") << ansi << kSection << QStringLiteral("[Motd") << ok << 5 << true;
-        QTest::newRow("line break in the key") << ansi << kSection << QStringLiteral("A\nB") << ok << 5 << true;
-        QTest::newRow("empty section") << ansi << QString() << motd << ok << 5 << true;
-        QTest::newRow("tab around the section") << ansi << QStringLiteral("\tGameServerInfo") << motd << ok << 5 << true;
-        QTest::newRow("bracket in the section") << ansi << QStringLiteral("Game]Server") << motd << ok << 5 << true;
-        QTest::newRow("UTF-16 big-endian file") << QByteArray("\xFE\xFF\0[\0G\0]", 8) << kSection << motd << ok << 75 << true;
-        QTest::newRow("UTF-32 file") << QByteArray("\xFF\xFE\0\0[\0\0\0", 8) << kSection << motd << ok << 75 << true;
-        QTest::newRow("UTF-16 without a mark") << QByteArray("[\0G\0]\0\r\0\n\0", 10) << kSection << motd << ok << 75 << true;
+            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\n") << kSection << motd << QString(QChar(0xD800)) << 5 << false << QString();
+        QTest::newRow("empty key") << ansi << kSection << QString() << ok << 5 << true << QString();
+        QTest::newRow("blank around the key") << ansi << kSection << QStringLiteral("Motd ") << ok << 5 << true << QString();
+        QTest::newRow("equals sign in the key") << ansi << kSection << QStringLiteral("A=B") << ok << 5 << true << QString();
+        QTest::newRow("key starting a comment") << ansi << kSection << QStringLiteral(";Motd") << ok << 5 << true << QString();
+        QTest::newRow("key starting a header") << ansi << kSection << QStringLiteral("[Motd") << ok << 5 << true << QString();
+        QTest::newRow("line break in the key") << ansi << kSection << QStringLiteral("A\nB") << ok << 5 << true << QString();
+        QTest::newRow("empty section") << ansi << QString() << motd << ok << 5 << true << QString();
+        QTest::newRow("tab around the section") << ansi << QStringLiteral("\tGameServerInfo") << motd << ok << 5 << true << QString();
+        QTest::newRow("bracket in the section") << ansi << QStringLiteral("Game]Server") << motd << ok << 5 << true << QString();
+        QTest::newRow("UTF-16 big-endian file") << QByteArray("\xFE\xFF\0[\0G\0]", 8) << kSection << motd << ok << 75 << true << QString();
+        QTest::newRow("UTF-32 file") << QByteArray("\xFF\xFE\0\0[\0\0\0", 8) << kSection << motd << ok << 75 << true << QString();
+        QTest::newRow("UTF-16 without a mark") << QByteArray("[\0G\0]\0\r\0\n\0", 10) << kSection << motd << ok << 75 << true << QString();
         QTest::newRow("NUL after the first 8 KB: read, but not written")
             << QByteArray("[GameServerInfo]\r\n") + QByteArray(9000, ' ') + QByteArray("\r\nA=\0\r\n", 7) << kSection << motd << ok
-            << 75 << false;
-        QTest::newRow("binary file") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << kSection << motd << ok << 75 << true;
+            << 75 << false << QString();
+        QTest::newRow("binary file") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << kSection << motd << ok << 75 << true << QString();
     }
 
     void refused()
@@ -328,6 +354,7 @@ private slots:
         QFETCH(QString, value);
         QFETCH(int, number);
         QFETCH(bool, readRefused);
+        QFETCH(QString, names);
         // Alone, or after a pair that is fine: nothing is applied either way.
         for (const auto &pairs : {std::vector<inifile::KeyValue>{{key, value}},
                                   std::vector<inifile::KeyValue>{{QStringLiteral("Trade"), QStringLiteral(" 0")}, {key, value}}}) {
@@ -342,6 +369,7 @@ private slots:
                                  || failure.description.contains('"' + section + '"'),
                              qPrintable(failure.description));
                 }
+                QVERIFY2(failure.description.contains(names), qPrintable(failure.description));
             }
         }
         try {
@@ -383,21 +411,29 @@ private slots:
         QVERIFY(QFileInfo(path).lastModified() > past);
     }
 
+    // Reported as what they are, with nothing written: no file is left
+    // beside the others, none changed.
     void failedWritesChangeNothing_data()
     {
         QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("readRefused"); // a read of the path fails too; else it reads as no file
 
-        QTest::newRow("read-only file") << QStringLiteral("readonly/commonserver.cfg");
-        QTest::newRow("missing folder") << QStringLiteral("missing/commonserver.cfg");
-        QTest::newRow("folder is a regular file") << QStringLiteral("plain.txt/commonserver.cfg");
-        QTest::newRow("path names a folder") << QStringLiteral("readonly");
-        QTest::newRow("path names a pipe") << QStringLiteral("pipe");
-        QTest::newRow("empty path") << QString();
+        QTest::newRow("read-only file") << "readonly/commonserver.cfg" << "somente leitura" << false;
+        QTest::newRow("missing folder") << "missing/commonserver.cfg" << "pasta do arquivo" << false;
+        QTest::newRow("folder is a regular file") << "plain.txt/commonserver.cfg" << "não é uma pasta" << false;
+        QTest::newRow("path names a folder") << "readonly" << "é uma pasta" << true;
+        QTest::newRow("path names a pipe") << "pipe" << "não é um arquivo comum" << true;
+        QTest::newRow("a loop of symbolic links") << "loop.cfg" << "links simbólicos" << true;
+        QTest::newRow("a name longer than the system allows") << QString(300, QLatin1Char('c')) << "longo demais" << true;
+        QTest::newRow("empty path") << "" << "Procurar" << false;
     }
 
     void failedWritesChangeNothing()
     {
         QFETCH(QString, where);
+        QFETCH(QString, reason);
+        QFETCH(bool, readRefused);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("readonly")));
         const QString readOnly = dir.filePath(QStringLiteral("readonly/commonserver.cfg"));
@@ -406,11 +442,12 @@ private slots:
         putFile(dir.filePath(QStringLiteral("plain.txt")), "plain");
 #ifdef Q_OS_UNIX
         QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe"))).constData(), 0600), 0);
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("loop.cfg")), dir.filePath(QStringLiteral("loop.cfg"))));
 #else
-        if (where == QLatin1String("pipe"))
-            QSKIP("named pipes in a folder are a Unix thing");
+        if (where == QLatin1String("pipe") || where == QLatin1String("loop.cfg"))
+            QSKIP("named pipes and symbolic links in a folder are Unix things here");
 #endif
-        const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
 
         const QString path = where.isEmpty() ? QString() : dir.filePath(where);
         try {
@@ -418,85 +455,53 @@ private slots:
             QFAIL("the write did not fail");
         } catch (const Failure &failure) {
             QCOMPARE(failure.number, FailureNumber::FileAccess);
-            if (!where.isEmpty()) {
-                QVERIFY2(failure.description.contains(QDir::toNativeSeparators(path)),
-                         qPrintable(failure.description));
-            }
+            QVERIFY2(failure.description.contains(QDir::toNativeSeparators(path)) && failure.description.contains(reason),
+                     qPrintable(failure.description));
         }
         QCOMPARE(fileBytes(readOnly), QByteArray("[GameServerInfo]\r\nTrade=1\r\n"));
         QCOMPARE(fileBytes(dir.filePath(QStringLiteral("plain.txt"))), QByteArray("plain"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System), before);
         QCOMPARE(QDir(dir.filePath(QStringLiteral("readonly"))).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("commonserver.cfg")});
         QVERIFY(!QFileInfo::exists(QStringLiteral("commonserver.cfg")));
-        if (where == QLatin1String("pipe")) { // reading it neither blocks nor succeeds
-            QVERIFY_THROWS_EXCEPTION(Failure, readValue(path, kSection, QStringLiteral("Trade"), QString()));
-        }
-    }
-
-    void unreadablePathIsAFailure()
-    {
-        QTemporaryDir dir;
+        // A read neither blocks (a pipe) nor takes a path it cannot read for no file.
         try {
-            readValue(dir.path(), kSection, QStringLiteral("Trade"));
-            QFAIL("reading a folder did not fail");
+            QCOMPARE(readValue(path, kSection, QStringLiteral("Trade"), QStringLiteral("none")),
+                     where.startsWith(QLatin1String("readonly/")) ? QStringLiteral("1") : QStringLiteral("none"));
+            QVERIFY2(!readRefused, "the read did not fail");
         } catch (const Failure &failure) {
-            QCOMPARE(failure.number, FailureNumber::FileAccess);
+            QVERIFY2(readRefused && failure.description.contains(reason), qPrintable(failure.description));
         }
-        QCOMPARE(readValue(QString(), kSection, QStringLiteral("Trade"), QStringLiteral("d")),
-                 QStringLiteral("d"));
     }
 
-    void writeKeepsPermissionsAndSymbolicLinks()
+    // What the reports say for the system's reasons.
+    void systemReasons_data()
     {
-#ifndef Q_OS_UNIX
-        QSKIP("symbolic links and permission bits are Unix ones; Windows has the read-only attribute");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+#ifdef Q_OS_WIN
+        QTest::newRow("disk full") << int(ERROR_DISK_FULL) << "não há espaço livre no disco";
+        QTest::newRow("sharing violation") << int(ERROR_SHARING_VIOLATION) << "o arquivo está aberto em outro programa";
+        QTest::newRow("access denied") << int(ERROR_ACCESS_DENIED) << "acesso negado";
+        QTest::newRow("name too long") << int(ERROR_FILENAME_EXCED_RANGE) << "o caminho é longo demais";
+#else
+        QTest::newRow("no space") << int(ENOSPC) << "não há espaço livre no dispositivo";
+        QTest::newRow("not permitted") << int(EPERM) << "operação não permitida";
+        QTest::newRow("permission denied") << int(EACCES) << "permissão negada";
+        QTest::newRow("read-only file system") << int(EROFS) << "o sistema de arquivos é somente leitura";
+        QTest::newRow("a loop of links") << int(ELOOP) << "há links simbólicos demais no caminho";
+        QTest::newRow("name too long") << int(ENAMETOOLONG) << "o nome é longo demais";
+        QTest::newRow("busy, as a bind mount") << int(EBUSY) << "o dispositivo ou o arquivo está ocupado";
 #endif
-        QTemporaryDir dir;
-        const QString target = dir.filePath(QStringLiteral("real.cfg"));
-        const QString link = dir.filePath(QStringLiteral("commonserver.cfg"));
-        putFile(target, "[GameServerInfo]\r\nTrade=1\r\n");
-        const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
-        QVERIFY(QFile::setPermissions(target, permissions));
-        QVERIFY(QFile::link(target, link));
-
-        writeValue(link, kSection, QStringLiteral("Trade"), QStringLiteral(" 0"));
-
-        QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(fileBytes(target), QByteArray("[GameServerInfo]\r\nTrade= 0\r\n"));
-        QCOMPARE(QFileInfo(target).permissions() & 0x7077, permissions & 0x7077);
+        QTest::newRow("no reason given") << 0 << "o sistema não informou o motivo";
+        QTest::newRow("a code without a text") << 123456 << "erro do sistema 123456";
     }
 
-    // Saved as root (sudo on a server), the file must stay readable by the
-    // game server's own user; on Windows, a hidden file stays hidden.
-    void writeKeepsOwnerGroupAndAttributes()
+    void systemReasons()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
-        putFile(path, "[GameServerInfo]\r\nTrade=1\r\n");
-#ifdef Q_OS_UNIX
-        if (::geteuid() != 0)
-            QSKIP("giving a file to another user needs root");
-        const uid_t nobody = 65534;
-        QCOMPARE(::chown(QFile::encodeName(path).constData(), nobody, nobody), 0);
-        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0640), 0);
-#elif defined(Q_OS_WIN)
-        const auto nativePath = reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16());
-        QVERIFY(SetFileAttributesW(nativePath, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
-#endif
-
-        writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 0"));
-
-        QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\nTrade= 0\r\n"));
-#ifdef Q_OS_UNIX
-        struct stat after;
-        QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
-        QCOMPARE(after.st_uid, nobody);
-        QCOMPARE(after.st_gid, gid_t(nobody));
-        QCOMPARE(after.st_mode & 07777, mode_t(0640));
-#elif defined(Q_OS_WIN)
-        QVERIFY(GetFileAttributesW(nativePath) & FILE_ATTRIBUTE_HIDDEN);
-#endif
+        QFETCH(int, code);
+        QFETCH(QString, text);
+        QCOMPARE(platform::systemErrorText(code), text);
     }
 };
 

@@ -474,6 +474,9 @@ private slots:
         QTest::newRow("pasted line break") << file << "AddExperience" << "1\n[Evil]" << 5 << "AddExperience";
         QTest::newRow("pasted line with its ending") << file << "eventServerAddress" << "192.0.2.7\r\n" << 5 << "\"Ip´s:\"";
         QTest::newRow("NUL") << file << "AddExperience" << QStringLiteral("1") + QChar(0) + QStringLiteral("2") << 5 << "nulo";
+        QTest::newRow("escape sequence pasted from a terminal")
+            << file << "AddExperience" << "5\x01\x1b[2J" << 5 << "\"Experiencia:\": O valor de \"AddExperience\" contém o caractere de controle U+0001";
+        QTest::newRow("file deleted after Abrir: not made again") << "deleted" << "AddExperience" << "123" << 75 << "não existe mais";
         QTest::newRow("10 000 characters") << file << "AddExperience" << QString(10000, QLatin1Char('9')) << 0 << "";
         QTest::newRow("accents and blanks") << file << "AddExperience" << " Criação  ´ " << 0 << "";
     }
@@ -491,6 +494,8 @@ private slots:
         menuItem(setup.main, "openAction")->trigger();
         if (where == QLatin1String("read-only"))
             QVERIFY(QFile::setPermissions(setup.path, QFile::ReadOwner | QFile::ReadGroup));
+        else if (where == QLatin1String("deleted"))
+            QVERIFY(QFile::remove(setup.path));
         else
             box(setup.main, QStringLiteral("settingsPath"))->setText(where.isEmpty() ? QString() : setup.dir.filePath(where));
         QLineEdit *target = box(setup.main, field);
@@ -501,8 +506,9 @@ private slots:
 
         menuItem(setup.main, "saveAction")->trigger();
 
+        const bool deleted = where == QLatin1String("deleted");
         QCOMPARE(QDir(setup.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("commonserver.cfg")});
+                 deleted ? QStringList() : QStringList{QStringLiteral("commonserver.cfg")});
         if (number == 0) {
             QVERIFY(recorder.failures.isEmpty());
             QCOMPARE(setup.read("AddExperience"), pasted.trimmed());
@@ -513,7 +519,33 @@ private slots:
         QCOMPARE(recorder.failures.constFirst().number, number);
         QVERIFY2(recorder.failures.constFirst().description.contains(mentions),
                  qPrintable(recorder.failures.constFirst().description));
-        QCOMPARE(fileBytes(setup.path), content); // nothing written, not even "HP dos Mostros:"
+        if (!deleted)
+            QCOMPARE(fileBytes(setup.path), content); // nothing written, not even "HP dos Mostros:"
+    }
+
+    // A path copied from a terminal comes with its line break: the box keeps
+    // the path, and "Abrir" reads the file it names.
+    void pathBoxDropsLineBreaks_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("trailing line feed") << "" << "\n";
+        QTest::newRow("trailing CR LF") << "" << "\r\n";
+        QTest::newRow("a line break on each side") << "\n" << "\r";
+    }
+
+    void pathBoxDropsLineBreaks()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        Setup setup(fileBytes(fixture("commonserver.cfg")));
+        QLineEdit *path = box(setup.main, QStringLiteral("settingsPath"));
+        path->clear();
+        QApplication::clipboard()->setText(before + QDir::toNativeSeparators(setup.path) + after);
+        path->paste();
+        QCOMPARE(path->text(), QDir::toNativeSeparators(setup.path));
+        menuItem(setup.main, "openAction")->trigger();
+        QCOMPARE(box(setup.main, QStringLiteral("AddExperience"))->text(), QStringLiteral("101"));
     }
 
     void unreadableFileIsReportedAndLoadsNothing()

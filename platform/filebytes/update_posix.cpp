@@ -15,6 +15,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -163,8 +164,29 @@ void lockExclusive(const QString &path, int fd)
     }
 }
 
-// Gives a file that changed within the last moment time to settle: it must
-// stay unchanged for a quiet period. Throws when it keeps changing.
+// Whether another process holds the file open for writing right now: Linux
+// refuses a read lease then. False where that cannot be known (leases are
+// for the file's owner and root, and not on every file system). The lease
+// is let go at once; an opener it held up meanwhile would signal this
+// process, with a signal whose default is to be ignored.
+bool openForWritingElsewhere(int readOnlyFd)
+{
+#ifdef __linux__
+    ::fcntl(readOnlyFd, F_SETSIG, SIGURG);
+    if (::fcntl(readOnlyFd, F_SETLEASE, F_RDLCK) == 0) {
+        ::fcntl(readOnlyFd, F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    return errno == EAGAIN;
+#else
+    Q_UNUSED(readOnlyFd);
+    return false;
+#endif
+}
+
+// Gives a file that another program may still be writing time to settle: it
+// must not be open for writing elsewhere, and must have stayed unchanged for
+// a quiet period. Throws when it keeps changing.
 void waitUntilSettled(const QString &path, int fd, settling::Deadline &deadline)
 {
     for (;;) {
@@ -172,10 +194,15 @@ void waitUntilSettled(const QString &path, int fd, settling::Deadline &deadline)
         if (!seen)
             failures::cannotWrite(path, reason(errno));
         const qint64 age = settling::ageOf(lastChange(*seen));
-        if (age >= settling::kQuiet.count())
+        const bool beingWritten = openForWritingElsewhere(fd);
+        if (!beingWritten && age >= settling::kQuiet.count())
             return;
         if (deadline.passed())
             failures::keepsChanging(path);
+        if (beingWritten) {
+            settling::pause(settling::kPoll);
+            continue;
+        }
         // A time in the future (another clock) cannot age: it must hold still.
         settling::pause(age >= 0 ? settling::Nanoseconds(settling::kQuiet.count() - age) : settling::kQuiet);
         const std::optional<struct stat> now = statOf(fd);
@@ -376,7 +403,9 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
     settling::Deadline settleDeadline(settling::kSettleBudget);
     for (int attempt = 0; attempt < settling::kAttempts; ++attempt) {
         bool created = false;
-        Fd fd(::open(target.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+        // Read-only: a descriptor of ours open for writing would hide other
+        // writers from the lease probe. Writing in place opens another one.
+        Fd fd(::open(target.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
         if (!fd.valid()) {
             const int error = errno;
             if (error != ENOENT) {
@@ -405,6 +434,8 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
             failures::notRegular(path, S_ISDIR(opened->st_mode));
         if (!(opened->st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
             failures::readOnly(path); // also for root, like the read-only attribute on Windows
+        if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+            failures::cannotWrite(path, reason(errno)); // no permission, a read-only file system
         lockExclusive(path, fd.get());
         // While this update waited for the lock, another one may have put a
         // new file at the path: update that one instead.
@@ -436,10 +467,13 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
         case Replaced::Retry:
             continue;
         case Replaced::InPlace: {
-            struct stat now;
-            if (::stat(target.constData(), &now) != 0 || !sameFileUnchanged(now, *before))
+            Fd writer(::open(target.constData(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
+            if (!writer.valid())
+                failures::cannotWrite(path, reason(errno));
+            const std::optional<struct stat> now = statOf(writer.get());
+            if (!now || !sameFileUnchanged(*now, *before))
                 continue;
-            rewriteInPlace(path, fd.get(), *content, *next);
+            rewriteInPlace(path, writer.get(), *content, *next);
             break;
         }
         case Replaced::Done:

@@ -153,17 +153,34 @@ settling::Moment lastChange(const Snapshot &snapshot)
     return settling::Moment{(latest - kFrom1601To1970) * 100};
 }
 
-void waitUntilSettled(const QString &path, HANDLE handle, settling::Deadline &deadline)
+// Whether another program holds the file open for writing right now: a
+// handle that lets no one else write cannot be had then.
+bool openForWritingElsewhere(const std::wstring &target)
+{
+    Handle probe(CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !probe.valid() && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// Gives a file that another program may still be writing time to settle: it
+// must not be open for writing elsewhere, and must have stayed unchanged for
+// a quiet period. Throws when it keeps changing.
+void waitUntilSettled(const QString &path, const std::wstring &target, HANDLE handle, settling::Deadline &deadline)
 {
     for (;;) {
         const std::optional<Snapshot> seen = snapshotOf(handle);
         if (!seen)
             failures::cannotWrite(path, reason(GetLastError()));
         const qint64 age = settling::ageOf(lastChange(*seen));
-        if (age >= settling::kQuiet.count())
+        const bool beingWritten = openForWritingElsewhere(target);
+        if (!beingWritten && age >= settling::kQuiet.count())
             return;
         if (deadline.passed())
             failures::keepsChanging(path);
+        if (beingWritten) {
+            settling::pause(settling::kPoll);
+            continue;
+        }
         settling::pause(age >= 0 ? settling::Nanoseconds(settling::kQuiet.count() - age) : settling::kQuiet);
         const std::optional<Snapshot> now = snapshotOf(handle);
         if (age < 0 && now && sameFileUnchanged(*seen, *now))
@@ -242,8 +259,13 @@ std::wstring writeTemporary(const QString &path, const QString &target, const QB
 }
 
 // The rewrite in place, for files the replacement cannot keep the same.
-void rewriteInPlace(const QString &path, HANDLE handle, const QByteArray &old, const QByteArray &bytes)
+void rewriteInPlace(const QString &path, const std::wstring &target, const QByteArray &old, const QByteArray &bytes)
 {
+    Handle file(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+    if (!file.valid())
+        failures::cannotWrite(path, reason(GetLastError()));
+    const HANDLE handle = file.get();
     const QString copy = safetycopy::keep(path, old);
     const auto writeAndCut = [handle](const QByteArray &content) -> DWORD {
         DWORD error = writeAll(handle, content);
@@ -302,14 +324,22 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
                 failures::notRegular(path, true);
             if (attributes & FILE_ATTRIBUTE_READONLY)
                 failures::readOnly(path);
-            file = Handle(CreateFileW(wideTarget.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+            // Another program that keeps others from writing the file (it
+            // holds it open, sharing it for reading only) stops the save now.
+            Handle writable(CreateFileW(wideTarget.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!writable.valid())
+                failures::cannotWrite(path, reason(GetLastError()));
+            writable.reset();
+            // Read-only from here: a handle of ours open for writing would hide
+            // other writers from the probe. Writing in place opens another one.
+            file = Handle(CreateFileW(wideTarget.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!file.valid())
                 failures::cannotWrite(path, reason(GetLastError()));
             if (GetFileType(file.get()) != FILE_TYPE_DISK)
                 failures::notRegular(path, false);
-            waitUntilSettled(path, file.get(), settleDeadline);
+            waitUntilSettled(path, wideTarget, file.get(), settleDeadline);
             before = snapshotOf(file.get());
             DWORD error = 0;
             outcome.before = before ? readAll(file.get(), &error) : std::nullopt;
@@ -340,20 +370,21 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
                 continue;
             failures::cannotCreate(path, reason(error));
         }
-        if (before->info.nNumberOfLinks > 1) { // a replacement would split the names of the file
-            rewriteInPlace(path, file.get(), *outcome.before, *next);
-            return outcome;
-        }
-        const std::wstring temporary = writeTemporary(path, target, *next);
-        if (temporary.empty()) {
-            rewriteInPlace(path, file.get(), *outcome.before, *next);
-            return outcome;
-        }
+        // A replacement would split the names of a file with hard links; a
+        // folder the user cannot write to takes no new file.
+        const std::wstring temporary =
+            before->info.nNumberOfLinks > 1 ? std::wstring() : writeTemporary(path, target, *next);
         // The very last look: a change since the read means reading again.
         const std::optional<Snapshot> now = snapshotAt(wideTarget);
         if (!now || !sameFileUnchanged(*now, *before)) {
-            DeleteFileW(temporary.c_str());
+            if (!temporary.empty())
+                DeleteFileW(temporary.c_str());
             continue;
+        }
+        if (temporary.empty()) {
+            file.reset();
+            rewriteInPlace(path, wideTarget, *outcome.before, *next);
+            return outcome;
         }
         file.reset(); // the replacement moves the file, which no handle of ours may hold
         if (!ReplaceFileW(wideTarget.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,

@@ -1,0 +1,92 @@
+// Another process that writes the settings file, for the tests of other
+// writers:
+//   filewriter set PATH KEY VALUE [--as UID:GID[:GROUP,...]]
+//       saves one key as the editor does (exit 1 and the report on standard
+//       error when it is refused), after dropping to that user and groups;
+//   filewriter rewrite PATH SOURCE PIECE_BYTES PAUSE_MICROSECONDS
+//       truncates PATH and writes SOURCE's bytes into it piece by piece, as a
+//       program that does not replace files atomically does.
+
+#include "platform/failure.h"
+#include "platform/inifile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QStringList>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#ifdef Q_OS_UNIX
+#include <grp.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+bool dropTo(const QString &user)
+{
+#ifdef Q_OS_UNIX
+    const QStringList parts = user.split(QLatin1Char(':'));
+    std::vector<gid_t> groups;
+    for (const QString &group : parts.value(2).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        groups.push_back(gid_t(group.toUInt()));
+    return ::setgroups(groups.size(), groups.data()) == 0 && ::setgid(gid_t(parts.value(1).toUInt())) == 0
+           && ::setuid(uid_t(parts.value(0).toUInt())) == 0;
+#else
+    Q_UNUSED(user);
+    return false;
+#endif
+}
+
+int set(const QStringList &args)
+{
+    const qsizetype as = args.indexOf(QStringLiteral("--as"));
+    if (as >= 0 && !dropTo(args.value(as + 1))) {
+        std::fprintf(stderr, "cannot become %s\n", qPrintable(args.value(as + 1)));
+        return 2;
+    }
+    try {
+        inifile::write(args.value(2), QStringLiteral("GameServerInfo"), {{args.value(3), QLatin1Char(' ') + args.value(4)}});
+    } catch (const Failure &failure) {
+        std::fprintf(stderr, "%s\n", failure.description.toUtf8().constData());
+        return 1;
+    }
+    return 0;
+}
+
+int rewrite(const QStringList &args)
+{
+    QFile source(args.value(3));
+    if (!source.open(QIODevice::ReadOnly))
+        return 2;
+    const QByteArray bytes = source.readAll();
+    const qsizetype piece = args.value(4).toLongLong();
+    const auto pause = std::chrono::microseconds(args.value(5).toLongLong());
+    QFile target(args.value(2));
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return 2;
+    for (qsizetype done = 0; done < bytes.size(); done += piece) {
+        if (done > 0)
+            std::this_thread::sleep_for(pause);
+        if (target.write(bytes.mid(done, piece)) < 0)
+            return 2;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.value(1) == QLatin1String("set") && args.size() >= 5)
+        return set(args);
+    if (args.value(1) == QLatin1String("rewrite") && args.size() == 6)
+        return rewrite(args);
+    std::fprintf(stderr, "usage: filewriter set PATH KEY VALUE [--as UID:GID[:GROUPS]] | "
+                         "rewrite PATH SOURCE PIECE_BYTES PAUSE_MICROSECONDS\n");
+    return 2;
+}

@@ -1,0 +1,371 @@
+// Other writers and the file's identity: saves that run at the same time as
+// other saves and as a program rewriting the file (real processes, started
+// from tests/helpers/filewriter), and saves of files that are more than their
+// bytes: hard links, ACLs, extended attributes, another owner or group, a
+// bind mount, a folder the user cannot write to.
+//
+// OTHERWRITERS_ROUNDS (default 20) sets how many rounds each race runs;
+// scripts/races.sh runs them longer and prints the figures.
+
+#include "onekey.h"
+#include "platform/failure.h"
+#include "platform/filebytes/safetycopy.h"
+#include "support.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <thread>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const QString kSection = QStringLiteral("GameServerInfo");
+
+QString filewriter()
+{
+#ifdef Q_OS_WIN
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/filewriter.exe");
+#else
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/filewriter");
+#endif
+}
+
+int rounds()
+{
+    return qEnvironmentVariableIsSet("OTHERWRITERS_ROUNDS") ? qEnvironmentVariableIntValue("OTHERWRITERS_ROUNDS") : 20;
+}
+
+std::unique_ptr<QProcess> start(const QStringList &arguments)
+{
+    auto process = std::make_unique<QProcess>();
+    process->start(filewriter(), arguments);
+    return process;
+}
+
+// Waits for the process; its exit code, or -1 when it did not end well.
+int finish(QProcess &process)
+{
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process.exitCode();
+}
+
+QByteArray filler(qint64 bytes)
+{
+    QByteArray text;
+    for (int section = 0; text.size() < bytes; ++section) {
+        text += "[Section" + QByteArray::number(section) + "]\r\n";
+        for (int key = 0; key < 40 && text.size() < bytes; ++key)
+            text += "Key" + QByteArray::number(key) + " = value " + QByteArray::number(section) + "\r\n";
+    }
+    return text;
+}
+
+#ifdef Q_OS_UNIX
+struct stat statOf(const QString &path)
+{
+    struct stat st = {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
+
+bool run(const QString &program, const QStringList &arguments)
+{
+    return QProcess::execute(program, arguments) == 0;
+}
+
+// A POSIX ACL giving user 1500 read access, as setfacl -m u:1500:r writes it.
+QByteArray aclWithUser1500()
+{
+    QByteArray acl("\x02\x00\x00\x00", 4);
+    const auto entry = [&acl](quint16 tag, quint16 permissions, quint32 id) {
+        acl.append(char(tag & 0xFF)).append(char(tag >> 8));
+        acl.append(char(permissions & 0xFF)).append(char(permissions >> 8));
+        for (int shift = 0; shift < 32; shift += 8)
+            acl.append(char((id >> shift) & 0xFF));
+    };
+    entry(0x01, 6, 0xFFFFFFFF); // owner rw
+    entry(0x02, 4, 1500);       // user 1500 r
+    entry(0x04, 0, 0xFFFFFFFF); // group
+    entry(0x10, 4, 0xFFFFFFFF); // mask r
+    entry(0x20, 0, 0xFFFFFFFF); // others
+    return acl;
+}
+#endif
+
+} // namespace
+
+class TestOtherWriters : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_state;
+
+private slots:
+    void initTestCase() { QVERIFY(QFileInfo::exists(filewriter())); }
+
+    // Safety copies of rewrites in place go to a state folder of each test's
+    // own, for this process and the helpers, whoever they run as.
+    void init()
+    {
+        m_state = std::make_unique<QTemporaryDir>();
+        QVERIFY(QFile::setPermissions(m_state->path(), QFileDevice::Permissions(0x7777)));
+        qputenv("XDG_STATE_HOME", QFile::encodeName(m_state->path()));
+    }
+
+    // Two saves of different keys, by two processes started together, on a
+    // 1 MB file: both changes are kept, every round.
+    void twoSavesAtOnce()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        const QByteArray base = filler(512 << 10) + fileBytes(fixture("commonserver.cfg")) + filler(512 << 10);
+        int kept = 0;
+        for (int round = 0; round < rounds(); ++round) {
+            putFile(path, base);
+            const QString a = QString::number(1000 + round);
+            const QString b = QString::number(2000 + round);
+            auto first = start({"set", path, "AddExperience", a});
+            auto second = start({"set", path, "MonsterHp", b});
+            QCOMPARE(finish(*first), 0);
+            QCOMPARE(finish(*second), 0);
+            const QByteArray expected =
+                withValue(withValue(base, kSection, "AddExperience", ' ' + a), kSection, "MonsterHp", ' ' + b);
+            kept += fileBytes(path) == expected;
+        }
+        std::printf("two saves at once: %d of %d rounds kept both changes\n", kept, rounds());
+        QCOMPARE(kept, rounds());
+    }
+
+    // Another program truncates the file and writes it again in 2 KB pieces;
+    // a save of one key starts 0-10 ms after it began. Each round ends with
+    // the other program's whole content plus the saved key, or with the save
+    // refused and reported; never with a torn copy.
+    void saveRacesARewrite_data()
+    {
+        QTest::addColumn<int>("pauseMicroseconds"); // between two pieces
+        QTest::newRow("pieces 1 ms apart") << 1000;
+        QTest::newRow("pieces 20 ms apart") << 20000;
+        // Longer than a file must stay unchanged to be settled: only the
+        // file being open for writing tells that the writer is not done.
+        QTest::newRow("pieces 100 ms apart") << 100000;
+    }
+
+    void saveRacesARewrite()
+    {
+        QFETCH(int, pauseMicroseconds);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        const QString source = dir.filePath(QStringLiteral("new.cfg"));
+        const QByteArray old = fileBytes(fixture("commonserver.cfg")) + filler(6 << 10);
+        const QByteArray rewritten = QByteArray(old).replace("= 1", "= 7") + "; rewritten\r\n";
+        putFile(source, rewritten);
+        int whole = 0;
+        int refused = 0;
+        int torn = 0;
+        const int count = pauseMicroseconds > 50000 ? std::max(3, rounds() / 5) : rounds(); // half a second each
+        for (int round = 0; round < count; ++round) {
+            putFile(path, old);
+            auto writer = start({"rewrite", path, source, "2048", QString::number(pauseMicroseconds)});
+            QVERIFY(writer->waitForStarted());
+            std::this_thread::sleep_for(std::chrono::milliseconds(QRandomGenerator::global()->bounded(11)));
+            auto save = start({"set", path, "Trade", "1"});
+            const int saved = finish(*save);
+            QCOMPARE(finish(*writer), 0);
+            const QByteArray now = fileBytes(path);
+            if (saved == 0 && now == withValue(rewritten, kSection, "Trade", " 1"))
+                ++whole;
+            else if (saved == 1 && now == rewritten
+                     && save->readAllStandardError().contains(QByteArray("Outro programa está gravando")))
+                ++refused;
+            else
+                ++torn;
+        }
+        std::printf("a save racing a rewrite, pieces %d us apart: %d of %d rounds whole, %d refused, %d torn\n",
+                    pauseMicroseconds, whole, count, refused, torn);
+        QCOMPARE(torn, 0);
+    }
+
+    // The file stays the same file: what the replacement cannot copy to a
+    // new file is kept by rewriting the file in place.
+    void fileStaysTheSameFile_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("two hard links") << "hard link";
+        QTest::newRow("a POSIX ACL for the game server's user") << "acl";
+        QTest::newRow("a user attribute") << "attribute";
+        QTest::newRow("a symbolic link to it") << "symbolic link";
+        QTest::newRow("root saves nobody's 640 file") << "root saves";
+        QTest::newRow("a member of its group saves another's 664 file") << "group member";
+        QTest::newRow("its owner saves it, of a group the owner is not in") << "owner outside group";
+        QTest::newRow("a writable file in a folder the user cannot write to") << "locked folder";
+        QTest::newRow("a file bind-mounted over another, as in containers") << "bind mount";
+        QTest::newRow("a name of 251 characters") << "long name";
+        QTest::newRow("hidden and archive attributes (Windows)") << "hidden";
+    }
+
+    void fileStaysTheSameFile()
+    {
+        QFETCH(QString, layout);
+#ifdef Q_OS_WIN
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        const QString other = dir.filePath(QStringLiteral("second-name.cfg"));
+        const QByteArray before = fileBytes(fixture("commonserver.cfg"));
+        putFile(path, before);
+        const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
+        if (layout == QLatin1String("hard link"))
+            QVERIFY(CreateHardLinkW(QDir::toNativeSeparators(other).toStdWString().c_str(), native.c_str(), nullptr));
+        else if (layout == QLatin1String("hidden"))
+            QVERIFY(SetFileAttributesW(native.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+        else
+            QSKIP("owners, ACLs, links and mounts of Unix; Windows keeps its own through ReplaceFileW");
+        writeValue(path, kSection, QStringLiteral("AddExperience"), QStringLiteral(" 555"));
+        const QByteArray after = withValue(before, kSection, "AddExperience", " 555");
+        QCOMPARE(fileBytes(path), after);
+        if (layout == QLatin1String("hard link"))
+            QCOMPARE(fileBytes(other), after);
+        else
+            QVERIFY(GetFileAttributesW(native.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+        QCOMPARE(QDir(filebytes::safetycopy::folder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+#else
+        const bool root = ::geteuid() == 0;
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+        const QString name = layout == QLatin1String("long name") ? QString(247, QLatin1Char('c')) + QStringLiteral(".cfg")
+                                                                  : QStringLiteral("commonserver.cfg");
+        const QString folder = dir.filePath(QStringLiteral("server"));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
+        QString path = QDir(folder).filePath(name);
+        const QByteArray before = fileBytes(fixture("commonserver.cfg"));
+        putFile(path, before);
+        const QByteArray file = QFile::encodeName(path);
+        QString other;   // a second name of the file, when it has one
+        QStringList as;  // the helper's user and groups, when not this process
+        QString mounted; // a bind mount to undo
+
+        if (layout == QLatin1String("hard link")) {
+            other = dir.filePath(QStringLiteral("second-name.cfg"));
+            QCOMPARE(::link(file.constData(), QFile::encodeName(other).constData()), 0);
+        } else if (layout == QLatin1String("acl")) {
+            QCOMPARE(::chmod(file.constData(), 0600), 0);
+            const QByteArray acl = aclWithUser1500();
+            if (::setxattr(file.constData(), "system.posix_acl_access", acl.constData(), acl.size(), 0) != 0)
+                QSKIP("this file system has no POSIX ACLs");
+        } else if (layout == QLatin1String("attribute")) {
+            if (::setxattr(file.constData(), "user.origem", "painel", 6, 0) != 0)
+                QSKIP("this file system has no user attributes");
+        } else if (layout == QLatin1String("symbolic link")) {
+            other = path;
+            path = dir.filePath(QStringLiteral("link.cfg"));
+            QVERIFY(QFile::link(other, path));
+        } else if (layout == QLatin1String("long name")) {
+            // nothing more: the temporary file's name must not grow with it
+        } else if (layout == QLatin1String("hidden")) {
+            QSKIP("a Windows attribute");
+        } else if (!root) {
+            QSKIP("giving files to other users, dropping to them and mounting need root");
+        } else if (layout == QLatin1String("root saves")) {
+            QCOMPARE(::chown(file.constData(), 65534, 65534), 0);
+            QCOMPARE(::chmod(file.constData(), 0640), 0);
+        } else if (layout == QLatin1String("group member")) {
+            QCOMPARE(::chown(file.constData(), 1500, 1500), 0);
+            QCOMPARE(::chmod(file.constData(), 0664), 0);
+            as = {"--as", "1600:1600:1500"};
+        } else if (layout == QLatin1String("owner outside group")) {
+            QCOMPARE(::chown(file.constData(), 1600, 1500), 0);
+            QCOMPARE(::chmod(file.constData(), 0640), 0);
+            as = {"--as", "1600:1600:1600"};
+        } else if (layout == QLatin1String("locked folder")) {
+            QCOMPARE(::chmod(file.constData(), 0666), 0);
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+            as = {"--as", "1600:1600:1600"};
+        } else if (layout == QLatin1String("bind mount")) {
+            other = dir.filePath(QStringLiteral("host.cfg"));
+            putFile(other, before);
+            if (!run(QStringLiteral("mount"), {"--bind", other, path}))
+                QSKIP("bind mounts are not allowed here");
+            mounted = path;
+        }
+        const struct stat old = statOf(other.isEmpty() || layout == QLatin1String("hard link") ? path : other);
+        QByteArray aclBefore(256, '\0');
+        aclBefore.resize(std::max<ssize_t>(0, ::getxattr(file.constData(), "system.posix_acl_access", aclBefore.data(), 256)));
+
+        if (as.isEmpty()) {
+            writeValue(path, kSection, QStringLiteral("AddExperience"), QStringLiteral(" 555"));
+        } else {
+            auto helper = start(QStringList{"set", path, "AddExperience", "555"} + as);
+            QCOMPARE(finish(*helper), 0);
+        }
+        const QByteArray after = withValue(before, kSection, "AddExperience", " 555");
+        QCOMPARE(fileBytes(path), after);
+        if (!mounted.isEmpty())
+            run(QStringLiteral("umount"), {mounted});
+        ::chmod(QFile::encodeName(folder).constData(), 0777);
+
+        const struct stat now = statOf(other.isEmpty() || layout == QLatin1String("hard link") ? path : other);
+        QCOMPARE(now.st_uid, old.st_uid);
+        QCOMPARE(now.st_gid, old.st_gid);
+        QCOMPARE(now.st_mode, old.st_mode);
+        if (layout == QLatin1String("hard link")) {
+            QCOMPARE(fileBytes(other), after); // the other name sees the save
+            QCOMPARE(now.st_ino, old.st_ino);
+            QCOMPARE(now.st_nlink, nlink_t(2));
+        } else if (layout == QLatin1String("acl")) {
+            QByteArray acl(256, '\0');
+            acl.resize(std::max<ssize_t>(0, ::getxattr(file.constData(), "system.posix_acl_access", acl.data(), 256)));
+            QCOMPARE(acl, aclBefore);
+        } else if (layout == QLatin1String("attribute")) {
+            char value[16] = {};
+            QCOMPARE(::getxattr(file.constData(), "user.origem", value, sizeof value), ssize_t(6));
+            QCOMPARE(QByteArray(value), QByteArray("painel"));
+        } else if (layout == QLatin1String("symbolic link")) {
+            QVERIFY(QFileInfo(path).isSymLink());
+            QCOMPARE(fileBytes(other), after);
+        } else if (layout == QLatin1String("bind mount")) {
+            QCOMPARE(fileBytes(other), after); // written through the mount
+        }
+        // No temporary file left beside it, no safety copy left behind.
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+        QCOMPARE(QDir(filebytes::safetycopy::folder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+#endif
+    }
+
+    // A file the window read, deleted since, is not made again from the few
+    // values a save changes; a path never read is still created.
+    void vanishedFileIsNotMadeAgain()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        inifile::WriteOptions mustExist;
+        mustExist.mustExist = true;
+        try {
+            inifile::write(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 1")}}, mustExist);
+            QFAIL("a vanished file was made again");
+        } catch (const Failure &failure) {
+            QVERIFY2(failure.description.contains(QStringLiteral("não existe mais")), qPrintable(failure.description));
+        }
+        QVERIFY(!QFileInfo::exists(path));
+        inifile::write(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 1")}});
+        QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\nAddExperience= 1\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOtherWriters)
+#include "tst_otherwriters.moc"
