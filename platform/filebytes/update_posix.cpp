@@ -211,22 +211,27 @@ void waitUntilSettled(const QString &path, int fd, settling::Deadline &deadline)
     }
 }
 
-std::optional<QByteArray> readAll(int fd, int *error)
+// The whole file, read straight into the array: one byte more than its size
+// shows the end without growing it.
+std::optional<QByteArray> readAll(int fd, off_t size, int *error)
 {
-    QByteArray bytes;
-    char buffer[1 << 16];
-    for (off_t at = 0;;) {
-        const ssize_t got = ::pread(fd, buffer, sizeof buffer, at);
+    QByteArray bytes(qsizetype(size) + 1, Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t got = ::pread(fd, bytes.data() + filled, std::size_t(bytes.size() - filled), off_t(filled));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             *error = errno;
             return std::nullopt;
         }
-        if (got == 0)
+        if (got == 0) {
+            bytes.truncate(filled);
             return bytes;
-        bytes.append(buffer, got);
-        at += got;
+        }
+        filled += got;
     }
 }
 
@@ -449,7 +454,7 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
 
         const std::optional<struct stat> before = statOf(fd.get());
         int error = 0;
-        const std::optional<QByteArray> content = before ? readAll(fd.get(), &error) : std::nullopt;
+        const std::optional<QByteArray> content = before ? readAll(fd.get(), before->st_size, &error) : std::nullopt;
         if (!content)
             failures::cannotRead(path, reason(before ? error : errno));
         const std::optional<struct stat> afterRead = statOf(fd.get());

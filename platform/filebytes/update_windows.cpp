@@ -286,6 +286,13 @@ void rewriteInPlace(const QString &path, const std::wstring &target, const QByte
     failures::inPlaceFailed(path, reason(error), restored, copy);
 }
 
+// The attributes a new file would not have, which the file keeps.
+DWORD attributesToKeep(DWORD attributes)
+{
+    return attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE
+                         | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+}
+
 QString resolveTarget(const QString &path)
 {
     const QFileInfo info(path);
@@ -301,6 +308,8 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
     if (path.isEmpty())
         failures::noPath();
     const QString target = resolveTarget(path);
+    if (QFileInfo(target).fileName().size() > 255)
+        failures::cannotWrite(path, reason(ERROR_FILENAME_EXCED_RANGE));
     const std::wstring wideTarget = wide(target);
     PathLock lock(path, target);
     settling::Deadline settleDeadline(settling::kSettleBudget);
@@ -311,6 +320,9 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
         const DWORD attributes = GetFileAttributesW(wideTarget.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             const DWORD error = GetLastError();
+            const QFileInfo folder(QFileInfo(target).absolutePath());
+            if (folder.exists() && !folder.isDir())
+                failures::cannotWrite(path, QStringLiteral("uma parte do caminho não é uma pasta"));
             if (error == ERROR_PATH_NOT_FOUND)
                 failures::folderMissing(path);
             if (error != ERROR_FILE_NOT_FOUND)
@@ -391,8 +403,17 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
                           nullptr)) {
             const DWORD error = GetLastError();
             DeleteFileW(temporary.c_str());
+            // Another program opened the file meanwhile: it may be writing it.
+            if ((error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) && !settleDeadline.passed()) {
+                settling::pause(settling::kPoll);
+                continue;
+            }
             failures::cannotWrite(path, reason(error));
         }
+        // The system keeps them; a stand-in for it (Wine) may not.
+        const DWORD kept = attributesToKeep(attributes);
+        if (kept && (GetFileAttributesW(wideTarget.c_str()) & kept) != kept)
+            SetFileAttributesW(wideTarget.c_str(), GetFileAttributesW(wideTarget.c_str()) | kept);
         return outcome;
     }
     failures::keepsChanging(path);

@@ -2,6 +2,7 @@
 
 #include <QStringView>
 
+#include <algorithm>
 #include <cstring>
 
 namespace inifile::encodings {
@@ -111,6 +112,16 @@ std::optional<char32_t> firstUnpairedSurrogate(const QString &text)
             return ch.unicode();
     }
     return std::nullopt;
+}
+
+bool isAscii(std::string_view bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char byte) { return quint8(byte) < 0x80; });
+}
+
+bool isAscii(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() < 0x80; });
 }
 
 bool isUtf8Text(std::string_view bytes)

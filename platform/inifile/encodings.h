@@ -40,22 +40,29 @@ bool isUtf8Text(std::string_view bytes);
 // character that stands for a stray byte cannot be stored in it).
 enum class ByteEncoding { Windows1252, Utf8WithMark, Utf8 };
 
-// The encoding of an 8-bit file's bytes after its mark.
-inline ByteEncoding byteEncodingOf(bool utf8Mark, std::string_view body)
-{
-    if (utf8Mark)
-        return ByteEncoding::Utf8WithMark;
-    return isUtf8Text(body) ? ByteEncoding::Utf8 : ByteEncoding::Windows1252;
-}
+bool isAscii(std::string_view bytes);
+bool isAscii(const QString &text);
 
-struct ByteCodec
+// Which of the two a file without a mark is, is looked up (a pass over the
+// whole file) only once a text to read or write is not plain ASCII, which
+// both store alike: most reads and writes never need it.
+class ByteCodec
 {
+public:
     using Unit = char;
-    ByteEncoding encoding = ByteEncoding::Windows1252;
+
+    ByteCodec(bool utf8Mark, std::string_view body)
+        : m_body(body)
+    {
+        if (utf8Mark)
+            m_encoding = ByteEncoding::Utf8WithMark;
+    }
 
     std::optional<std::string> encode(const QString &text) const
     {
-        if (encoding != ByteEncoding::Windows1252) {
+        if (isAscii(text))
+            return text.toLatin1().toStdString();
+        if (encoding() != ByteEncoding::Windows1252) {
             if (firstUnstorable(text))
                 return std::nullopt;
             return encodeUtf8Keeping(text);
@@ -67,7 +74,9 @@ struct ByteCodec
     }
     std::optional<char32_t> firstUnstorable(const QString &text) const
     {
-        switch (encoding) {
+        if (isAscii(text))
+            return std::nullopt;
+        switch (encoding()) {
         case ByteEncoding::Windows1252:
             return codepage::firstUnencodable(text);
         case ByteEncoding::Utf8WithMark:
@@ -79,10 +88,21 @@ struct ByteCodec
     }
     QString decode(std::string_view units) const
     {
-        if (encoding != ByteEncoding::Windows1252)
+        if (!isAscii(units) && encoding() != ByteEncoding::Windows1252)
             return decodeUtf8Keeping(units);
         return codepage::decodeWindows1252(units.data(), qsizetype(units.size()));
     }
+
+private:
+    ByteEncoding encoding() const
+    {
+        if (!m_encoding)
+            m_encoding = isUtf8Text(m_body) ? ByteEncoding::Utf8 : ByteEncoding::Windows1252;
+        return *m_encoding;
+    }
+
+    std::string_view m_body;
+    mutable std::optional<ByteEncoding> m_encoding;
 };
 
 // Unicode files: UTF-16LE after FF FE. Every QString is storable as it is.
