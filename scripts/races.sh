@@ -6,10 +6,13 @@
 #   rounds): did both changes stay?
 # - a save started 0-10 ms after another program began to truncate the file
 #   and write it again in 2 KB pieces (default 100 rounds), once for each
-#   pause between pieces (default 1 ms): did the round end with the other
-#   program's whole content plus the saved key, with the save refused, or
-#   with a torn file? Pauses longer than the settling time (50 ms) measure
-#   what a writer that stops that long between pieces can still leave.
+#   pause between pieces (default 1 ms), by a writer that keeps the file open
+#   and by one that closes and opens it again for each piece: did the round
+#   end with the other program's whole content plus the saved key, with the
+#   save refused, or with a torn file? A writer that closes the file for
+#   longer than the settling time (5 ms where the system tells that no one
+#   holds the file open for writing, else 50 ms) can still leave a torn file:
+#   the pauses measure how often.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
@@ -51,11 +54,12 @@ sed 's/= 1/= 7/' "$work/old.cfg" >"$work/new.cfg"
 printf '; rewritten\r\n' >>"$work/new.cfg"
 cp "$work/new.cfg" "$work/expected.cfg"
 "$writer" set "$work/expected.cfg" Trade 1
+for mode in rewrite rewrite-reopening; do
 for pause in "${pauses[@]}"; do
     whole=0 refused=0 torn=0
     for ((round = 0; round < rewrite_rounds; round++)); do
         cp "$work/old.cfg" "$work/file.cfg"
-        "$writer" rewrite "$work/file.cfg" "$work/new.cfg" 2048 $((pause * 1000)) &
+        "$writer" "$mode" "$work/file.cfg" "$work/new.cfg" 2048 $((pause * 1000)) &
         sleep "0.00$((RANDOM % 10))"
         if "$writer" set "$work/file.cfg" Trade 1 2>/dev/null; then saved=0; else saved=1; fi
         wait
@@ -67,5 +71,7 @@ for pause in "${pauses[@]}"; do
             torn=$((torn + 1))
         fi
     done
-    echo "a save racing a rewrite, pieces $pause ms apart: $rewrite_rounds rounds, $whole whole, $refused refused, $torn torn"
+    kept=$([ "$mode" = rewrite ] && echo "kept open" || echo "closed")
+    echo "a save racing a rewrite, pieces $pause ms apart, the file $kept between them: $rewrite_rounds rounds, $whole whole, $refused refused, $torn torn"
+done
 done

@@ -14,8 +14,11 @@ using Nanoseconds = std::chrono::nanoseconds;
 using namespace std::chrono_literals;
 
 // A file changed less than this long ago may still be being written: it must
-// stay unchanged this long before it is read.
+// stay unchanged this long before it is read. Shorter where the system can
+// tell that no other program holds the file open for writing: then only a
+// writer that closes and opens it again between its pieces is waited for.
 inline constexpr Nanoseconds kQuiet = 50ms;
+inline constexpr Nanoseconds kQuietWhenClosed = 5ms;
 // How long a file may keep changing before the update gives up.
 inline constexpr Nanoseconds kSettleBudget = 3s;
 // How long an update waits for another one to finish.

@@ -165,11 +165,11 @@ void lockExclusive(const QString &path, int fd)
 }
 
 // Whether another process holds the file open for writing right now: Linux
-// refuses a read lease then. False where that cannot be known (leases are
+// refuses a read lease then. nullopt where that cannot be known (leases are
 // for the file's owner and root, and not on every file system). The lease
 // is let go at once; an opener it held up meanwhile would signal this
 // process, with a signal whose default is to be ignored.
-bool openForWritingElsewhere(int readOnlyFd)
+std::optional<bool> openForWritingElsewhere(int readOnlyFd)
 {
 #ifdef __linux__
     ::fcntl(readOnlyFd, F_SETSIG, SIGURG);
@@ -177,11 +177,12 @@ bool openForWritingElsewhere(int readOnlyFd)
         ::fcntl(readOnlyFd, F_SETLEASE, F_UNLCK);
         return false;
     }
-    return errno == EAGAIN;
+    if (errno == EAGAIN)
+        return true;
 #else
     Q_UNUSED(readOnlyFd);
-    return false;
 #endif
+    return std::nullopt;
 }
 
 // Gives a file that another program may still be writing time to settle: it
@@ -194,17 +195,18 @@ void waitUntilSettled(const QString &path, int fd, settling::Deadline &deadline)
         if (!seen)
             failures::cannotWrite(path, reason(errno));
         const qint64 age = settling::ageOf(lastChange(*seen));
-        const bool beingWritten = openForWritingElsewhere(fd);
-        if (!beingWritten && age >= settling::kQuiet.count())
+        const std::optional<bool> beingWritten = openForWritingElsewhere(fd);
+        const settling::Nanoseconds quiet = beingWritten ? settling::kQuietWhenClosed : settling::kQuiet;
+        if (!beingWritten.value_or(false) && age >= quiet.count())
             return;
         if (deadline.passed())
             failures::keepsChanging(path);
-        if (beingWritten) {
+        if (beingWritten.value_or(false)) {
             settling::pause(settling::kPoll);
             continue;
         }
         // A time in the future (another clock) cannot age: it must hold still.
-        settling::pause(age >= 0 ? settling::Nanoseconds(settling::kQuiet.count() - age) : settling::kQuiet);
+        settling::pause(age >= 0 ? settling::Nanoseconds(quiet.count() - age) : quiet);
         const std::optional<struct stat> now = statOf(fd);
         if (age < 0 && now && sameFileUnchanged(*seen, *now))
             return;

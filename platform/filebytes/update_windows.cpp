@@ -173,7 +173,8 @@ void waitUntilSettled(const QString &path, const std::wstring &target, HANDLE ha
             failures::cannotWrite(path, reason(GetLastError()));
         const qint64 age = settling::ageOf(lastChange(*seen));
         const bool beingWritten = openForWritingElsewhere(target);
-        if (!beingWritten && age >= settling::kQuiet.count())
+        const settling::Nanoseconds quiet = settling::kQuietWhenClosed; // the probe always answers
+        if (!beingWritten && age >= quiet.count())
             return;
         if (deadline.passed())
             failures::keepsChanging(path);
@@ -181,7 +182,7 @@ void waitUntilSettled(const QString &path, const std::wstring &target, HANDLE ha
             settling::pause(settling::kPoll);
             continue;
         }
-        settling::pause(age >= 0 ? settling::Nanoseconds(settling::kQuiet.count() - age) : settling::kQuiet);
+        settling::pause(age >= 0 ? settling::Nanoseconds(quiet.count() - age) : quiet);
         const std::optional<Snapshot> now = snapshotOf(handle);
         if (age < 0 && now && sameFileUnchanged(*seen, *now))
             return;

@@ -5,7 +5,9 @@
 //       error when it is refused), after dropping to that user and groups;
 //   filewriter rewrite PATH SOURCE PIECE_BYTES PAUSE_MICROSECONDS
 //       truncates PATH and writes SOURCE's bytes into it piece by piece, as a
-//       program that does not replace files atomically does.
+//       program that does not replace files atomically does;
+//   filewriter rewrite-reopening PATH SOURCE PIECE_BYTES PAUSE_MICROSECONDS
+//       the same, closing the file after each piece and opening it again.
 
 #include "platform/failure.h"
 #include "platform/inifile.h"
@@ -64,12 +66,18 @@ int rewrite(const QStringList &args)
     const QByteArray bytes = source.readAll();
     const qsizetype piece = args.value(4).toLongLong();
     const auto pause = std::chrono::microseconds(args.value(5).toLongLong());
+    const bool reopening = args.value(1) == QLatin1String("rewrite-reopening");
     QFile target(args.value(2));
     if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return 2;
     for (qsizetype done = 0; done < bytes.size(); done += piece) {
-        if (done > 0)
+        if (done > 0) {
+            if (reopening)
+                target.close();
             std::this_thread::sleep_for(pause);
+            if (reopening && !target.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+                return 2;
+        }
         if (target.write(bytes.mid(done, piece)) < 0)
             return 2;
     }
@@ -84,9 +92,9 @@ int main(int argc, char *argv[])
     const QStringList args = QCoreApplication::arguments();
     if (args.value(1) == QLatin1String("set") && args.size() >= 5)
         return set(args);
-    if (args.value(1) == QLatin1String("rewrite") && args.size() == 6)
+    if (args.value(1).startsWith(QLatin1String("rewrite")) && args.size() == 6)
         return rewrite(args);
     std::fprintf(stderr, "usage: filewriter set PATH KEY VALUE [--as UID:GID[:GROUPS]] | "
-                         "rewrite PATH SOURCE PIECE_BYTES PAUSE_MICROSECONDS\n");
+                         "rewrite[-reopening] PATH SOURCE PIECE_BYTES PAUSE_MICROSECONDS\n");
     return 2;
 }
