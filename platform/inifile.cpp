@@ -154,6 +154,33 @@ ReadOutcome read(const QString &path, const QString &section, const QStringList 
     return {valuesInChecked(file.value_or(QByteArray()), section, keys, defaultValue), file.has_value()};
 }
 
+WriteOutcome write(const QString &path, const QString &section, const PairsFor &pairsFor,
+                   const WriteOptions &options)
+{
+    checkName(section, true);
+    return filebytes::update(
+        path,
+        [&](const std::optional<QByteArray> &file) -> std::optional<QByteArray> {
+            if (file)
+                checkContent(*file, path, Purpose::Write);
+            const QByteArray bytes = file.value_or(QByteArray());
+            const std::vector<KeyValue> values = pairsFor(bytes);
+            if (values.empty())
+                return std::nullopt;
+            return withValuesChecked(bytes, section, values);
+        },
+        options);
+}
+
+QString textOf(const QByteArray &file)
+{
+    if (file.startsWith(kUtf16LeMark))
+        return Utf16Codec{}.decode(utf16Body(file).units);
+    const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
+    const std::string_view body = byteBody(file, markSize);
+    return ByteCodec(markSize > 0, body).decode(body);
+}
+
 WriteOutcome write(const QString &path, const QString &section, const std::vector<KeyValue> &values,
                    const WriteOptions &options)
 {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -108,5 +109,16 @@ using WriteOptions = filebytes::UpdateOptions;
 using WriteOutcome = filebytes::Outcome;
 WriteOutcome write(const QString &path, const QString &section, const std::vector<KeyValue> &values,
                    const WriteOptions &options = {});
+// The same with the pairs chosen from the file's bytes as the write finds
+// them inside its transaction (empty for a missing file); called again when
+// the file changed meanwhile.
+using PairsFor = std::function<std::vector<KeyValue>(const QByteArray &file)>;
+WriteOutcome write(const QString &path, const QString &section, const PairsFor &pairsFor,
+                   const WriteOptions &options = {});
+
+// The file's text as this engine reads it: its mark gone, its bytes decoded
+// by the rules above (stray bytes of a UTF-8 file as U+DC80-U+DCFF). For
+// showing a file, such as the lines a change would alter.
+QString textOf(const QByteArray &file);
 
 } // namespace inifile

@@ -59,7 +59,9 @@ for pause in "${pauses[@]}"; do
     whole=0 refused=0 torn=0
     for ((round = 0; round < rewrite_rounds; round++)); do
         cp "$work/old.cfg" "$work/file.cfg"
-        "$writer" "$mode" "$work/file.cfg" "$work/new.cfg" 2048 $((pause * 1000)) &
+        # The save starts once the writer has cut the file short and written its first piece.
+        coproc rewriting { "$writer" "$mode" "$work/file.cfg" "$work/new.cfg" 2048 $((pause * 1000)); }
+        read -r _ <&"${rewriting[0]}"
         sleep "0.00$((RANDOM % 10))"
         if "$writer" set "$work/file.cfg" Trade 1 2>/dev/null; then saved=0; else saved=1; fi
         wait

@@ -1,6 +1,39 @@
 #include "settings/settingsfile.h"
 
+#include "platform/filebytes.h"
+
 namespace settings {
+namespace {
+
+// The value as the game server's files hold it: one blank before the text.
+inifile::KeyValue stored(const QString &key, const QString &text)
+{
+    return {key, QLatin1Char(' ') + text};
+}
+
+std::vector<inifile::KeyValue> storedChanges(const std::vector<ValueChange> &changes)
+{
+    std::vector<inifile::KeyValue> values;
+    for (const ValueChange &change : changes)
+        values.push_back(stored(change.key, change.after));
+    return values;
+}
+
+} // namespace
+
+std::vector<ValueChange> differingIn(const QByteArray &file, const std::vector<inifile::KeyValue> &wanted)
+{
+    QStringList keys;
+    for (const inifile::KeyValue &pair : wanted)
+        keys << pair.key;
+    const QStringList current = inifile::valuesIn(file, kSection, keys);
+    std::vector<ValueChange> changes;
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        if (current[qsizetype(i)] != wanted[i].value.trimmed())
+            changes.push_back({wanted[i].key, current[qsizetype(i)], wanted[i].value});
+    }
+    return changes;
+}
 
 SettingsFile::SettingsFile(QString path)
     : m_path(std::move(path))
@@ -21,8 +54,36 @@ inifile::WriteOutcome SettingsFile::write(const std::vector<inifile::KeyValue> &
     // The game server's own files carry a blank after '='; reading trims it.
     std::vector<inifile::KeyValue> values;
     for (const inifile::KeyValue &change : changes)
-        values.push_back({change.key, QLatin1Char(' ') + change.value});
+        values.push_back(stored(change.key, change.value));
     return inifile::write(m_path, kSection, values, options);
+}
+
+std::vector<ValueChange> SettingsFile::writeDiffering(const std::vector<inifile::KeyValue> &wanted,
+                                                      const inifile::WriteOptions &options) const
+{
+    std::vector<ValueChange> changes;
+    inifile::write(
+        m_path, kSection,
+        [&](const QByteArray &file) {
+            changes = differingIn(file, wanted);
+            return storedChanges(changes);
+        },
+        options);
+    return changes;
+}
+
+Preview SettingsFile::preview(const std::vector<inifile::KeyValue> &wanted) const
+{
+    QStringList keys;
+    for (const inifile::KeyValue &pair : wanted)
+        keys << pair.key;
+    inifile::read(m_path, kSection, keys); // what a read refuses, a preview refuses
+    Preview preview;
+    preview.before = filebytes::read(m_path).value_or(QByteArray());
+    preview.changes = differingIn(preview.before, wanted);
+    preview.after =
+        inifile::withValues(preview.before, kSection, storedChanges(preview.changes)).value_or(preview.before);
+    return preview;
 }
 
 } // namespace settings

@@ -10,6 +10,27 @@
 
 namespace settings {
 
+// A key whose value a write changes, with the value it held (empty when it
+// was missing) and the one it gets.
+struct ValueChange
+{
+    QString key;
+    QString before;
+    QString after;
+};
+
+// The wanted values that differ from the file's (as read: blanks around a
+// value do not count), in the order wanted. `file` is the file's bytes.
+std::vector<ValueChange> differingIn(const QByteArray &file, const std::vector<inifile::KeyValue> &wanted);
+
+// A change as it would be made, without making it.
+struct Preview
+{
+    QByteArray before; // the file's bytes now
+    QByteArray after;  // as the change would leave them
+    std::vector<ValueChange> changes;
+};
+
 // The settings file at one path, section "GameServerInfo": how every window
 // reads its keys and writes the user's changes. Nothing is cached; each call
 // goes to the file.
@@ -29,6 +50,15 @@ public:
     // or the file cannot be written (Failure).
     inifile::WriteOutcome write(const std::vector<inifile::KeyValue> &changes,
                                 const inifile::WriteOptions &options = {}) const;
+
+    // Writes, like write(), only the wanted values that differ from the
+    // file's as the write finds it, inside the same transaction; returns what
+    // it changed. Nothing is written when nothing differs.
+    std::vector<ValueChange> writeDiffering(const std::vector<inifile::KeyValue> &wanted,
+                                            const inifile::WriteOptions &options = {}) const;
+
+    // What writeDiffering would do now. Throws Failure like read().
+    Preview preview(const std::vector<inifile::KeyValue> &wanted) const;
 
 private:
     QString m_path;

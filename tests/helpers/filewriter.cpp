@@ -5,7 +5,8 @@
 //       error when it is refused), after dropping to that user and groups;
 //   filewriter rewrite PATH SOURCE PIECE_BYTES PAUSE_MICROSECONDS
 //       truncates PATH and writes SOURCE's bytes into it piece by piece, as a
-//       program that does not replace files atomically does;
+//       program that does not replace files atomically does; prints
+//       "writing" once the first piece is in;
 //   filewriter rewrite-reopening PATH SOURCE PIECE_BYTES PAUSE_MICROSECONDS
 //       the same, closing the file after each piece and opening it again.
 
@@ -80,6 +81,10 @@ int rewrite(const QStringList &args)
         }
         if (target.write(bytes.mid(done, piece)) < 0)
             return 2;
+        if (done == 0) {
+            std::printf("writing\n");
+            std::fflush(stdout);
+        }
     }
     return 0;
 }
