@@ -17,6 +17,13 @@ struct Failure
     QString key; // the settings key whose value was refused, if that is the failure
 };
 
+// The one report of a failure, as the windows show it and the command-line
+// tool prints it: its number, then its description.
+inline QString reportText(const Failure &failure)
+{
+    return QStringLiteral("Erro em tempo de execução '%1':\n\n%2").arg(failure.number).arg(failure.description);
+}
+
 namespace FailureNumber {
 constexpr int TypeMismatch = 13;      // a value that is not a number where one is required
 constexpr int FileAccess = 75;        // a file that cannot be read or written

@@ -55,11 +55,8 @@ void reportUnhandled(const Failure &failure, const QString &programTitle)
         failureReport()(failure);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, programTitle,
-                    QStringLiteral("Erro em tempo de execução '%1':\n\n%2")
-                        .arg(failure.number)
-                        .arg(failure.description),
-                    QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Critical, programTitle, reportText(failure), QMessageBox::Ok,
+                    QApplication::activeWindow());
     // Paths and addresses in the text can be copied.
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();

@@ -1,0 +1,217 @@
+#include "cli/commands.h"
+
+#include "cli/backup.h"
+#include "cli/keynames.h"
+#include "cli/preset.h"
+#include "cli/unifieddiff.h"
+#include "platform/failure.h"
+#include "platform/filebytes.h"
+#include "platform/inifile.h"
+#include "settings/keys.h"
+#include "settings/settingsfile.h"
+#include "ui/editors/castlesiegetable.h"
+#include "ui/editors/othersettingstable.h"
+#include "ui/main/mainwindowtable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSet>
+
+#include <algorithm>
+#include <vector>
+
+namespace cli {
+namespace {
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+int report(const Failure &failure, Streams io)
+{
+    io.err << reportText(failure) << Qt::endl;
+    return exitstatus::kRefused;
+}
+
+const settings::Key *resolve(const QString &name)
+{
+    if (const settings::Key *key = keyNamed(name))
+        return key;
+    const QStringList near = nearestKeys(name);
+    throw UsageError{QStringLiteral("A chave \"%1\" não é uma das que este programa edita%2; \"commonserver-cfg keys\" "
+                                    "lista todas.")
+                         .arg(name, near.isEmpty() ? QString()
+                                                   : QStringLiteral(" (quis dizer %1?)").arg(near.join(QStringLiteral(", "))))};
+}
+
+// The tool never makes a settings file: a path that names none is a mistake.
+void requireFile(const QString &file)
+{
+    if (!filebytes::read(file))
+        throw Failure{FailureNumber::FileAccess,
+                      QStringLiteral("O arquivo \"%1\" não existe. Nada foi lido nem gravado.").arg(native(file))};
+}
+
+// A yes/no setting is stored as 0 or 1, nothing else.
+void checkFlags(const std::vector<inifile::KeyValue> &wanted)
+{
+    for (const inifile::KeyValue &pair : wanted) {
+        if (keyNamed(pair.key)->kind == settings::Kind::Flag && pair.value != QLatin1String("0")
+            && pair.value != QLatin1String("1")) {
+            throw Failure{FailureNumber::InvalidValue,
+                          QStringLiteral("O valor de \"%1\" é sim ou não: 0 ou 1, não \"%2\". Nada foi gravado.")
+                              .arg(pair.key, pair.value)};
+        }
+    }
+}
+
+// A string as JSON writes it, quotes included.
+QString jsonString(const QString &text)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+int change(const QString &file, const std::vector<inifile::KeyValue> &wanted, const ChangeOptions &options, Streams io)
+{
+    try {
+        checkFlags(wanted);
+        requireFile(file);
+        const settings::SettingsFile settingsFile(file);
+        if (options.dryRun) {
+            const settings::Preview preview = settingsFile.preview(wanted);
+            io.out << unifiedDiff(native(file), inifile::textOf(preview.before), inifile::textOf(preview.after));
+            return preview.changes.empty() ? exitstatus::kDone : options.changedExit.value_or(exitstatus::kDone);
+        }
+        inifile::WriteOptions writeOptions;
+        writeOptions.mustExist = true;
+        QString backup;
+        if (options.backup) {
+            writeOptions.beforeReplace = [&](const std::optional<QByteArray> &before, const QByteArray &) {
+                if (!backup.isEmpty()) // the content it kept was read again, not replaced
+                    QFile::remove(backup);
+                backup = keepBackup(file, before.value_or(QByteArray()));
+            };
+        }
+        const std::vector<settings::ValueChange> changes = settingsFile.writeDiffering(wanted, writeOptions);
+        for (const settings::ValueChange &changed : changes)
+            io.out << changed.key << ": \"" << changed.before << "\" -> \"" << changed.after << '"' << Qt::endl;
+        if (!backup.isEmpty())
+            io.out << QStringLiteral("Cópia de segurança: %1").arg(native(backup)) << Qt::endl;
+        return changes.empty() ? exitstatus::kDone : options.changedExit.value_or(exitstatus::kDone);
+    } catch (const Failure &failure) {
+        return report(failure, io);
+    }
+}
+
+struct Shown
+{
+    const char *window;
+    const forms::Window *table;
+};
+
+} // namespace
+
+int get(const QString &file, const QStringList &names, bool json, Streams io)
+{
+    std::vector<const settings::Key *> keys;
+    for (const QString &name : names)
+        keys.push_back(resolve(name));
+    if (keys.empty())
+        keys.assign(std::begin(settings::keys::kAll), std::end(settings::keys::kAll));
+    try {
+        const inifile::ReadOutcome read = settings::SettingsFile(file).read(keys);
+        if (!read.fileExists)
+            requireFile(file);
+        if (json)
+            io.out << "{\n";
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const QString name = QLatin1String(keys[i]->name);
+            const QString &value = read.values.at(qsizetype(i));
+            if (json)
+                io.out << "  " << jsonString(name) << ": " << jsonString(value) << (i + 1 < keys.size() ? ",\n" : "\n");
+            else
+                io.out << name << '=' << value << '\n';
+        }
+        if (json)
+            io.out << "}\n";
+        return exitstatus::kDone;
+    } catch (const Failure &failure) {
+        return report(failure, io);
+    }
+}
+
+int set(const QString &file, const QStringList &assignments, const ChangeOptions &options, Streams io)
+{
+    std::vector<inifile::KeyValue> wanted;
+    QSet<const settings::Key *> seen;
+    for (const QString &assignment : assignments) {
+        const qsizetype equals = assignment.indexOf(QLatin1Char('='));
+        if (equals <= 0)
+            throw UsageError{QStringLiteral("\"%1\" não é CHAVE=VALOR.").arg(assignment)};
+        const settings::Key *key = resolve(assignment.left(equals).trimmed());
+        if (seen.contains(key))
+            throw UsageError{QStringLiteral("A chave \"%1\" aparece duas vezes.").arg(QLatin1String(key->name))};
+        seen.insert(key);
+        // Read back, a value has no blanks around it: without them the same
+        // value twice changes nothing the second time.
+        wanted.push_back({QLatin1String(key->name), assignment.mid(equals + 1).trimmed()});
+    }
+    return change(file, wanted, options, io);
+}
+
+int apply(const QString &file, const QString &preset, const ChangeOptions &options, Streams io)
+{
+    std::vector<inifile::KeyValue> wanted;
+    try {
+        wanted = readPreset(preset);
+    } catch (const Failure &failure) {
+        return report(failure, io);
+    }
+    return change(file, wanted, options, io);
+}
+
+int listKeys(Streams io)
+{
+    const Shown windows[] = {{"janela principal", &mainwindow::kWindow},
+                             {othersettings::kEditor.window.caption, &othersettings::kEditor.window},
+                             {castlesiege::kEditor.window.caption, &castlesiege::kEditor.window}};
+    struct Row
+    {
+        QString key, kind, window, label;
+    };
+    std::vector<Row> rows{{"chave", "tipo", "janela", "rótulo"}};
+    for (const Shown &shown : windows) {
+        for (const forms::BoundField &field : shown.table->fields) {
+            rows.push_back({QLatin1String(field.key->name),
+                            field.key->kind == settings::Kind::Flag ? QStringLiteral("sim ou não") : QStringLiteral("texto"),
+                            QString::fromUtf8(shown.window), forms::labelText(shown.table->controls, field.row)});
+        }
+    }
+    // In the order of the list of keys, which follows the windows.
+    std::stable_sort(rows.begin() + 1, rows.end(), [](const Row &a, const Row &b) {
+        const auto place = [](const QString &name) {
+            return std::find_if(std::begin(settings::keys::kAll), std::end(settings::keys::kAll),
+                                [&](const settings::Key *key) { return name == QLatin1String(key->name); });
+        };
+        return place(a.key) < place(b.key);
+    });
+    qsizetype keyWidth = 0;
+    qsizetype kindWidth = 0;
+    qsizetype windowWidth = 0;
+    for (const Row &row : rows) {
+        keyWidth = std::max(keyWidth, row.key.size());
+        kindWidth = std::max(kindWidth, row.kind.size());
+        windowWidth = std::max(windowWidth, row.window.size());
+    }
+    for (const Row &row : rows) {
+        io.out << row.key.leftJustified(keyWidth + 2) << row.kind.leftJustified(kindWidth + 2)
+               << row.window.leftJustified(windowWidth + 2) << row.label << '\n';
+    }
+    return exitstatus::kDone;
+}
+
+} // namespace cli

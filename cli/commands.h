@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <optional>
+
+// The commands of commonserver-cfg, each returning the exit status.
+namespace cli {
+
+namespace exitstatus {
+constexpr int kDone = 0;    // also when nothing needed to change
+constexpr int kRefused = 1; // a refused value or a file failure: nothing written
+constexpr int kUsage = 2;   // an unknown command, option or key, arguments missing
+} // namespace exitstatus
+
+struct Streams
+{
+    QTextStream &out;
+    QTextStream &err;
+};
+
+// What the user typed wrong; exits with kUsage.
+struct UsageError
+{
+    QString message;
+};
+
+struct ChangeOptions
+{
+    bool dryRun = false;
+    bool backup = false;
+    std::optional<int> changedExit; // the status when the file changed
+};
+
+// Prints "Key=value" for each key named (every key when none), or one JSON object.
+int get(const QString &file, const QStringList &names, bool json, Streams io);
+// Writes the KEY=VALUE pairs whose values differ from the file's.
+int set(const QString &file, const QStringList &assignments, const ChangeOptions &options, Streams io);
+// Writes the keys a preset file gives.
+int apply(const QString &file, const QString &preset, const ChangeOptions &options, Streams io);
+// Lists the keys, their kinds and where the editor shows them.
+int listKeys(Streams io);
+
+} // namespace cli

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/inifile.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace cli {
+
+// The keys a preset file sets, in the order it gives them, with their values
+// as written (blanks around them removed). A preset is a settings file of
+// its own: a "[GameServerInfo]" section holding some of the game server's
+// keys, with comments and blank lines. Anything else (another section, a
+// key the program does not edit, a key twice, a line that is no key) is
+// refused with a Failure naming the line; so is a file that cannot be read.
+std::vector<inifile::KeyValue> readPreset(const QString &path);
+
+} // namespace cli

@@ -1,0 +1,245 @@
+// commonserver-cfg run as a process, as a script or an administrator runs it:
+// every command, the exit statuses, what it prints, and what it leaves in the
+// file.
+
+#include "support.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QByteArray kFixture = fileBytes(fixture("commonserver.cfg"));
+
+struct Run
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run run(const QStringList &arguments)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(COMMONSERVER_CFG), arguments);
+    Run result;
+    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.status = tool.exitCode();
+    result.out = QString::fromUtf8(tool.readAllStandardOutput()).remove(QLatin1Char('\r'));
+    result.err = QString::fromUtf8(tool.readAllStandardError()).remove(QLatin1Char('\r'));
+    return result;
+}
+
+QByteArray changed(QByteArray file, const char *from, const char *to)
+{
+    return file.replace(from, to);
+}
+
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void commands_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // {file} and {preset} stand for the two files
+        QTest::addColumn<QByteArray>("file");       // null: no file
+        QTest::addColumn<QByteArray>("preset");     // null: no preset
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");           // what standard output holds; "~..." : contains
+        QTest::addColumn<QString>("err");           // what standard error contains
+        QTest::addColumn<QByteArray>("after");      // the file after; null: as it was, untouched
+
+        const QByteArray none;
+        const QByteArray weekend("[GameServerInfo]\r\n; fim de semana com o dobro\r\naddexperience = 202\r\n"
+                                 "ItemDropPer=80\r\nTrade = 1\r\n");
+        QTest::newRow("get one key") << QStringList{"get", "{file}", "Trade"} << kFixture << none << 0 << "Trade=0\n"
+                                     << "" << none;
+        QTest::newRow("get names in any case, shown as the file's list spells them")
+            << QStringList{"get", "{file}", "addEXPERIENCE", "maxzenmessage"} << kFixture << none << 0
+            << "AddExperience=101\nMaxZenMessage=207\n" << "" << none;
+        QTest::newRow("get every key, in the windows' order")
+            << QStringList{"get", "{file}"} << kFixture << none << 0 << "~AddExperience=101\nMonsterHp=102\n" << ""
+            << none;
+        QTest::newRow("get as JSON") << QStringList{"get", "--json", "{file}", "Trade", "MaxZenMessage"} << kFixture
+                                     << none << 0 << "{\n  \"Trade\": \"0\",\n  \"MaxZenMessage\": \"207\"\n}\n" << ""
+                                     << none;
+        QTest::newRow("get an unknown key: the nearest named")
+            << QStringList{"get", "{file}", "MaxZenMesage"} << kFixture << none << 2 << "" << "quis dizer MaxZenMessage"
+            << none;
+        QTest::newRow("get from a missing file") << QStringList{"get", "{file}"} << none << none << 1 << ""
+                                                 << "não existe" << none;
+        QTest::newRow("get from a file the editor refuses")
+            << QStringList{"get", "{file}"} << QByteArray("\xFE\xFF\0[\0G", 6) << none << 1 << ""
+            << "UTF-16 big-endian" << none;
+
+        QTest::newRow("set two keys: one line each")
+            << QStringList{"set", "{file}", "Trade=1", "maxzen= 3000 "} << kFixture << none << 0
+            << "Trade: \"0\" -> \"1\"\nMaxZen: \"206\" -> \"3000\"\n" << ""
+            << changed(changed(kFixture, "Trade = 0", "Trade = 1"), "MaxZen = 206", "MaxZen = 3000");
+        QTest::newRow("set what the file holds: nothing written")
+            << QStringList{"set", "{file}", "Trade=0", "AddExperience=101"} << kFixture << none << 0 << "" << "" << none;
+        QTest::newRow("set with --changed-exit, changed") << QStringList{"set", "--changed-exit", "7", "{file}", "Trade=1"}
+                                                          << kFixture << none << 7 << "~Trade" << ""
+                                                          << changed(kFixture, "Trade = 0", "Trade = 1");
+        QTest::newRow("set with --changed-exit, nothing to change")
+            << QStringList{"set", "--changed-exit", "7", "{file}", "Trade=0"} << kFixture << none << 0 << "" << "" << none;
+        QTest::newRow("set --dry-run: a unified diff, nothing written")
+            << QStringList{"set", "--dry-run", "{file}", "Trade=1"} << kFixture << none << 0
+            << "~@@ -14,7 +14,7 @@\n CreateCharacter = 1\n GuildCreate = 0\n GuildDestroy = 1\n-Trade = 0\n+Trade = 1\n"
+               " NumberOfMaxUser = 201\n MaxLevel = 202\n ExcellentItemsDropRate = 203\n"
+            << "" << none;
+        QTest::newRow("set an unknown key") << QStringList{"set", "{file}", "Trades=1"} << kFixture << none << 2 << ""
+                                            << "quis dizer Trade" << none;
+        QTest::newRow("set a flag to something but 0 or 1")
+            << QStringList{"set", "{file}", "Trade=sim"} << kFixture << none << 1 << "" << "0 ou 1" << none;
+        QTest::newRow("set a value with a control character: nothing written, not even the other key")
+            << QStringList{"set", "{file}", "MaxZen=1", "MaxZenMessage=\x1b[2J"} << kFixture << none << 1 << ""
+            << "caractere de controle U+001B" << none;
+        QTest::newRow("set a character Windows-1252 has not")
+            << QStringList{"set", "{file}", "MaxZenMessage=ok ✓"} << kFixture << none << 1 << "" << "U+2713" << none;
+        QTest::newRow("set in a missing file: none is made")
+            << QStringList{"set", "{file}", "Trade=1"} << none << none << 1 << "" << "não existe" << none;
+        QTest::newRow("set without a pair") << QStringList{"set", "{file}"} << kFixture << none << 2 << ""
+                                            << "argumentos errados" << none;
+        QTest::newRow("set a key twice") << QStringList{"set", "{file}", "Trade=1", "TRADE=0"} << kFixture << none << 2
+                                         << "" << "duas vezes" << none;
+
+        QTest::newRow("apply a preset") << QStringList{"apply", "{file}", "{preset}"} << kFixture << weekend << 0
+                                        << "AddExperience: \"101\" -> \"202\"\nItemDropPer: \"103\" -> \"80\"\nTrade: \"0\" -> \"1\"\n"
+                                        << ""
+                                        << changed(changed(changed(kFixture, "AddExperience = 101", "AddExperience = 202"),
+                                                           "ItemDropPer = 103", "ItemDropPer = 80"),
+                                                   "Trade = 0", "Trade = 1");
+        QTest::newRow("apply a preset with a key the editor does not edit")
+            << QStringList{"apply", "{file}", "{preset}"} << kFixture
+            << QByteArray("[GameServerInfo]\nAddExperience=2\nMaxZenn=3\n") << 1 << "" << "linha 3 a chave \"MaxZenn\""
+            << none;
+        QTest::newRow("apply a preset with a broken line")
+            << QStringList{"apply", "{file}", "{preset}"} << kFixture << QByteArray("[GameServerInfo]\nAddExperience 2\n")
+            << 1 << "" << "na linha 2 algo que não é chave" << none;
+        QTest::newRow("apply a preset with another section")
+            << QStringList{"apply", "{file}", "{preset}"} << kFixture << QByteArray("[GameServerInfo]\nTrade=1\n[Other]\n")
+            << 1 << "" << "seção [Other]" << none;
+        QTest::newRow("apply a preset with a flag but 0 or 1")
+            << QStringList{"apply", "{file}", "{preset}"} << kFixture << QByteArray("[GameServerInfo]\nTrade=2\n") << 1 << ""
+            << "0 ou 1" << none;
+
+        QTest::newRow("keys: the 36, with kind, window and label")
+            << QStringList{"keys"} << none << none << 0
+            << "~\nTrade                      sim ou não  janela principal  Trade:\n" << "" << none;
+        QTest::newRow("help") << QStringList{"--help"} << none << none << 0 << "~  2  uso errado" << "" << none;
+        QTest::newRow("no command") << QStringList{} << none << none << 2 << "" << "falta o comando" << none;
+        QTest::newRow("an unknown command") << QStringList{"put", "{file}"} << kFixture << none << 2 << ""
+                                            << "\"put\" não é um comando" << none;
+        QTest::newRow("an option of another command") << QStringList{"set", "--json", "{file}", "Trade=1"} << kFixture
+                                                      << none << 2 << "" << "--json" << none;
+        QTest::newRow("an unknown option") << QStringList{"get", "--jsno", "{file}"} << kFixture << none << 2 << ""
+                                           << "jsno" << none;
+    }
+
+    void commands()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, preset);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QFETCH(QByteArray, after);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        const QString presetPath = dir.filePath(QStringLiteral("preset.cfg"));
+        if (!file.isNull())
+            putFile(path, file);
+        if (!preset.isNull())
+            putFile(presetPath, preset);
+        const QDateTime past = QDateTime::currentDateTimeUtc().addDays(-3);
+        if (!file.isNull()) {
+            QFile aged(path);
+            QVERIFY(aged.open(QIODevice::ReadWrite) && aged.setFileTime(past, QFileDevice::FileModificationTime));
+        }
+        arguments.replaceInStrings(QStringLiteral("{file}"), path);
+        arguments.replaceInStrings(QStringLiteral("{preset}"), presetPath);
+
+        const Run result = run(arguments);
+        QCOMPARE(result.status, status);
+        if (out.startsWith(QLatin1Char('~')))
+            QVERIFY2(result.out.contains(out.mid(1)), qPrintable(result.out));
+        else
+            QCOMPARE(result.out, out);
+        QVERIFY2(result.err.contains(err), qPrintable(result.err));
+        if (status == 0 || status == 7)
+            QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+        if (file.isNull()) {
+            QVERIFY(!QFileInfo::exists(path));
+            return;
+        }
+        QCOMPARE(fileBytes(path), after.isNull() ? file : after);
+        if (after.isNull()) // not even rewritten
+            QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), past.toSecsSinceEpoch());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".bak")), QStringList());
+    }
+
+    void getListsEveryKeyOnce()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, kFixture);
+        const Run result = run({"get", path});
+        QCOMPARE(result.status, 0);
+        const QStringList lines = result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 36);
+        for (const QString &line : lines) // each as the file has it
+            QCOMPARE(readValue(path, QStringLiteral("GameServerInfo"), line.section(QLatin1Char('='), 0, 0)),
+                     line.section(QLatin1Char('='), 1));
+    }
+
+    // The same set again changes nothing, not even the file's time; with
+    // --backup, the first keeps the old bytes beside the file, the second
+    // keeps nothing.
+    void secondSetLeavesTheFileAloneAndBackupKeepsTheOldBytes()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, kFixture);
+        const Run first = run({"set", "--backup", path, "AddExperience=250", "Trade=1"});
+        QCOMPARE(first.status, 0);
+        const QStringList backups = QDir(dir.path()).entryList({QStringLiteral("commonserver.cfg.*.bak")}, QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        QVERIFY2(QRegularExpression(QStringLiteral("^commonserver\\.cfg\\.\\d{8}-\\d{6}\\.bak$")).match(backups.first()).hasMatch(),
+                 qPrintable(backups.first()));
+        QCOMPARE(fileBytes(dir.filePath(backups.first())), kFixture);
+        QCOMPARE(QFileInfo(dir.filePath(backups.first())).permissions(), QFileInfo(path).permissions());
+        QVERIFY2(first.out.contains(QDir::toNativeSeparators(dir.filePath(backups.first()))), qPrintable(first.out));
+
+        const QByteArray saved = fileBytes(path);
+        const QDateTime past = QDateTime::currentDateTimeUtc().addDays(-3);
+        {
+            QFile aged(path);
+            QVERIFY(aged.open(QIODevice::ReadWrite) && aged.setFileTime(past, QFileDevice::FileModificationTime));
+        }
+        const Run second = run({"set", "--backup", path, "AddExperience=250", "Trade=1"});
+        QCOMPARE(second.status, 0);
+        QCOMPARE(second.out, QString());
+        QCOMPARE(fileBytes(path), saved);
+        QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), past.toSecsSinceEpoch());
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.bak")}, QDir::Files).size(), 1);
+
+        // A third change in the same second keeps its own copy, never over another.
+        QCOMPARE(run({"set", "--backup", path, "AddExperience=251"}).status, 0);
+        QCOMPARE(run({"set", "--backup", path, "AddExperience=252"}).status, 0);
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.bak")}, QDir::Files).size(), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
