@@ -6,14 +6,17 @@ cd "$(dirname "$0")/.."
 source scripts/common.sh
 BUILD_DIR=build-package
 
-install_missing "${PACKAGES[@]}" desktop-file-utils appstream dpkg-dev
+install_missing "${PACKAGES[@]}" desktop-file-utils appstream dpkg-dev man-db
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DWARNINGS_AS_ERRORS=ON >/dev/null
-cmake --build "$BUILD_DIR" -j2 --target commonserver-editor
+cmake --build "$BUILD_DIR" -j2 --target commonserver-editor commonserver-cfg
 
 stage="$BUILD_DIR/stage"
 rm -rf "$stage"
 cmake --install "$BUILD_DIR" --prefix "$stage/usr" >/dev/null
 desktop-file-validate "$stage"/usr/share/applications/*.desktop
+# The command-line tool runs without a display, its manual page reads.
+"$stage/usr/bin/commonserver-cfg" --version
+man --warnings -l -Tutf8 "$stage"/usr/share/man/man1/commonserver-cfg.1 >/dev/null
 appstreamcli validate --no-net "$stage"/usr/share/metainfo/*.metainfo.xml
 
 (cd "$BUILD_DIR" && cpack >/dev/null)

@@ -128,11 +128,14 @@ for log in "$BUILD_DIR"/tests/tst_*.log; do
 done
 [ "$status" -eq 0 ] || exit "$status"
 
-# The program with what it needs, as a portable zip and as an installer.
+# The command-line tool is a console program that answers under Wine.
+wine "$BUILD_DIR/commonserver-cfg.exe" --version
+
+# The programs with what they need, as a portable zip and as an installer.
 dist=$BUILD_DIR/dist/commonserver-editor-$VERSION
 rm -rf "$BUILD_DIR/dist"
 mkdir -p "$dist"
-cp "$BUILD_DIR/commonserver-editor.exe" "$dist/"
+cp "$BUILD_DIR/commonserver-editor.exe" "$BUILD_DIR/commonserver-cfg.exe" "$dist/"
 gather "$dist"
 zip=$BUILD_DIR/commonserver-editor-$VERSION-windows-x64.zip
 rm -f "$zip"
@@ -140,5 +143,9 @@ rm -f "$zip"
 setup=$BUILD_DIR/commonserver-editor-$VERSION-setup.exe
 makensis -V2 -DVERSION="$VERSION" -DDIST="$PWD/$dist" -DOUTFILE="$PWD/$setup" \
     -DICON="$PWD/assets/icon.ico" packaging/windows/installer.nsi
+# The installer, run silently in the Wine prefix, puts both programs in place.
+wine "$setup" /S
+installed="$WINEPREFIX/drive_c/Program Files/CommonServerEditor"
+[ -f "$installed/commonserver-editor.exe" ] && wine "$installed/commonserver-cfg.exe" --version
 echo "Installer: $setup ($(du -h "$setup" | cut -f1))"
 echo "Portable:  $zip ($(du -h "$zip" | cut -f1))"

@@ -1,5 +1,6 @@
-; The Windows installer: the program with what it needs, a Start menu entry
-; with the program's icon, and an uninstaller. scripts/windows.sh runs
+; The Windows installer: the editor and the command-line tool
+; (commonserver-cfg.exe, a console program) with what they need, a Start menu
+; entry with the editor's icon, and an uninstaller. scripts/windows.sh runs
 ;   makensis -DVERSION=0.5 -DDIST=<folder of the program> -DOUTFILE=<setup.exe>
 ;            -DICON=<icon.ico> installer.nsi
 Unicode true
