@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Times commonserver-cfg's whole run, one "get" and one "set", on a 10 KB
+# settings file, against a Qt Core program that makes its application object
+# and exits at once (bench/emptycore.cpp), with hyperfine: the target is at
+# most 1.2 times the empty program. Each "set" writes: before each run the
+# file is put back as it was and left to rest past the settling time, as a
+# file does between two saves of an administrator.
+#   bench/cli.sh [runs]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/common.sh
+BUILD_DIR=build-bench
+
+install_missing "${PACKAGES[@]}" libbenchmark-dev hyperfine
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_BENCHMARKS=ON -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$BUILD_DIR" -j2 --target commonserver-cfg emptycore >/dev/null
+runs=${1:-40}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+{ cat examples/commonserver.cfg; for ((i = 0; i < 300; i++)); do printf 'Filler%d = value %d\r\n' "$i" "$i"; done; } \
+    | head -c 10240 >"$work/base.cfg"
+cp "$work/base.cfg" "$work/file.cfg"
+tool="$PWD/$BUILD_DIR/cli/commonserver-cfg"
+empty="$PWD/$BUILD_DIR/bench/emptycore"
+echo "file: $(stat -c %s "$work/base.cfg") bytes"
+hyperfine -N --warmup 5 --runs "$runs" "$empty" "$tool get $work/file.cfg AddExperience"
+hyperfine -N --warmup 5 --runs "$runs" --prepare "sh -c 'cp $work/base.cfg $work/file.cfg; sleep 0.06'" \
+    "$empty" "$tool set $work/file.cfg AddExperience=9999"
