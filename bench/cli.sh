@@ -17,8 +17,9 @@ cmake --build "$BUILD_DIR" -j2 --target commonserver-cfg emptycore >/dev/null
 runs=${1:-40}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-{ cat examples/commonserver.cfg; for ((i = 0; i < 300; i++)); do printf 'Filler%d = value %d\r\n' "$i" "$i"; done; } \
-    | head -c 10240 >"$work/base.cfg"
+{ cat examples/commonserver.cfg; for ((i = 0; i < 600; i++)); do printf 'Filler%d = value %d\r\n' "$i" "$i"; done; } \
+    >"$work/long.cfg"
+head -c 10240 "$work/long.cfg" >"$work/base.cfg"
 cp "$work/base.cfg" "$work/file.cfg"
 tool="$PWD/$BUILD_DIR/cli/commonserver-cfg"
 empty="$PWD/$BUILD_DIR/bench/emptycore"

@@ -5,7 +5,6 @@
 #include "cli/preset.h"
 #include "cli/unifieddiff.h"
 #include "platform/failure.h"
-#include "platform/filebytes.h"
 #include "platform/inifile.h"
 #include "settings/keys.h"
 #include "settings/settingsfile.h"
@@ -15,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
@@ -50,7 +50,7 @@ const settings::Key *resolve(const QString &name)
 // The tool never makes a settings file: a path that names none is a mistake.
 void requireFile(const QString &file)
 {
-    if (!filebytes::read(file))
+    if (!QFileInfo::exists(file))
         throw Failure{FailureNumber::FileAccess,
                       QStringLiteral("O arquivo \"%1\" não existe. Nada foi lido nem gravado.").arg(native(file))};
 }

@@ -2,7 +2,6 @@
 
 #include "cli/keynames.h"
 #include "platform/failure.h"
-#include "platform/filebytes.h"
 #include "settings/keys.h"
 
 #include <QDir>
@@ -34,11 +33,9 @@ QString blanksTrimmed(QStringView text)
 
 std::vector<inifile::KeyValue> readPreset(const QString &path)
 {
-    const std::optional<QByteArray> bytes = filebytes::read(path);
+    const std::optional<QByteArray> bytes = inifile::readFile(path);
     if (!bytes)
         refuse(path, QStringLiteral("não existe"));
-    // Refused like a settings file the program would damage.
-    inifile::valuesIn(*bytes, settings::kSection, {});
     const QStringList lines = inifile::textOf(*bytes).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
 
     std::vector<inifile::KeyValue> values;

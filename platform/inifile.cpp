@@ -145,12 +145,18 @@ std::optional<QByteArray> withValues(const QByteArray &file, const QString &sect
     return withValuesChecked(file, section, values);
 }
 
-ReadOutcome read(const QString &path, const QString &section, const QStringList &keys,
-                 const QString &defaultValue)
+std::optional<QByteArray> readFile(const QString &path)
 {
     const std::optional<QByteArray> file = filebytes::read(path);
     if (file)
         checkContent(*file, path, Purpose::Read);
+    return file;
+}
+
+ReadOutcome read(const QString &path, const QString &section, const QStringList &keys,
+                 const QString &defaultValue)
+{
+    const std::optional<QByteArray> file = readFile(path);
     return {valuesInChecked(file.value_or(QByteArray()), section, keys, defaultValue), file.has_value()};
 }
 

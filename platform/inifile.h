@@ -116,6 +116,10 @@ using PairsFor = std::function<std::vector<KeyValue>(const QByteArray &file)>;
 WriteOutcome write(const QString &path, const QString &section, const PairsFor &pairsFor,
                    const WriteOptions &options = {});
 
+// The bytes of the file at `path`, refused (a Failure) when it is a file this
+// engine would damage, like read() does; nullopt when there is none.
+std::optional<QByteArray> readFile(const QString &path);
+
 // The file's text as this engine reads it: its mark gone, its bytes decoded
 // by the rules above (stray bytes of a UTF-8 file as U+DC80-U+DCFF). For
 // showing a file, such as the lines a change would alter.

@@ -1,7 +1,5 @@
 #include "settings/settingsfile.h"
 
-#include "platform/filebytes.h"
-
 namespace settings {
 namespace {
 
@@ -74,12 +72,8 @@ std::vector<ValueChange> SettingsFile::writeDiffering(const std::vector<inifile:
 
 Preview SettingsFile::preview(const std::vector<inifile::KeyValue> &wanted) const
 {
-    QStringList keys;
-    for (const inifile::KeyValue &pair : wanted)
-        keys << pair.key;
-    inifile::read(m_path, kSection, keys); // what a read refuses, a preview refuses
     Preview preview;
-    preview.before = filebytes::read(m_path).value_or(QByteArray());
+    preview.before = inifile::readFile(m_path).value_or(QByteArray());
     preview.changes = differingIn(preview.before, wanted);
     preview.after =
         inifile::withValues(preview.before, kSection, storedChanges(preview.changes)).value_or(preview.before);

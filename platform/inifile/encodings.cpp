@@ -59,20 +59,27 @@ bool isKeptByte(char16_t unit)
     return unit >= 0xDC80 && unit <= 0xDCFF;
 }
 
+// The first surrogate without its pair that `counts`.
+template <typename Counts>
+std::optional<char32_t> firstLoneSurrogate(const QString &text, Counts counts)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (ch.isSurrogate() && counts(ch.unicode()))
+            return ch.unicode();
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 // The first character a UTF-8 file cannot store: an unpaired surrogate that
 // does not stand for a kept byte.
 std::optional<char32_t> firstUnstorableInUtf8(const QString &text)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text.at(i);
-        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
-        else if (ch.isSurrogate() && !isKeptByte(ch.unicode()))
-            return ch.unicode();
-    }
-    return std::nullopt;
+    return firstLoneSurrogate(text, [](char16_t unit) { return !isKeptByte(unit); });
 }
 
 std::optional<std::string> encodeUtf8Keeping(const QString &text)
@@ -104,14 +111,7 @@ std::optional<std::string> encodeUtf8Keeping(const QString &text)
 
 std::optional<char32_t> firstUnpairedSurrogate(const QString &text)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text.at(i);
-        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
-        else if (ch.isSurrogate())
-            return ch.unicode();
-    }
-    return std::nullopt;
+    return firstLoneSurrogate(text, [](char16_t) { return true; });
 }
 
 bool isAscii(std::string_view bytes)
