@@ -24,12 +24,14 @@ QString helpText()
         "\n"
         "Opções:\n"
         "  --json              (get) um objeto JSON em vez de linhas CHAVE=valor\n"
+        "  --raw               (get) os valores como estão no arquivo; sem ela, caracteres de\n"
+        "                      controle aparecem escapados (\\x1b), para não agirem no terminal\n"
         "  --dry-run           (set, apply) mostra o que mudaria, como um diff unificado do\n"
         "                      arquivo, e não grava nada\n"
         "  --backup            (set, apply) antes de mudar o arquivo, guarda o conteúdo anterior\n"
         "                      ao lado dele, em ARQUIVO.AAAAMMDD-HHMMSS.bak\n"
-        "  --changed-exit N    (set, apply) sai com N quando o arquivo mudou (com --dry-run:\n"
-        "                      quando mudaria)\n"
+        "  --changed-exit N    (set, apply) sai com N (de 3 a 255) quando o arquivo mudou (com\n"
+        "                      --dry-run: quando mudaria)\n"
         "  -h, --help          mostra esta ajuda\n"
         "  -v, --version       mostra a versão\n"
         "\n"
@@ -51,10 +53,11 @@ int run(const QStringList &arguments, Streams io)
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
     const QCommandLineOption json(QStringLiteral("json"), QString());
+    const QCommandLineOption raw(QStringLiteral("raw"), QString());
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QString());
     const QCommandLineOption backup(QStringLiteral("backup"), QString());
     const QCommandLineOption changedExit(QStringLiteral("changed-exit"), QString(), QStringLiteral("N"));
-    parser.addOptions({help, version, json, dryRun, backup, changedExit});
+    parser.addOptions({help, version, json, raw, dryRun, backup, changedExit});
     const auto usage = [&io](const QString &message) {
         io.err << "commonserver-cfg: " << message << "\nUse \"commonserver-cfg --help\" para ver o uso." << Qt::endl;
         return exitstatus::kUsage;
@@ -74,8 +77,10 @@ int run(const QStringList &arguments, Streams io)
     const QString command = positional.value(0);
     const QStringList rest = positional.mid(1);
     const bool changes = command == QLatin1String("set") || command == QLatin1String("apply");
-    if (parser.isSet(json) && command != QLatin1String("get"))
-        return usage(QStringLiteral("--json é uma opção de \"get\"."));
+    if ((parser.isSet(json) || parser.isSet(raw)) && command != QLatin1String("get"))
+        return usage(QStringLiteral("--json e --raw são opções de \"get\"."));
+    if (parser.isSet(json) && parser.isSet(raw))
+        return usage(QStringLiteral("--json e --raw não vão juntas."));
     if ((parser.isSet(dryRun) || parser.isSet(backup) || parser.isSet(changedExit)) && !changes)
         return usage(QStringLiteral("--dry-run, --backup e --changed-exit são opções de \"set\" e \"apply\"."));
     ChangeOptions options;
@@ -84,14 +89,17 @@ int run(const QStringList &arguments, Streams io)
     if (parser.isSet(changedExit)) {
         bool number = false;
         const int status = parser.value(changedExit).toInt(&number);
-        if (!number || status < 0 || status > 255)
-            return usage(QStringLiteral("--changed-exit precisa de um número de 0 a 255."));
+        // 0, 1 and 2 already say done, refused and usage error.
+        if (!number || status < 3 || status > 255)
+            return usage(QStringLiteral("--changed-exit precisa de um número de 3 a 255 (0, 1 e 2 já dizem "
+                                        "feito, recusado e uso errado)."));
         options.changedExit = status;
     }
 
     try {
         if (command == QLatin1String("get") && !rest.isEmpty())
-            return get(rest.first(), rest.mid(1), parser.isSet(json), io);
+            return get(rest.first(), rest.mid(1),
+                       parser.isSet(json) ? GetFormat::Json : parser.isSet(raw) ? GetFormat::Raw : GetFormat::Lines, io);
         if (command == QLatin1String("set") && rest.size() >= 2)
             return set(rest.first(), rest.mid(1), options, io);
         if (command == QLatin1String("apply") && rest.size() == 2)

@@ -1,7 +1,7 @@
 #include "cli/commands.h"
 
-#include "cli/backup.h"
 #include "cli/keynames.h"
+#include "cli/output.h"
 #include "cli/preset.h"
 #include "cli/unifieddiff.h"
 #include "platform/failure.h"
@@ -15,8 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QSet>
 
 #include <algorithm>
@@ -68,11 +66,11 @@ void checkFlags(const std::vector<inifile::KeyValue> &wanted)
     }
 }
 
-// A string as JSON writes it, quotes included.
-QString jsonString(const QString &text)
+// Bytes as they are: a diff in the file's own bytes and line endings.
+void writeBytes(QTextStream &stream, const QByteArray &bytes)
 {
-    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(array.mid(1, array.size() - 2));
+    stream.flush();
+    stream.device()->write(bytes);
 }
 
 int change(const QString &file, const std::vector<inifile::KeyValue> &wanted, const ChangeOptions &options, Streams io)
@@ -83,25 +81,25 @@ int change(const QString &file, const std::vector<inifile::KeyValue> &wanted, co
         const settings::SettingsFile settingsFile(file);
         if (options.dryRun) {
             const settings::Preview preview = settingsFile.preview(wanted);
-            io.out << unifiedDiff(native(file), inifile::textOf(preview.before), inifile::textOf(preview.after));
+            if (preview.before.startsWith("\xFF\xFE") && !preview.changes.empty()) {
+                io.err << QStringLiteral("O arquivo \"%1\" está em UTF-16: as mudanças não podem ser mostradas como diff.")
+                              .arg(native(file))
+                       << Qt::endl;
+            } else {
+                writeBytes(io.out, unifiedDiff(QFile::encodeName(native(file)), preview.before, preview.after));
+            }
             return preview.changes.empty() ? exitstatus::kDone : options.changedExit.value_or(exitstatus::kDone);
         }
         inifile::WriteOptions writeOptions;
         writeOptions.mustExist = true;
-        QString backup;
-        if (options.backup) {
-            writeOptions.beforeReplace = [&](const std::optional<QByteArray> &before, const QByteArray &) {
-                if (!backup.isEmpty()) // the content it kept was read again, not replaced
-                    QFile::remove(backup);
-                backup = keepBackup(file, before.value_or(QByteArray()));
-            };
-        }
-        const std::vector<settings::ValueChange> changes = settingsFile.writeDiffering(wanted, writeOptions);
-        for (const settings::ValueChange &changed : changes)
-            io.out << changed.key << ": \"" << changed.before << "\" -> \"" << changed.after << '"' << Qt::endl;
-        if (!backup.isEmpty())
-            io.out << QStringLiteral("Cópia de segurança: %1").arg(native(backup)) << Qt::endl;
-        return changes.empty() ? exitstatus::kDone : options.changedExit.value_or(exitstatus::kDone);
+        writeOptions.backup = options.backup;
+        const settings::Written written = settingsFile.writeDiffering(wanted, writeOptions);
+        for (const settings::ValueChange &changed : written.changes)
+            io.out << changed.key << ": \"" << output::escaped(changed.before) << "\" -> \""
+                   << output::escaped(changed.after) << '"' << Qt::endl;
+        if (!written.backup.isEmpty())
+            io.out << QStringLiteral("Cópia de segurança: %1").arg(native(written.backup)) << Qt::endl;
+        return written.changes.empty() ? exitstatus::kDone : options.changedExit.value_or(exitstatus::kDone);
     } catch (const Failure &failure) {
         return report(failure, io);
     }
@@ -115,7 +113,7 @@ struct Shown
 
 } // namespace
 
-int get(const QString &file, const QStringList &names, bool json, Streams io)
+int get(const QString &file, const QStringList &names, GetFormat format, Streams io)
 {
     std::vector<const settings::Key *> keys;
     for (const QString &name : names)
@@ -126,15 +124,21 @@ int get(const QString &file, const QStringList &names, bool json, Streams io)
         const inifile::ReadOutcome read = settings::SettingsFile(file).read(keys);
         if (!read.fileExists)
             requireFile(file);
+        const bool json = format == GetFormat::Json;
         if (json)
             io.out << "{\n";
         for (std::size_t i = 0; i < keys.size(); ++i) {
             const QString name = QLatin1String(keys[i]->name);
             const QString &value = read.values.at(qsizetype(i));
-            if (json)
-                io.out << "  " << jsonString(name) << ": " << jsonString(value) << (i + 1 < keys.size() ? ",\n" : "\n");
-            else
-                io.out << name << '=' << value << '\n';
+            if (json) {
+                io.out << "  " << output::jsonString(name) << ": " << output::jsonString(value)
+                       << (i + 1 < keys.size() ? ",\n" : "\n");
+            } else if (format == GetFormat::Raw) {
+                io.out << name << '=';
+                writeBytes(io.out, output::raw(value) + '\n');
+            } else {
+                io.out << name << '=' << output::escaped(value) << '\n';
+            }
         }
         if (json)
             io.out << "}\n";

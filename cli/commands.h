@@ -34,8 +34,12 @@ struct ChangeOptions
     std::optional<int> changedExit; // the status when the file changed
 };
 
-// Prints "Key=value" for each key named (every key when none), or one JSON object.
-int get(const QString &file, const QStringList &names, bool json, Streams io);
+// How get prints values: "Key=value" lines with control characters escaped,
+// the same lines with values as they are, or one JSON object.
+enum class GetFormat { Lines, Raw, Json };
+
+// Prints each key named (every key when none).
+int get(const QString &file, const QStringList &names, GetFormat format, Streams io);
 // Writes the KEY=VALUE pairs whose values differ from the file's.
 int set(const QString &file, const QStringList &assignments, const ChangeOptions &options, Streams io);
 // Writes the keys a preset file gives.

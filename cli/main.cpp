@@ -2,15 +2,44 @@
 // for servers without a display, scripts and many servers at once.
 
 #include "cli/commandline.h"
+#include "cli/commands.h"
 #include "platform/console.h"
 
 #include <QCoreApplication>
+#include <QStringDecoder>
 #include <QTextStream>
 
 #include <cstdio>
 
+namespace {
+
+// The first argument that is not valid UTF-8 (0 when all are): decoded, it
+// would become another text, and a value or a path the user did not give.
+int firstNotUtf8(int argc, char *argv[])
+{
+#ifdef Q_OS_UNIX
+    for (int i = 1; i < argc; ++i) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = utf8.decode(QByteArrayView(argv[i]));
+        if (utf8.hasError())
+            return i;
+    }
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+#endif
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (const int bad = firstNotUtf8(argc, argv)) {
+        std::fprintf(stderr,
+                     "commonserver-cfg: o argumento %d não é texto UTF-8 válido; nada foi lido nem gravado.\n", bad);
+        return cli::exitstatus::kRefused;
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("commonserver-cfg"));
     QCoreApplication::setApplicationVersion(QStringLiteral(COMMONSERVER_VERSION));

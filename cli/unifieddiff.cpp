@@ -1,113 +1,169 @@
 #include "cli/unifieddiff.h"
 
-#include <QRegularExpression>
-#include <QStringList>
-
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace cli {
 namespace {
 
 constexpr qsizetype kContext = 3;
-// Beyond this many cells the middle of a diff is shown as removed and added
+// Beyond this many cells the changed lines are shown as removed and added
 // whole rather than matched line by line: a settings change touches a few
 // lines of one section.
 constexpr qsizetype kMostCells = 4'000'000;
 
-struct Text
+// One line of a text, as diff sees it: the bytes up to an LF (a CR before
+// it included), and whether the LF is there.
+struct Line
 {
-    QStringList lines;
-    bool endsWithLineBreak = true;
+    qsizetype begin;
+    qsizetype end;
+    bool terminated;
 };
 
-Text linesOf(const QString &text)
+std::vector<Line> linesIn(const QByteArray &text, qsizetype from, qsizetype to)
 {
-    Text split;
-    split.lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
-    if (split.lines.constLast().isEmpty())
-        split.lines.removeLast(); // the text ended with a line break
-    else
-        split.endsWithLineBreak = false;
-    return split;
+    std::vector<Line> lines;
+    while (from < to) {
+        const void *lf = std::memchr(text.constData() + from, '\n', std::size_t(to - from));
+        const qsizetype end = lf ? static_cast<const char *>(lf) - text.constData() : to;
+        lines.push_back({from, end, lf != nullptr});
+        from = end + 1;
+    }
+    return lines;
+}
+
+bool atLineStart(const QByteArray &text, qsizetype at)
+{
+    return at == 0 || text.at(at - 1) == '\n';
 }
 
 // One line of the diff: kept (' '), removed ('-') or added ('+'), with its
-// index in the version(s) it is in.
+// place in the version(s) it is in.
 struct Step
 {
     char kind;
-    qsizetype before;
-    qsizetype after;
+    Line before;
+    Line after;
+    qsizetype beforeNumber; // 0-based line number in the version before
+    qsizetype afterNumber;
 };
 
-// The steps from a to b: the common start and end kept, the middle matched
-// by its longest common subsequence.
-std::vector<Step> stepsBetween(const QStringList &a, const QStringList &b)
+struct Texts
 {
-    qsizetype head = 0;
-    while (head < a.size() && head < b.size() && a.at(head) == b.at(head))
-        ++head;
-    qsizetype tail = 0;
-    while (tail < a.size() - head && tail < b.size() - head && a.at(a.size() - 1 - tail) == b.at(b.size() - 1 - tail))
-        ++tail;
-    const qsizetype n = a.size() - head - tail;
-    const qsizetype m = b.size() - head - tail;
-
-    std::vector<Step> steps;
-    for (qsizetype i = 0; i < head; ++i)
-        steps.push_back({' ', i, i});
-    if (n * m <= kMostCells) {
-        // common[i][j]: the longest common subsequence of a's middle from i, b's from j.
-        std::vector<qsizetype> common(std::size_t((n + 1) * (m + 1)), 0);
-        const auto at = [m](qsizetype i, qsizetype j) { return std::size_t(i * (m + 1) + j); };
-        for (qsizetype i = n - 1; i >= 0; --i) {
-            for (qsizetype j = m - 1; j >= 0; --j) {
-                common[at(i, j)] = a.at(head + i) == b.at(head + j) ? common[at(i + 1, j + 1)] + 1
-                                                                     : std::max(common[at(i + 1, j)], common[at(i, j + 1)]);
-            }
-        }
-        qsizetype i = 0;
-        qsizetype j = 0;
-        while (i < n || j < m) {
-            if (i < n && j < m && a.at(head + i) == b.at(head + j)) {
-                steps.push_back({' ', head + i++, head + j++});
-            } else if (i < n && (j == m || common[at(i + 1, j)] >= common[at(i, j + 1)])) {
-                steps.push_back({'-', head + i++, head + j}); // removed lines first, as diff shows them
-            } else {
-                steps.push_back({'+', head + i, head + j++});
-            }
-        }
-    } else {
-        for (qsizetype i = 0; i < n; ++i)
-            steps.push_back({'-', head + i, head});
-        for (qsizetype j = 0; j < m; ++j)
-            steps.push_back({'+', head + n, head + j});
+    const QByteArray &a;
+    const QByteArray &b;
+    bool same(const Line &x, const Line &y) const
+    {
+        return x.terminated == y.terminated && x.end - x.begin == y.end - y.begin
+               && std::memcmp(a.constData() + x.begin, b.constData() + y.begin, std::size_t(x.end - x.begin)) == 0;
     }
-    for (qsizetype k = 0; k < tail; ++k)
-        steps.push_back({' ', a.size() - tail + k, b.size() - tail + k});
-    return steps;
+};
+
+// The steps between the changed lines of both versions: matched by their
+// longest common subsequence where that is small enough.
+void middleSteps(const Texts &texts, const std::vector<Line> &a, const std::vector<Line> &b, qsizetype firstNumber,
+                 std::vector<Step> &steps)
+{
+    const qsizetype n = qsizetype(a.size());
+    const qsizetype m = qsizetype(b.size());
+    if (n * m > kMostCells) {
+        for (qsizetype i = 0; i < n; ++i)
+            steps.push_back({'-', a[std::size_t(i)], {}, firstNumber + i, firstNumber});
+        for (qsizetype j = 0; j < m; ++j)
+            steps.push_back({'+', {}, b[std::size_t(j)], firstNumber + n, firstNumber + j});
+        return;
+    }
+    // common[i][j]: the longest common subsequence of a from i and b from j.
+    std::vector<qsizetype> common(std::size_t((n + 1) * (m + 1)), 0);
+    const auto at = [m](qsizetype i, qsizetype j) { return std::size_t(i * (m + 1) + j); };
+    for (qsizetype i = n - 1; i >= 0; --i) {
+        for (qsizetype j = m - 1; j >= 0; --j) {
+            common[at(i, j)] = texts.same(a[std::size_t(i)], b[std::size_t(j)])
+                                   ? common[at(i + 1, j + 1)] + 1
+                                   : std::max(common[at(i + 1, j)], common[at(i, j + 1)]);
+        }
+    }
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < n || j < m) {
+        if (i < n && j < m && texts.same(a[std::size_t(i)], b[std::size_t(j)])) {
+            steps.push_back({' ', a[std::size_t(i)], b[std::size_t(j)], firstNumber + i, firstNumber + j});
+            ++i, ++j;
+        } else if (i < n && (j == m || common[at(i + 1, j)] >= common[at(i, j + 1)])) {
+            steps.push_back({'-', a[std::size_t(i)], {}, firstNumber + i, firstNumber + j}); // removed first, as diff
+            ++i;
+        } else {
+            steps.push_back({'+', {}, b[std::size_t(j)], firstNumber + i, firstNumber + j});
+            ++j;
+        }
+    }
+}
+
+void appendLine(QByteArray &diff, char kind, const QByteArray &text, const Line &line)
+{
+    diff += kind;
+    diff.append(text.constData() + line.begin, line.end - line.begin);
+    diff += '\n';
+    if (!line.terminated)
+        diff += "\\ No newline at end of file\n";
 }
 
 } // namespace
 
-QString unifiedDiff(const QString &name, const QString &before, const QString &after)
+QByteArray unifiedDiff(const QByteArray &name, const QByteArray &a, const QByteArray &b)
 {
-    const Text a = linesOf(before);
-    const Text b = linesOf(after);
-    const std::vector<Step> steps = stepsBetween(a.lines, b.lines);
-    // A last line that differs only in its line break is a change too.
+    if (a == b)
+        return QByteArray();
+    const Texts texts{a, b};
+    // What both share at the start, back to a line start ...
+    const qsizetype shorter = std::min(a.size(), b.size());
+    qsizetype prefix = 0;
+    while (prefix < shorter && a.at(prefix) == b.at(prefix))
+        ++prefix;
+    while (prefix > 0 && !atLineStart(a, prefix))
+        --prefix;
+    // ... and at the end, from a line start in both.
+    qsizetype suffix = 0;
+    while (suffix < shorter - prefix && a.at(a.size() - 1 - suffix) == b.at(b.size() - 1 - suffix))
+        ++suffix;
+    while (suffix > 0 && !(atLineStart(a, a.size() - suffix) && atLineStart(b, b.size() - suffix)))
+        --suffix;
+    const qsizetype endA = a.size() - suffix;
+    const qsizetype endB = b.size() - suffix;
+
+    // The changed lines, with up to three kept lines on each side.
+    const qsizetype firstNumber = std::count(a.constData(), a.constData() + prefix, '\n');
+    qsizetype contextStart = prefix;
+    for (int lines = 0; lines < kContext && contextStart > 0; ++lines) {
+        --contextStart;
+        while (contextStart > 0 && !atLineStart(a, contextStart))
+            --contextStart;
+    }
+    std::vector<Step> steps;
+    const std::vector<Line> before = linesIn(a, contextStart, prefix);
+    for (std::size_t k = 0; k < before.size(); ++k) {
+        const qsizetype number = firstNumber - qsizetype(before.size() - k);
+        steps.push_back({' ', before[k], before[k], number, number});
+    }
+    const std::vector<Line> removed = linesIn(a, prefix, endA);
+    const std::vector<Line> added = linesIn(b, prefix, endB);
+    middleSteps(texts, removed, added, firstNumber, steps);
+    std::vector<Line> after = linesIn(a, endA, a.size());
+    after.resize(std::min<std::size_t>(after.size(), kContext));
+    for (std::size_t k = 0; k < after.size(); ++k) {
+        const Line inB{after[k].begin - endA + endB, after[k].end - endA + endB, after[k].terminated};
+        steps.push_back({' ', after[k], inB, firstNumber + qsizetype(removed.size() + k),
+                         firstNumber + qsizetype(added.size() + k)});
+    }
+
     std::vector<std::size_t> changes;
     for (std::size_t k = 0; k < steps.size(); ++k) {
-        const bool lastOfBoth = steps[k].kind == ' ' && steps[k].before == a.lines.size() - 1
-                                && steps[k].after == b.lines.size() - 1;
-        if (steps[k].kind != ' ' || (lastOfBoth && a.endsWithLineBreak != b.endsWithLineBreak))
+        if (steps[k].kind != ' ')
             changes.push_back(k);
     }
-    if (changes.empty())
-        return QString();
-
-    QString diff = QStringLiteral("--- %1\n+++ %1\n").arg(name);
+    QByteArray diff = "--- " + name + "\n+++ " + name + "\n";
     for (std::size_t c = 0; c < changes.size();) {
         const std::size_t first = changes[c] > std::size_t(kContext) ? changes[c] - std::size_t(kContext) : 0;
         std::size_t last = changes[c];
@@ -118,31 +174,17 @@ QString unifiedDiff(const QString &name, const QString &before, const QString &a
         const std::size_t end = std::min(steps.size(), last + std::size_t(kContext) + 1);
         qsizetype beforeCount = 0;
         qsizetype afterCount = 0;
-        QString body;
+        QByteArray body;
         for (std::size_t k = first; k < end; ++k) {
             const Step &step = steps[k];
-            const bool inBefore = step.kind != '+';
-            const bool inAfter = step.kind != '-';
-            beforeCount += inBefore;
-            afterCount += inAfter;
-            const bool lastBefore = inBefore && step.before == a.lines.size() - 1 && !a.endsWithLineBreak;
-            const bool lastAfter = inAfter && step.after == b.lines.size() - 1 && !b.endsWithLineBreak;
-            if (step.kind == ' ' && lastBefore != lastAfter) { // the same text, a line break added or removed
-                body += QLatin1Char('-') + a.lines.at(step.before) + QLatin1Char('\n');
-                if (lastBefore)
-                    body += QStringLiteral("\\ No newline at end of file\n");
-                body += QLatin1Char('+') + b.lines.at(step.after) + QLatin1Char('\n');
-                if (lastAfter)
-                    body += QStringLiteral("\\ No newline at end of file\n");
-                continue;
-            }
-            body += QLatin1Char(step.kind) + (inBefore ? a.lines.at(step.before) : b.lines.at(step.after)) + QLatin1Char('\n');
-            if (lastBefore || lastAfter)
-                body += QStringLiteral("\\ No newline at end of file\n");
+            beforeCount += step.kind != '+';
+            afterCount += step.kind != '-';
+            appendLine(body, step.kind, step.kind == '+' ? b : a, step.kind == '+' ? step.after : step.before);
         }
-        const qsizetype beforeStart = steps[first].before + (beforeCount > 0 ? 1 : 0);
-        const qsizetype afterStart = steps[first].after + (afterCount > 0 ? 1 : 0);
-        diff += QStringLiteral("@@ -%1,%2 +%3,%4 @@\n").arg(beforeStart).arg(beforeCount).arg(afterStart).arg(afterCount);
+        const qsizetype beforeStart = steps[first].beforeNumber + (beforeCount > 0 ? 1 : 0);
+        const qsizetype afterStart = steps[first].afterNumber + (afterCount > 0 ? 1 : 0);
+        diff += "@@ -" + QByteArray::number(beforeStart) + ',' + QByteArray::number(beforeCount) + " +"
+                + QByteArray::number(afterStart) + ',' + QByteArray::number(afterCount) + " @@\n";
         diff += body;
     }
     return diff;

@@ -1,12 +1,14 @@
 #pragma once
 
-#include <QString>
+#include <QByteArray>
 
 namespace cli {
 
-// The lines that differ between two versions of a file, as a unified diff
-// (three lines of context, line numbers of both versions), headed by the
-// file's name; empty when nothing differs.
-QString unifiedDiff(const QString &name, const QString &before, const QString &after);
+// The lines that differ between two versions of a file, as `diff -u` prints
+// them: in the file's own bytes (a line ends at LF; a CR before it is part of
+// the line), three lines of context, "\ No newline at end of file" where a
+// version ends without one, headed by the file's name; empty when nothing
+// differs. GNU patch applies it. Only the changed region is split into lines.
+QByteArray unifiedDiff(const QByteArray &name, const QByteArray &before, const QByteArray &after);
 
 } // namespace cli

@@ -2,6 +2,14 @@
 
 #include <QString>
 
+// What the program can do about a failure besides reporting it.
+enum class FailureKind {
+    Refused,         // a value, a file or the system said no: report it
+    InterruptedSave, // an earlier save was cut off and left the file torn: restore or keep it
+    HeldOpen,        // another program holds the file open for writing but did not change it
+    Cancelled,       // the user stopped the wait: nothing was written
+};
+
 // A failure raised below the windows and reported to the user by the one
 // report of an unhandled failure. The numbers follow the classic run-time
 // error numbers the report shows.
@@ -11,10 +19,16 @@ struct Failure
         : number(number), description(std::move(description)), key(std::move(key))
     {
     }
+    Failure(int number, QString description, FailureKind kind, QString copy)
+        : number(number), description(std::move(description)), kind(kind), copy(std::move(copy))
+    {
+    }
 
     int number = 0;
     QString description;
     QString key; // the settings key whose value was refused, if that is the failure
+    FailureKind kind = FailureKind::Refused;
+    QString copy; // InterruptedSave: the copy of the content before the cut-off save
 };
 
 // The one report of a failure, as the windows show it and the command-line

@@ -46,17 +46,22 @@
 // - Added lines use the file's own line ending (that of its first line), or
 //   CR LF when it has none.
 // - Refused, with nothing written: a value holding CR, LF, NUL or another
-//   control character (U+0001-U+001F but tab, and U+007F), which would inject
-//   lines or reach the game server raw; a name that is empty, has blanks
+//   control character (U+0001-U+001F but tab, U+007F-U+009F), which would
+//   inject lines or reach the game server and terminals raw, or a line or
+//   paragraph separator or bidirectional formatting character (U+2028,
+//   U+2029, U+202A-U+202E, U+2066-U+2069); a name that is empty, has blanks
 //   around it or holds CR, LF or NUL; a key holding '=' or starting with ';'
 //   or '['; a section holding ']'.
 // - A write that would change nothing leaves the file untouched.
-// - The file itself is changed by filebytes::update (filebytes.h): locked
-//   against this program's other saves, re-checked against other writers
-//   (the pairs are applied again to a newer content), atomic and durable, and
-//   keeping the file's identity (permissions, owner, group, ACLs, extended
-//   attributes, hard links); a symbolic link is written through to its
-//   target. With WriteOptions::mustExist a missing file is refused, not made.
+// - The file itself is read by filebytes::read and changed by
+//   filebytes::update (filebytes.h): locked against this program's other
+//   saves, re-checked against other writers (the pairs are applied again to
+//   a newer content), atomic and durable, journalled where it is rewritten
+//   in place, and keeping the file's identity (permissions, owner, group,
+//   ACLs, extended attributes, hard links); a symbolic link is written
+//   through to its target, unless it is another user's leading to what is
+//   not theirs. With WriteOptions::mustExist a missing file is refused, not
+//   made.
 // - A file without any write permission bit is refused, also for root, like
 //   the read-only attribute on Windows.
 // - A failure (empty path, missing folder, read-only file, full disk ...)

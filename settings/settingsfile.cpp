@@ -56,18 +56,19 @@ inifile::WriteOutcome SettingsFile::write(const std::vector<inifile::KeyValue> &
     return inifile::write(m_path, kSection, values, options);
 }
 
-std::vector<ValueChange> SettingsFile::writeDiffering(const std::vector<inifile::KeyValue> &wanted,
-                                                      const inifile::WriteOptions &options) const
+Written SettingsFile::writeDiffering(const std::vector<inifile::KeyValue> &wanted,
+                                     const inifile::WriteOptions &options) const
 {
-    std::vector<ValueChange> changes;
-    inifile::write(
-        m_path, kSection,
-        [&](const QByteArray &file) {
-            changes = differingIn(file, wanted);
-            return storedChanges(changes);
-        },
-        options);
-    return changes;
+    Written written;
+    written.backup = inifile::write(
+                         m_path, kSection,
+                         [&](const QByteArray &file) {
+                             written.changes = differingIn(file, wanted);
+                             return storedChanges(written.changes);
+                         },
+                         options)
+                         .backup;
+    return written;
 }
 
 Preview SettingsFile::preview(const std::vector<inifile::KeyValue> &wanted) const

@@ -23,6 +23,13 @@ struct ValueChange
 // value do not count), in the order wanted. `file` is the file's bytes.
 std::vector<ValueChange> differingIn(const QByteArray &file, const std::vector<inifile::KeyValue> &wanted);
 
+// What a write of the differing values did.
+struct Written
+{
+    std::vector<ValueChange> changes;
+    QString backup; // the copy of the content it replaced, when one was asked for and kept
+};
+
 // A change as it would be made, without making it.
 struct Preview
 {
@@ -54,7 +61,7 @@ public:
     // Writes, like write(), only the wanted values that differ from the
     // file's as the write finds it, inside the same transaction; returns what
     // it changed. Nothing is written when nothing differs.
-    std::vector<ValueChange> writeDiffering(const std::vector<inifile::KeyValue> &wanted,
+    Written writeDiffering(const std::vector<inifile::KeyValue> &wanted,
                                             const inifile::WriteOptions &options = {}) const;
 
     // What writeDiffering would do now. Throws Failure like read().

@@ -205,6 +205,7 @@ inline bool hasUnpairedSurrogate(const QString &text)
 }
 
 // Whether the file cannot hold the value: a control character but tab
+// (C0, DEL, C1), a line separator or bidirectional formatting character
 // anywhere, a character outside Windows-1252 in a Windows-1252 file, a lone
 // surrogate that stands for no byte in a UTF-8 file with a mark, any lone
 // surrogate in one without.
@@ -213,7 +214,9 @@ inline bool mustRefuse(const QByteArray &file, const QString &value)
     if (mustRefuseFile(file))
         return true;
     const bool control = std::any_of(value.begin(), value.end(), [](QChar c) {
-        return (c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7F;
+        const char16_t u = c.unicode();
+        return (u < 0x20 && c != QLatin1Char('\t')) || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029
+               || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
     });
     if (control)
         return true;

@@ -6,6 +6,7 @@
 #include "onekey.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QFile>
 #include <QString>
 #include <QTest>
@@ -20,11 +21,15 @@ inline QByteArray fileBytes(const QString &path)
     return file.readAll();
 }
 
+// Writes a settings file as one that has rested since it was last written:
+// a save does not wait for another program that may still be writing it.
 inline void putFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
     QCOMPARE(file.write(bytes), bytes.size());
+    QVERIFY(file.flush());
+    QVERIFY(file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime));
 }
 
 inline QString fixture(const char *name)

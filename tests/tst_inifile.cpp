@@ -321,6 +321,16 @@ private slots:
             << ansi << kSection << motd << QStringLiteral(" 5\x01\x1b[2J") << 5 << false << QStringLiteral("U+0001");
         QTest::newRow("escape") << ansi << kSection << motd << QStringLiteral(" \x1b") << 5 << false << QStringLiteral("U+001B");
         QTest::newRow("delete") << ansi << kSection << motd << QStringLiteral(" a\x7f") << 5 << false << QStringLiteral("U+007F");
+        const QByteArray utf8("[GameServerInfo]\r\nMotd=Voc\xC3\xAA\r\n");
+        QTest::newRow("C1 control sequence introducer in UTF-8")
+            << utf8 << kSection << motd << QStringLiteral(" 5") + QChar(0x9B) + QStringLiteral("2J") << 5 << false
+            << QStringLiteral("U+009B");
+        QTest::newRow("line separator") << utf8 << kSection << motd << QStringLiteral(" a") + QChar(0x2028) << 5 << false
+                                        << QStringLiteral("U+2028");
+        QTest::newRow("right-to-left override") << utf8 << kSection << motd << QStringLiteral(" 1") + QChar(0x202E) + "0"
+                                                << 5 << false << QStringLiteral("U+202E");
+        QTest::newRow("first strong isolate")
+            << utf8 << kSection << motd << QStringLiteral(" 1") + QChar(0x2068) << 5 << false << QStringLiteral("U+2068");
         QTest::newRow("lone low surrogate in UTF-8 without a mark")
             << QByteArray("[GameServerInfo]\r\nMotd=m\xC3\xA1ximo\r\n") << kSection << motd << QString(QChar(0xDCE1)) << 5
             << false << QStringLiteral("(U+DCE1)");

@@ -1,60 +1,69 @@
 #pragma once
 
-// How long an update waits, for what: a file that another program is still
-// writing, and the lock another update of this program holds.
+// How long an update waits, for what, and how the wait can be stopped: a file
+// that another program is still writing, the lock another update holds.
 
+#include <QString>
 #include <QtGlobal>
 
+#include <atomic>
 #include <chrono>
-#include <thread>
+#include <functional>
 
 namespace filebytes::settling {
 
 using Nanoseconds = std::chrono::nanoseconds;
 using namespace std::chrono_literals;
 
-// A file changed less than this long ago may still be being written: it must
-// stay unchanged this long before it is read. Shorter where the system can
-// tell that no other program holds the file open for writing: then only a
-// writer that closes and opens it again between its pieces is waited for.
-inline constexpr Nanoseconds kQuiet = 50ms;
-inline constexpr Nanoseconds kQuietWhenClosed = 5ms;
-// How long a file may keep changing before the update gives up.
-inline constexpr Nanoseconds kSettleBudget = 3s;
-// How long an update waits for another one to finish.
-inline constexpr Nanoseconds kLockWait = 10s;
+// A file changed less than this long ago may still be being written: it is
+// watched until it has stayed unchanged this long, whoever the user is and
+// whatever the system can tell of who holds it open.
+inline constexpr Nanoseconds kQuiet = 1s;
+// How long an update may wait, for the lock and for other writers, unless
+// told otherwise.
+inline constexpr Nanoseconds kBudget = 10s;
 inline constexpr Nanoseconds kPoll = 5ms;
 // Reads and re-checks of one update, at most.
 inline constexpr int kAttempts = 50;
 
-// A moment on the system's clock, as file times give it: nanoseconds since 1970.
-struct Moment
-{
-    qint64 sinceEpoch;
+// What a wait is for, as a progress window says it.
+enum class Reason {
+    Lock,        // another save of this program, or another program's lock
+    OtherWriter, // the file changed a moment ago
+    HeldOpen,    // another program holds the file open for writing
 };
 
-// How long ago the moment was; negative for a moment in the future.
-inline qint64 ageOf(Moment moment)
+// How long a read or an update may wait, and who may stop it.
+struct Patience
 {
-    const auto now = std::chrono::duration_cast<Nanoseconds>(std::chrono::system_clock::now().time_since_epoch());
-    return qint64(now.count()) - moment.sinceEpoch;
-}
+    Nanoseconds budget = kBudget;
+    const std::atomic<bool> *cancel = nullptr; // set from another thread to stop the wait
+    std::function<void(Reason)> progress;      // called from the waiting thread
+};
 
-inline void pause(Nanoseconds duration)
-{
-    std::this_thread::sleep_for(duration);
-}
+// Nanoseconds since 1970, as file times give them.
+qint64 now();
 
-class Deadline
+// One wait of one update: its deadline, and the cancel and progress of its Patience.
+class Waiting
 {
 public:
-    explicit Deadline(Nanoseconds budget)
-        : m_end(std::chrono::steady_clock::now() + budget)
-    {
-    }
-    bool passed() const { return std::chrono::steady_clock::now() >= m_end; }
+    Waiting(QString path, const Patience &patience);
+
+    bool passed() const;
+    Nanoseconds left() const;
+    qint64 waitedMilliseconds() const;
+    // Sleeps that long (less when the deadline comes first), in slices;
+    // throws the cancelled failure when the user stops the wait.
+    void pause(Nanoseconds duration) const;
+    void checkCancelled() const;
+    void say(Reason reason) const;
+    const QString &path() const { return m_path; }
 
 private:
+    QString m_path;
+    const Patience &m_patience;
+    std::chrono::steady_clock::time_point m_start;
     std::chrono::steady_clock::time_point m_end;
 };
 

@@ -85,15 +85,21 @@ void checkValue(const QString &key, const QString &value)
                           .arg(key),
                       key};
     }
-    // Other control characters (an escape sequence pasted from a terminal)
-    // would reach the game server raw.
+    // Other control characters (an escape sequence pasted from a terminal,
+    // C1's CSI) would reach the game server and terminals raw; the line
+    // separators and the bidirectional formatting characters change how the
+    // text around them shows. A value of a game server has no use for them.
     for (const QChar ch : value) {
         const char16_t unit = ch.unicode();
-        if ((unit < 0x20 && unit != u'\t') || unit == 0x7F) {
+        const bool control = (unit < 0x20 && unit != u'\t') || (unit >= 0x7F && unit <= 0x9F);
+        const bool format = unit == 0x2028 || unit == 0x2029 || (unit >= 0x202A && unit <= 0x202E)
+                            || (unit >= 0x2066 && unit <= 0x2069);
+        if (control || format) {
             throw Failure{FailureNumber::InvalidValue,
-                          QStringLiteral("O valor de \"%1\" contém o caractere de controle %2, que o arquivo de "
+                          QStringLiteral("O valor de \"%1\" contém o caractere %2 %3, que o arquivo de "
                                          "configuração não guarda. Nada foi gravado.")
-                              .arg(key, codePointName(unit)),
+                              .arg(key, control ? QStringLiteral("de controle") : QStringLiteral("de formatação"),
+                                   codePointName(unit)),
                           key};
         }
     }
