@@ -22,10 +22,10 @@ struct Line
     bool terminated;
 };
 
-std::vector<Line> linesIn(const QByteArray &text, qsizetype from, qsizetype to)
+std::vector<Line> linesIn(const QByteArray &text, qsizetype from, qsizetype to, std::size_t most = std::size_t(-1))
 {
     std::vector<Line> lines;
-    while (from < to) {
+    while (from < to && lines.size() < most) {
         const void *lf = std::memchr(text.constData() + from, '\n', std::size_t(to - from));
         const qsizetype end = lf ? static_cast<const char *>(lf) - text.constData() : to;
         lines.push_back({from, end, lf != nullptr});
@@ -150,8 +150,7 @@ QByteArray unifiedDiff(const QByteArray &name, const QByteArray &a, const QByteA
     const std::vector<Line> removed = linesIn(a, prefix, endA);
     const std::vector<Line> added = linesIn(b, prefix, endB);
     middleSteps(texts, removed, added, firstNumber, steps);
-    std::vector<Line> after = linesIn(a, endA, a.size());
-    after.resize(std::min<std::size_t>(after.size(), kContext));
+    const std::vector<Line> after = linesIn(a, endA, a.size(), kContext);
     for (std::size_t k = 0; k < after.size(); ++k) {
         const Line inB{after[k].begin - endA + endB, after[k].end - endA + endB, after[k].terminated};
         steps.push_back({' ', after[k], inB, firstNumber + qsizetype(removed.size() + k),

@@ -21,15 +21,24 @@ inline QByteArray fileBytes(const QString &path)
     return file.readAll();
 }
 
-// Writes a settings file as one that has rested since it was last written:
-// a save does not wait for another program that may still be writing it.
-inline void putFile(const QString &path, const QByteArray &bytes)
+// Makes a file look as if it was last written an hour ago: a save then does
+// not wait for another program that may still be writing it.
+inline void rest(const QString &path)
 {
     QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-    QVERIFY(file.flush());
-    QVERIFY(file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime));
+    QVERIFY(file.open(QIODevice::ReadWrite)
+            && file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime));
+}
+
+// Writes a settings file that has rested since.
+inline void putFile(const QString &path, const QByteArray &bytes)
+{
+    {
+        QFile file(path);
+        QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+    rest(path);
 }
 
 inline QString fixture(const char *name)

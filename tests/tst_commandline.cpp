@@ -9,8 +9,13 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -75,6 +80,16 @@ private slots:
         QTest::newRow("get an unknown key: the nearest named")
             << QStringList{"get", "{file}", "MaxZenMesage"} << kFixture << none << 2 << "" << "quis dizer MaxZenMessage"
             << none;
+        const QByteArray planted("[GameServerInfo]\nMaxZenMessage = a\x1b]2;x\x07\xc2\x9b" "2Jb\n");
+        QTest::newRow("get escapes the control characters the file's owner planted")
+            << QStringList{"get", "{file}", "MaxZenMessage"} << planted << none << 0
+            << "MaxZenMessage=a\\x1b]2;x\\x07\\x9b" "2Jb\n" << "" << none;
+        QTest::newRow("get --raw prints them as they are")
+            << QStringList{"get", "--raw", "{file}", "MaxZenMessage"} << planted << none << 0
+            << "MaxZenMessage=a\x1b]2;x\x07\u009b" "2Jb\n" << "" << none;
+        QTest::newRow("get --json escapes C0 and C1 controls")
+            << QStringList{"get", "--json", "{file}", "MaxZenMessage"} << planted << none << 0
+            << "{\n  \"MaxZenMessage\": \"a\\u001b]2;x\\u0007\\u009b" "2Jb\"\n}\n" << "" << none;
         QTest::newRow("get from a missing file") << QStringList{"get", "{file}"} << none << none << 1 << ""
                                                  << "não existe" << none;
         QTest::newRow("get from a file the editor refuses")
@@ -90,6 +105,9 @@ private slots:
         QTest::newRow("set with --changed-exit, changed") << QStringList{"set", "--changed-exit", "7", "{file}", "Trade=1"}
                                                           << kFixture << none << 7 << "~Trade" << ""
                                                           << changed(kFixture, "Trade = 0", "Trade = 1");
+        QTest::newRow("--changed-exit cannot be a status that already means something")
+            << QStringList{"set", "--changed-exit", "1", "{file}", "Trade=1"} << kFixture << none << 2 << ""
+            << "de 3 a 255" << none;
         QTest::newRow("set with --changed-exit, nothing to change")
             << QStringList{"set", "--changed-exit", "7", "{file}", "Trade=0"} << kFixture << none << 0 << "" << "" << none;
         QTest::newRow("set --dry-run: a unified diff, nothing written")
@@ -187,6 +205,105 @@ private slots:
         if (after.isNull()) // not even rewritten
             QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), past.toSecsSinceEpoch());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".bak")), QStringList());
+    }
+
+    // --dry-run shows what set would write, as a diff in the file's own
+    // bytes and line endings that GNU patch applies.
+    void dryRunDiffAppliesWithPatch_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("pairs");
+
+        QTest::newRow("LF") << QByteArray("[GameServerInfo]\nAddExperience = 1\nTrade = 0\n") << QStringList{"Trade=1"};
+        QTest::newRow("CRLF, as the shipped example") << kFixture << QStringList{"Trade=1", "MaxZen=9"};
+        QTest::newRow("UTF-8 with a mark") << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nMaxZenMessage = Ol\xC3\xA1\r\n")
+                                           << QStringList{"MaxZenMessage=Você"};
+        QTest::newRow("UTF-8 without a mark") << QByteArray("[GameServerInfo]\nMaxZenMessage = Ol\xC3\xA1\n")
+                                              << QStringList{"MaxZenMessage=Você"};
+        QTest::newRow("Windows-1252 with accents")
+            << QByteArray("; configura\xe7\xe3o\r\n[GameServerInfo]\r\nMaxZenMessage = n\xe3o\r\n")
+            << QStringList{"MaxZenMessage=ação"};
+        QTest::newRow("no line break at the end") << QByteArray("[GameServerInfo]\r\nTrade = 0") << QStringList{"Trade=1"};
+        QTest::newRow("a key added to a section that ends the file")
+            << QByteArray("[GameServerInfo]\r\nTrade = 0\r\n") << QStringList{"MaxZen=5"};
+        QTest::newRow("a key added after a last line without a break")
+            << QByteArray("[GameServerInfo]\nTrade = 0") << QStringList{"MaxZen=5"};
+        QTest::newRow("a missing section appended") << QByteArray("[Other]\r\nA=1") << QStringList{"Trade=1"};
+        QTest::newRow("lone CR line endings") << QByteArray("[GameServerInfo]\rTrade = 0\r") << QStringList{"Trade=1"};
+        QByteArray apart("[GameServerInfo]\r\nTrade = 0\r\n");
+        for (int i = 0; i < 12; ++i)
+            apart += "; " + QByteArray::number(i) + "\r\n";
+        QTest::newRow("changes far apart: two hunks") << apart + "MaxZen = 1\r\n" << QStringList{"Trade=1", "MaxZen=2"};
+    }
+
+    void dryRunDiffAppliesWithPatch()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, pairs);
+        const QString patch = QStandardPaths::findExecutable(QStringLiteral("patch"));
+        if (patch.isEmpty())
+            QSKIP("GNU patch is not installed");
+        QTemporaryDir dir;
+        const QString previewed = dir.filePath(QStringLiteral("previewed.cfg"));
+        const QString set = dir.filePath(QStringLiteral("set.cfg"));
+        putFile(previewed, file);
+        putFile(set, file);
+        QProcess diff;
+        diff.start(QStringLiteral(COMMONSERVER_CFG), QStringList{"set", "--dry-run", previewed} + pairs);
+        QVERIFY(diff.waitForFinished(30000));
+        const QByteArray printed = diff.readAllStandardOutput();
+        QCOMPARE(run(QStringList{"set", set} + pairs).status, 0);
+        QVERIFY2(fileBytes(set) != file, "set changed nothing");
+        QCOMPARE(fileBytes(previewed), file); // the dry run wrote nothing
+
+        QProcess patching;
+        patching.start(patch, {"-s", "-o", dir.filePath(QStringLiteral("patched.cfg")), previewed});
+        patching.write(printed);
+        patching.closeWriteChannel();
+        QVERIFY(patching.waitForFinished(30000));
+        QVERIFY2(patching.exitCode() == 0, printed + patching.readAll());
+        QCOMPARE(fileBytes(dir.filePath(QStringLiteral("patched.cfg"))), fileBytes(set));
+    }
+
+    // The diff of a large file needs about three times its size in memory:
+    // the bytes before and after, and lines only where they changed.
+    void dryRunOfALargeFileFitsInThreeTimesItsSize()
+    {
+#ifdef Q_OS_LINUX
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        QByteArray big = kFixture;
+        for (int i = 0; big.size() < (60 << 20); ++i)
+            big += "Filler" + QByteArray::number(i) + " = valor de enchimento\r\n";
+        putFile(path, big);
+        QCOMPARE(run({"set", "--dry-run", path, "Trade=1"}).status, 0);
+        struct rusage usage;
+        QCOMPARE(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+        const qint64 peak = qint64(usage.ru_maxrss) * 1024; // the largest of this test's processes
+        qInfo("--dry-run of a %lld MB file: %lld MB at most", big.size() >> 20, peak >> 20);
+        QVERIFY2(peak < 5 * big.size() / 2 + (32 << 20), qPrintable(QString::number(peak >> 20)));
+#else
+        QSKIP("the peak memory of a child process is read with getrusage");
+#endif
+    }
+
+    // An argument that is not UTF-8 would become another text: refused.
+    void argumentsThatAreNotUtf8AreRefused()
+    {
+#ifdef Q_OS_UNIX
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, kFixture);
+        QProcess shell;
+        shell.start(QStringLiteral("sh"), {"-c", "exec \"$0\" set \"$1\" \"MaxZenMessage=caf$(printf '\\351')\"",
+                                           QStringLiteral(COMMONSERVER_CFG), path});
+        QVERIFY(shell.waitForFinished(30000));
+        QCOMPARE(shell.exitCode(), 1);
+        QVERIFY2(shell.readAllStandardError().contains("UTF-8"), "no reason given");
+        QCOMPARE(fileBytes(path), kFixture);
+#else
+        QSKIP("Windows passes arguments as UTF-16");
+#endif
     }
 
     void getListsEveryKeyOnce()

@@ -435,6 +435,8 @@ private slots:
         QTest::newRow("path names a folder") << "readonly" << "é uma pasta" << true;
         QTest::newRow("path names a pipe") << "pipe" << "não é um arquivo comum" << true;
         QTest::newRow("a loop of symbolic links") << "loop.cfg" << "links simbólicos" << true;
+        QTest::newRow("a symbolic link to nothing: no file is made through it")
+            << "dangling.cfg" << "através de um link" << false;
         QTest::newRow("a name longer than the system allows") << QString(300, QLatin1Char('c')) << "longo demais" << true;
         QTest::newRow("empty path") << "" << "Procurar" << false;
     }
@@ -453,8 +455,9 @@ private slots:
 #ifdef Q_OS_UNIX
         QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe"))).constData(), 0600), 0);
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("loop.cfg")), dir.filePath(QStringLiteral("loop.cfg"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("nowhere.cfg")), dir.filePath(QStringLiteral("dangling.cfg"))));
 #else
-        if (where == QLatin1String("pipe") || where == QLatin1String("loop.cfg"))
+        if (where == QLatin1String("pipe") || where == QLatin1String("loop.cfg") || where == QLatin1String("dangling.cfg"))
             QSKIP("named pipes and symbolic links in a folder are Unix things here");
 #endif
         const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);

@@ -345,6 +345,206 @@ private slots:
 #endif
     }
 
+    // A shared server: the game server's user (1500) owns the data folder,
+    // root saves. A link of that user is followed only to what is theirs:
+    // root's run neither writes nor reads another person's file through it.
+    void anotherUsersLinks_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<bool>("followed");
+        QTest::newRow("the game server's user points the file at root's 0600 file") << "file" << false;
+        QTest::newRow("the game server's user points a folder at root's folder") << "folder" << false;
+        QTest::newRow("a dangling link into root's folder, like /etc/nologin") << "dangling" << false;
+        QTest::newRow("the game server's user points the file at their own file") << "own file" << true;
+        QTest::newRow("root's own link to root's file") << "root's link" << true;
+    }
+
+    void anotherUsersLinks()
+    {
+#ifdef Q_OS_UNIX
+        QFETCH(QString, layout);
+        QFETCH(bool, followed);
+        if (::geteuid() != 0)
+            QSKIP("giving links and files to other users needs root");
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("Data"));
+        const QString rootOnly = dir.filePath(QStringLiteral("root-only"));
+        QVERIFY(QDir().mkpath(data) && QDir().mkpath(rootOnly));
+        QCOMPARE(::chown(QFile::encodeName(data).constData(), 1500, 1500), 0);
+        QCOMPARE(::chmod(QFile::encodeName(rootOnly).constData(), 0700), 0);
+        const QByteArray secret("[GameServerInfo]\r\nAddExperience = segredo\r\n");
+        const QString target = QDir(rootOnly).filePath(QStringLiteral("secret.cfg"));
+        putFile(target, secret);
+        QCOMPARE(::chmod(QFile::encodeName(target).constData(), 0600), 0);
+        QString path = QDir(data).filePath(QStringLiteral("commonserver.cfg"));
+        QString link = path;
+        QString pointsAt = target;
+        uid_t linkOwner = 1500;
+        if (layout == QLatin1String("folder")) {
+            link = QDir(data).filePath(QStringLiteral("Config"));
+            pointsAt = rootOnly;
+            path = QDir(link).filePath(QStringLiteral("secret.cfg"));
+        } else if (layout == QLatin1String("dangling")) {
+            pointsAt = QDir(rootOnly).filePath(QStringLiteral("nologin"));
+        } else if (layout == QLatin1String("own file")) {
+            QCOMPARE(::chown(QFile::encodeName(target).constData(), 1500, 1500), 0);
+        } else if (layout == QLatin1String("root's link")) {
+            linkOwner = 0;
+        }
+        QVERIFY(QFile::link(pointsAt, link));
+        QCOMPARE(::lchown(QFile::encodeName(link).constData(), linkOwner, linkOwner), 0);
+
+        inifile::WriteOptions backup;
+        backup.backup = true;
+        try {
+            const inifile::WriteOutcome outcome =
+                inifile::write(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 50")}}, backup);
+            QVERIFY2(followed, "another user's link was followed");
+            QCOMPARE(QFileInfo(outcome.backup).path(), rootOnly); // beside the real file, never the link
+            QCOMPARE(readValue(path, kSection, QStringLiteral("AddExperience")), QStringLiteral("50"));
+        } catch (const Failure &failure) {
+            QVERIFY2(!followed, qPrintable(failure.description));
+            QVERIFY2(failure.description.contains(link), qPrintable(failure.description));
+            QCOMPARE(fileBytes(target), secret);
+            QVERIFY(!QFileInfo::exists(pointsAt) || QFileInfo(pointsAt).isDir() || pointsAt == target);
+            if (layout != QLatin1String("dangling")) {
+                QVERIFY2(failure.description.contains(QStringLiteral("usuário 1500"))
+                             && failure.description.contains(QStringLiteral("usuário root (0)")),
+                         qPrintable(failure.description)); // both owners named
+                // A read is refused as well: nothing of root's file shows.
+                QVERIFY_THROWS_EXCEPTION(Failure, readValue(path, kSection, QStringLiteral("AddExperience")));
+            }
+        }
+        if (!followed) {
+            QCOMPARE(QDir(rootOnly).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("secret.cfg")});
+            QCOMPARE(QDir(data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+                     layout == QLatin1String("folder") ? QStringList{QStringLiteral("Config")}
+                                                       : QStringList{QStringLiteral("commonserver.cfg")});
+        }
+#else
+        QSKIP("owners of links are a Unix matter here");
+#endif
+    }
+
+    // Backups and journals are private from their first byte: a third user
+    // who cannot read the file, opening every new file of the folder as it
+    // appears, reads none of them. Afterwards they let in whoever the file
+    // lets in: its owner, group, mode and ACL.
+    void copiesArePrivateFromTheirFirstByte()
+    {
+#ifdef Q_OS_LINUX
+        if (::geteuid() != 0)
+            QSKIP("giving files to other users and dropping to them need root");
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755)));
+        const QString data = dir.filePath(QStringLiteral("Data"));
+        QVERIFY(QDir().mkpath(data));
+        QCOMPARE(::chown(QFile::encodeName(data).constData(), 1500, 1500), 0);
+        const QString path = QDir(data).filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, fileBytes(fixture("commonserver.cfg")) + filler(256 << 10));
+        const QByteArray file = QFile::encodeName(path);
+        QCOMPARE(::chown(file.constData(), 1500, 1500), 0);
+        QCOMPARE(::chmod(file.constData(), 0640), 0);
+        const QByteArray acl = aclWithUser1500();
+        const bool withAcl = ::setxattr(file.constData(), "system.posix_acl_access", acl.constData(), acl.size(), 0) == 0;
+        // A second name: every other save goes in place, behind a journal.
+        const QString second = QDir(data).filePath(QStringLiteral("second-name.cfg"));
+
+        auto snooper = start({"snoop", data, "60000", "--as", "1700:1700:1700"});
+        QVERIFY(snooper->waitForReadyRead(10000));
+        const int saves = std::max(10, rounds() * 4);
+        for (int round = 0; round < saves; ++round) {
+            if (round == saves / 2)
+                QCOMPARE(::link(file.constData(), QFile::encodeName(second).constData()), 0);
+            auto save = start({"set", path, "AddExperience", QString::number(round), "--backup"});
+            QCOMPARE(finish(*save), 0);
+            rest(path);
+        }
+        snooper->kill();
+        snooper->waitForFinished();
+        const QByteArray told = snooper->readAllStandardError();
+        QVERIFY2(told.isEmpty(), told.constData());
+
+        const QStringList backups = QDir(data).entryList({QStringLiteral("commonserver.cfg.*.bak")}, QDir::Files);
+        QCOMPARE(backups.size(), saves);
+        const struct stat original = statOf(path);
+        for (const QString &backup : backups) {
+            const struct stat copy = statOf(QDir(data).filePath(backup));
+            QCOMPARE(copy.st_uid, original.st_uid);
+            QCOMPARE(copy.st_gid, original.st_gid);
+            QCOMPARE(copy.st_mode, original.st_mode);
+            QByteArray copied(256, '\0');
+            copied.resize(std::max<ssize_t>(0, ::getxattr(QFile::encodeName(QDir(data).filePath(backup)).constData(),
+                                                          "system.posix_acl_access", copied.data(), 256)));
+            QCOMPARE(copied, withAcl ? acl : QByteArray());
+        }
+#else
+        QSKIP("watching a folder for new files is inotify here");
+#endif
+    }
+
+    // A rewrite in place in a folder the user cannot write to keeps its
+    // journal in the user's state folder: made private where it is given,
+    // refused, saying what to set, where there is none.
+    void stateFolder_data()
+    {
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<QString>("value"); // {dir}: a folder of the test's
+        QTest::addColumn<QString>("folder"); // where the state folder is; empty: refused
+        QTest::newRow("a service without User= has no HOME") << "" << "" << "";
+        QTest::newRow("HOME names no folder") << "HOME" << "/nonexistent" << "";
+        QTest::newRow("HOME") << "HOME" << "{dir}" << "{dir}/.local/state/commonserver-editor";
+        QTest::newRow("XDG_STATE_HOME") << "XDG_STATE_HOME" << "{dir}/xdg" << "{dir}/xdg/commonserver-editor";
+        QTest::newRow("systemd's StateDirectory=") << "STATE_DIRECTORY" << "{dir}/state" << "{dir}/state";
+    }
+
+    void stateFolder()
+    {
+#ifdef Q_OS_UNIX
+        QFETCH(QString, variable);
+        QFETCH(QString, value);
+        QFETCH(QString, folder);
+        if (::geteuid() != 0)
+            QSKIP("dropping to another user needs root");
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+        const QString home = dir.filePath(QStringLiteral("home"));
+        QVERIFY(QDir().mkpath(home));
+        QCOMPARE(::chown(QFile::encodeName(home).constData(), 1600, 1600), 0);
+        const QString server = dir.filePath(QStringLiteral("server"));
+        QVERIFY(QDir().mkpath(server));
+        const QString path = QDir(server).filePath(QStringLiteral("commonserver.cfg"));
+        const QByteArray before = fileBytes(fixture("commonserver.cfg"));
+        putFile(path, before);
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0666), 0);
+        QCOMPARE(::chmod(QFile::encodeName(server).constData(), 0555), 0);
+
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        if (!variable.isEmpty())
+            environment.insert(variable, QString(value).replace(QStringLiteral("{dir}"), home));
+        folder.replace(QStringLiteral("{dir}"), home);
+        QProcess helper;
+        helper.setProcessEnvironment(environment);
+        helper.start(filewriter(), {"set", path, "AddExperience", "555", "--as", "1600:1600:1600"});
+        const int status = finish(helper);
+        ::chmod(QFile::encodeName(server).constData(), 0755);
+        if (folder.isEmpty()) {
+            QCOMPARE(status, 1);
+            QVERIFY(helper.readAllStandardError().contains("STATE_DIRECTORY"));
+            QCOMPARE(fileBytes(path), before);
+            return;
+        }
+        QCOMPARE(status, 0);
+        QCOMPARE(fileBytes(path), withValue(before, kSection, "AddExperience", " 555"));
+        QCOMPARE(statOf(folder).st_mode & 07777, mode_t(0700));
+        QCOMPARE(statOf(folder).st_uid, uid_t(1600));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList()); // the journal went
+#else
+        QSKIP("owners and HOME of Unix");
+#endif
+    }
+
     // A file the window read, deleted since, is not made again from the few
     // values a save changes; a path never read is still created.
     void vanishedFileIsNotMadeAgain()

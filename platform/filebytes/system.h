@@ -183,8 +183,10 @@ QStringList namesIn(const Folder &folder, const QString &prefix);
 
 // The replacement: a new file named `temporary` in the place's folder takes
 // the bytes and the old file's identity, is flushed and replaces the file.
+// `file` may be closed on the way (Windows: no handle of ours may hold the
+// file it replaces).
 enum class Replaced { Done, InPlace, Retry };
-Replaced replace(const Place &place, const File &file, const Snapshot &before, const QByteArray &bytes,
+Replaced replace(const Place &place, File &file, const Snapshot &before, const QByteArray &bytes,
                  const QString &temporary, const QString &path);
 
 // The program's own folder for what it keeps between runs, made private

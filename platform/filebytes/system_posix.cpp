@@ -705,7 +705,7 @@ QStringList namesIn(const Folder &folder, const QString &prefix)
     return names;
 }
 
-Replaced replace(const Place &place, const File &file, const Snapshot &before, const QByteArray &bytes,
+Replaced replace(const Place &place, File &file, const Snapshot &before, const QByteArray &bytes,
                  const QString &temporary, const QString &path)
 {
     if (before.links > 1)

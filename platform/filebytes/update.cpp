@@ -171,7 +171,7 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
         std::optional<Opened> opened = openLocked(place, path, options.mustExist, lock, waiting);
         if (!opened)
             continue;
-        const File &file = opened->file;
+        File &file = opened->file;
         // A file this update made is removed again unless it is written.
         CreatedFile madeHere(place, opened->created ? system::snapshot(file) : std::nullopt);
         journal::check(place, file, path);

@@ -1,8 +1,12 @@
 // Another process that writes the settings file, for the tests of other
 // writers:
-//   filewriter set PATH KEY VALUE [--as UID:GID[:GROUP,...]]
+//   filewriter set PATH KEY VALUE [--as UID:GID[:GROUP,...]] [--backup]
 //       saves one key as the editor does (exit 1 and the report on standard
 //       error when it is refused), after dropping to that user and groups;
+//       with --backup, keeping the old content beside the file;
+//   filewriter snoop FOLDER MILLISECONDS [--as UID:GID[:GROUP,...]]
+//       another local user: opens every file that appears in the folder, as
+//       it appears, and prints how many it could read anything from;
 //   filewriter rewrite PATH SOURCE PIECE_BYTES PAUSE_MICROSECONDS
 //       truncates PATH and writes SOURCE's bytes into it piece by piece, as a
 //       program that does not replace files atomically does; prints
@@ -14,16 +18,23 @@
 #include "platform/inifile.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/inotify.h>
 #endif
 
 namespace {
@@ -50,13 +61,68 @@ int set(const QStringList &args)
         std::fprintf(stderr, "cannot become %s\n", qPrintable(args.value(as + 1)));
         return 2;
     }
+    inifile::WriteOptions options;
+    options.backup = args.contains(QStringLiteral("--backup"));
     try {
-        inifile::write(args.value(2), QStringLiteral("GameServerInfo"), {{args.value(3), QLatin1Char(' ') + args.value(4)}});
+        inifile::write(args.value(2), QStringLiteral("GameServerInfo"), {{args.value(3), QLatin1Char(' ') + args.value(4)}},
+                       options);
     } catch (const Failure &failure) {
         std::fprintf(stderr, "%s\n", failure.description.toUtf8().constData());
         return 1;
     }
     return 0;
+}
+
+int snoop(const QStringList &args)
+{
+#ifdef Q_OS_LINUX
+    const qsizetype as = args.indexOf(QStringLiteral("--as"));
+    if (as >= 0 && !dropTo(args.value(as + 1)))
+        return 2;
+    const QByteArray folder = QFile::encodeName(args.value(2));
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    if (watch < 0 || ::inotify_add_watch(watch, folder.constData(), IN_CREATE | IN_MOVED_TO) < 0)
+        return 2;
+    std::printf("watching\n");
+    std::fflush(stdout);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(args.value(3).toLongLong());
+    // Opened as they appear, read once they hold something: an open
+    // descriptor keeps its access whatever the file's mode becomes.
+    std::vector<std::pair<int, QByteArray>> opened;
+    int read = 0;
+    alignas(inotify_event) char events[8192];
+    while (std::chrono::steady_clock::now() < end) {
+        for (auto it = opened.begin(); it != opened.end();) {
+            char byte;
+            if (::pread(it->first, &byte, 1, 0) == 1) {
+                ++read;
+                std::fprintf(stderr, "read %s\n", it->second.constData());
+                ::close(it->first);
+                it = opened.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        pollfd waiting{watch, POLLIN, 0};
+        if (::poll(&waiting, 1, 5) <= 0)
+            continue;
+        const ssize_t got = ::read(watch, events, sizeof events);
+        for (char *at = events; got > 0 && at < events + got;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(at);
+            at += sizeof(inotify_event) + event->len;
+            if (event->len == 0)
+                continue;
+            const int fd = ::open((folder + '/' + event->name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+            if (fd >= 0)
+                opened.emplace_back(fd, QByteArray(event->name));
+        }
+    }
+    std::printf("%d\n", read);
+    return 0;
+#else
+    Q_UNUSED(args);
+    return 2;
+#endif
 }
 
 int rewrite(const QStringList &args)
@@ -99,7 +165,10 @@ int main(int argc, char *argv[])
         return set(args);
     if (args.value(1).startsWith(QLatin1String("rewrite")) && args.size() == 6)
         return rewrite(args);
-    std::fprintf(stderr, "usage: filewriter set PATH KEY VALUE [--as UID:GID[:GROUPS]] | "
-                         "rewrite[-reopening] PATH SOURCE PIECE_BYTES PAUSE_MICROSECONDS\n");
+    if (args.value(1) == QLatin1String("snoop") && args.size() >= 4)
+        return snoop(args);
+    std::fprintf(stderr, "usage: filewriter set PATH KEY VALUE [--as UID:GID[:GROUPS]] [--backup] | "
+                         "rewrite[-reopening] PATH SOURCE PIECE_BYTES PAUSE_MICROSECONDS | "
+                         "snoop FOLDER MILLISECONDS [--as UID:GID[:GROUPS]]\n");
     return 2;
 }
