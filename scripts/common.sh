@@ -3,7 +3,7 @@
 
 # Debian packages the build, the tests, the windows' fonts and Qt's own
 # Portuguese texts need.
-PACKAGES=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-liberation2 fonts-urw-base35)
+PACKAGES=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-liberation2 fonts-urw-base35 patch)
 
 BUILD_DIR=${BUILD_DIR:-build}
 
