@@ -21,6 +21,9 @@ QString helpText()
         "  apply ARQUIVO PRESET        grava as chaves de um preset: um arquivo com a seção\n"
         "                              [GameServerInfo] e algumas das chaves (comentários valem)\n"
         "  keys                        lista as 36 chaves, seu tipo e onde o editor as mostra\n"
+        "  restore [--discard] ARQUIVO depois de uma gravação interrompida no meio, põe de volta\n"
+        "                              o conteúdo de antes (com --discard: mantém o arquivo como\n"
+        "                              está); até lá, get, set e apply recusam o arquivo\n"
         "\n"
         "Opções:\n"
         "  --json              (get) um objeto JSON em vez de linhas CHAVE=valor\n"
@@ -32,6 +35,10 @@ QString helpText()
         "                      ao lado dele, em ARQUIVO.AAAAMMDD-HHMMSS.bak\n"
         "  --changed-exit N    (set, apply) sai com N (de 3 a 255) quando o arquivo mudou (com\n"
         "                      --dry-run: quando mudaria)\n"
+        "  --wait SEGUNDOS     quanto esperar por outro programa que grava o arquivo ou o mantém\n"
+        "                      travado (padrão: 10)\n"
+        "  --force             (set, apply) grava mesmo que outro programa mantenha o arquivo\n"
+        "                      aberto para gravação sem mudá-lo\n"
         "  -h, --help          mostra esta ajuda\n"
         "  -v, --version       mostra a versão\n"
         "\n"
@@ -57,7 +64,10 @@ int run(const QStringList &arguments, Streams io)
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QString());
     const QCommandLineOption backup(QStringLiteral("backup"), QString());
     const QCommandLineOption changedExit(QStringLiteral("changed-exit"), QString(), QStringLiteral("N"));
-    parser.addOptions({help, version, json, raw, dryRun, backup, changedExit});
+    const QCommandLineOption wait(QStringLiteral("wait"), QString(), QStringLiteral("SEGUNDOS"));
+    const QCommandLineOption force(QStringLiteral("force"), QString());
+    const QCommandLineOption discard(QStringLiteral("discard"), QString());
+    parser.addOptions({help, version, json, raw, dryRun, backup, changedExit, wait, force, discard});
     const auto usage = [&io](const QString &message) {
         io.err << "commonserver-cfg: " << message << "\nUse \"commonserver-cfg --help\" para ver o uso." << Qt::endl;
         return exitstatus::kUsage;
@@ -81,11 +91,22 @@ int run(const QStringList &arguments, Streams io)
         return usage(QStringLiteral("--json e --raw são opções de \"get\"."));
     if (parser.isSet(json) && parser.isSet(raw))
         return usage(QStringLiteral("--json e --raw não vão juntas."));
-    if ((parser.isSet(dryRun) || parser.isSet(backup) || parser.isSet(changedExit)) && !changes)
-        return usage(QStringLiteral("--dry-run, --backup e --changed-exit são opções de \"set\" e \"apply\"."));
+    if ((parser.isSet(dryRun) || parser.isSet(backup) || parser.isSet(changedExit) || parser.isSet(force)) && !changes)
+        return usage(QStringLiteral("--dry-run, --backup, --changed-exit e --force são opções de \"set\" e \"apply\"."));
+    if (parser.isSet(discard) && command != QLatin1String("restore"))
+        return usage(QStringLiteral("--discard é uma opção de \"restore\"."));
     ChangeOptions options;
     options.dryRun = parser.isSet(dryRun);
     options.backup = parser.isSet(backup);
+    options.force = parser.isSet(force);
+    filebytes::Patience patience;
+    if (parser.isSet(wait)) {
+        bool number = false;
+        const double seconds = parser.value(wait).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&number);
+        if (!number || seconds < 0 || seconds > 86400)
+            return usage(QStringLiteral("--wait precisa de um número de segundos, de 0 a 86400."));
+        patience.budget = std::chrono::duration_cast<filebytes::settling::Nanoseconds>(std::chrono::duration<double>(seconds));
+    }
     if (parser.isSet(changedExit)) {
         bool number = false;
         const int status = parser.value(changedExit).toInt(&number);
@@ -99,20 +120,24 @@ int run(const QStringList &arguments, Streams io)
     try {
         if (command == QLatin1String("get") && !rest.isEmpty())
             return get(rest.first(), rest.mid(1),
-                       parser.isSet(json) ? GetFormat::Json : parser.isSet(raw) ? GetFormat::Raw : GetFormat::Lines, io);
+                       parser.isSet(json) ? GetFormat::Json : parser.isSet(raw) ? GetFormat::Raw : GetFormat::Lines,
+                       patience, io);
         if (command == QLatin1String("set") && rest.size() >= 2)
-            return set(rest.first(), rest.mid(1), options, io);
+            return set(rest.first(), rest.mid(1), options, patience, io);
         if (command == QLatin1String("apply") && rest.size() == 2)
-            return apply(rest.at(0), rest.at(1), options, io);
+            return apply(rest.at(0), rest.at(1), options, patience, io);
+        if (command == QLatin1String("restore") && rest.size() == 1)
+            return restore(rest.first(), parser.isSet(discard) ? filebytes::Resolution::Keep : filebytes::Resolution::Restore,
+                           patience, io);
         if (command == QLatin1String("keys") && rest.isEmpty())
             return listKeys(io);
     } catch (const UsageError &error) {
         return usage(error.message);
     }
     if (command.isEmpty())
-        return usage(QStringLiteral("falta o comando: get, set, apply ou keys."));
-    if (!QStringList{"get", "set", "apply", "keys"}.contains(command))
-        return usage(QStringLiteral("\"%1\" não é um comando: get, set, apply ou keys.").arg(command));
+        return usage(QStringLiteral("falta o comando: get, set, apply, keys ou restore."));
+    if (!QStringList{"get", "set", "apply", "keys", "restore"}.contains(command))
+        return usage(QStringLiteral("\"%1\" não é um comando: get, set, apply, keys ou restore.").arg(command));
     return usage(QStringLiteral("argumentos errados para \"%1\".").arg(command));
 }
 

@@ -73,12 +73,13 @@ void writeBytes(QTextStream &stream, const QByteArray &bytes)
     stream.device()->write(bytes);
 }
 
-int change(const QString &file, const std::vector<inifile::KeyValue> &wanted, const ChangeOptions &options, Streams io)
+int change(const QString &file, const std::vector<inifile::KeyValue> &wanted, const ChangeOptions &options,
+           const filebytes::Patience &patience, Streams io)
 {
     try {
         checkFlags(wanted);
         requireFile(file);
-        const settings::SettingsFile settingsFile(file);
+        const settings::SettingsFile settingsFile(file, patience);
         if (options.dryRun) {
             const settings::Preview preview = settingsFile.preview(wanted);
             if (preview.before.startsWith("\xFF\xFE") && !preview.changes.empty()) {
@@ -93,6 +94,7 @@ int change(const QString &file, const std::vector<inifile::KeyValue> &wanted, co
         inifile::WriteOptions writeOptions;
         writeOptions.mustExist = true;
         writeOptions.backup = options.backup;
+        writeOptions.force = options.force;
         const settings::Written written = settingsFile.writeDiffering(wanted, writeOptions);
         for (const settings::ValueChange &changed : written.changes)
             io.out << changed.key << ": \"" << output::escaped(changed.before) << "\" -> \""
@@ -113,7 +115,8 @@ struct Shown
 
 } // namespace
 
-int get(const QString &file, const QStringList &names, GetFormat format, Streams io)
+int get(const QString &file, const QStringList &names, GetFormat format, const filebytes::Patience &patience,
+        Streams io)
 {
     std::vector<const settings::Key *> keys;
     for (const QString &name : names)
@@ -121,7 +124,7 @@ int get(const QString &file, const QStringList &names, GetFormat format, Streams
     if (keys.empty())
         keys.assign(std::begin(settings::keys::kAll), std::end(settings::keys::kAll));
     try {
-        const inifile::ReadOutcome read = settings::SettingsFile(file).read(keys);
+        const inifile::ReadOutcome read = settings::SettingsFile(file, patience).read(keys);
         if (!read.fileExists)
             requireFile(file);
         const bool json = format == GetFormat::Json;
@@ -148,7 +151,8 @@ int get(const QString &file, const QStringList &names, GetFormat format, Streams
     }
 }
 
-int set(const QString &file, const QStringList &assignments, const ChangeOptions &options, Streams io)
+int set(const QString &file, const QStringList &assignments, const ChangeOptions &options,
+        const filebytes::Patience &patience, Streams io)
 {
     std::vector<inifile::KeyValue> wanted;
     QSet<const settings::Key *> seen;
@@ -164,10 +168,11 @@ int set(const QString &file, const QStringList &assignments, const ChangeOptions
         // value twice changes nothing the second time.
         wanted.push_back({QLatin1String(key->name), assignment.mid(equals + 1).trimmed()});
     }
-    return change(file, wanted, options, io);
+    return change(file, wanted, options, patience, io);
 }
 
-int apply(const QString &file, const QString &preset, const ChangeOptions &options, Streams io)
+int apply(const QString &file, const QString &preset, const ChangeOptions &options, const filebytes::Patience &patience,
+          Streams io)
 {
     std::vector<inifile::KeyValue> wanted;
     try {
@@ -175,7 +180,22 @@ int apply(const QString &file, const QString &preset, const ChangeOptions &optio
     } catch (const Failure &failure) {
         return report(failure, io);
     }
-    return change(file, wanted, options, io);
+    return change(file, wanted, options, patience, io);
+}
+
+int restore(const QString &file, filebytes::Resolution resolution, const filebytes::Patience &patience, Streams io)
+{
+    try {
+        filebytes::resolveInterrupted(file, resolution, patience);
+        io.out << (resolution == filebytes::Resolution::Restore
+                       ? QStringLiteral("O conteúdo anterior de \"%1\" foi restaurado.")
+                       : QStringLiteral("O arquivo \"%1\" ficou como está; a cópia do conteúdo anterior foi apagada."))
+                      .arg(native(file))
+               << Qt::endl;
+        return exitstatus::kDone;
+    } catch (const Failure &failure) {
+        return report(failure, io);
+    }
 }
 
 int listKeys(Streams io)

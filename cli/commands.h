@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/filebytes.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -31,6 +33,7 @@ struct ChangeOptions
 {
     bool dryRun = false;
     bool backup = false;
+    bool force = false;             // write even when another program holds the file open for writing
     std::optional<int> changedExit; // the status when the file changed
 };
 
@@ -39,11 +42,17 @@ struct ChangeOptions
 enum class GetFormat { Lines, Raw, Json };
 
 // Prints each key named (every key when none).
-int get(const QString &file, const QStringList &names, GetFormat format, Streams io);
+// `patience`: how long each command may wait for locks and other writers.
+int get(const QString &file, const QStringList &names, GetFormat format, const filebytes::Patience &patience,
+        Streams io);
 // Writes the KEY=VALUE pairs whose values differ from the file's.
-int set(const QString &file, const QStringList &assignments, const ChangeOptions &options, Streams io);
+int set(const QString &file, const QStringList &assignments, const ChangeOptions &options,
+        const filebytes::Patience &patience, Streams io);
 // Writes the keys a preset file gives.
-int apply(const QString &file, const QString &preset, const ChangeOptions &options, Streams io);
+int apply(const QString &file, const QString &preset, const ChangeOptions &options, const filebytes::Patience &patience,
+          Streams io);
+// Puts back the content a save that was cut off replaced, or keeps the file as it is.
+int restore(const QString &file, filebytes::Resolution resolution, const filebytes::Patience &patience, Streams io);
 // Lists the keys, their kinds and where the editor shows them.
 int listKeys(Streams io);
 

@@ -145,18 +145,18 @@ std::optional<QByteArray> withValues(const QByteArray &file, const QString &sect
     return withValuesChecked(file, section, values);
 }
 
-std::optional<QByteArray> readFile(const QString &path)
+std::optional<QByteArray> readFile(const QString &path, const filebytes::Patience &patience)
 {
-    const std::optional<QByteArray> file = filebytes::read(path);
+    const std::optional<QByteArray> file = filebytes::read(path, patience);
     if (file)
         checkContent(*file, path, Purpose::Read);
     return file;
 }
 
 ReadOutcome read(const QString &path, const QString &section, const QStringList &keys,
-                 const QString &defaultValue)
+                 const QString &defaultValue, const filebytes::Patience &patience)
 {
-    const std::optional<QByteArray> file = readFile(path);
+    const std::optional<QByteArray> file = readFile(path, patience);
     return {valuesInChecked(file.value_or(QByteArray()), section, keys, defaultValue), file.has_value()};
 }
 

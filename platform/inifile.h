@@ -109,7 +109,7 @@ struct ReadOutcome
     bool fileExists = false; // else every value is the default
 };
 ReadOutcome read(const QString &path, const QString &section, const QStringList &keys,
-                 const QString &defaultValue = QString());
+                 const QString &defaultValue = QString(), const filebytes::Patience &patience = {});
 using WriteOptions = filebytes::UpdateOptions;
 using WriteOutcome = filebytes::Outcome;
 WriteOutcome write(const QString &path, const QString &section, const std::vector<KeyValue> &values,
@@ -123,7 +123,7 @@ WriteOutcome write(const QString &path, const QString &section, const PairsFor &
 
 // The bytes of the file at `path`, refused (a Failure) when it is a file this
 // engine would damage, like read() does; nullopt when there is none.
-std::optional<QByteArray> readFile(const QString &path);
+std::optional<QByteArray> readFile(const QString &path, const filebytes::Patience &patience = {});
 
 // The file's text as this engine reads it: its mark gone, its bytes decoded
 // by the rules above (stray bytes of a UTF-8 file as U+DC80-U+DCFF). For

@@ -33,9 +33,16 @@ std::vector<ValueChange> differingIn(const QByteArray &file, const std::vector<i
     return changes;
 }
 
-SettingsFile::SettingsFile(QString path)
+SettingsFile::SettingsFile(QString path, filebytes::Patience patience)
     : m_path(std::move(path))
+    , m_patience(std::move(patience))
 {
+}
+
+inifile::WriteOptions SettingsFile::withPatience(inifile::WriteOptions options) const
+{
+    options.patience = m_patience;
+    return options;
 }
 
 inifile::ReadOutcome SettingsFile::read(const std::vector<const Key *> &keys) const
@@ -43,7 +50,7 @@ inifile::ReadOutcome SettingsFile::read(const std::vector<const Key *> &keys) co
     QStringList names;
     for (const Key *key : keys)
         names << QLatin1String(key->name);
-    return inifile::read(m_path, kSection, names);
+    return inifile::read(m_path, kSection, names, QString(), m_patience);
 }
 
 inifile::WriteOutcome SettingsFile::write(const std::vector<inifile::KeyValue> &changes,
@@ -53,7 +60,7 @@ inifile::WriteOutcome SettingsFile::write(const std::vector<inifile::KeyValue> &
     std::vector<inifile::KeyValue> values;
     for (const inifile::KeyValue &change : changes)
         values.push_back(stored(change.key, change.value));
-    return inifile::write(m_path, kSection, values, options);
+    return inifile::write(m_path, kSection, values, withPatience(options));
 }
 
 Written SettingsFile::writeDiffering(const std::vector<inifile::KeyValue> &wanted,
@@ -66,7 +73,7 @@ Written SettingsFile::writeDiffering(const std::vector<inifile::KeyValue> &wante
                              written.changes = differingIn(file, wanted);
                              return storedChanges(written.changes);
                          },
-                         options)
+                         withPatience(options))
                          .backup;
     return written;
 }
@@ -74,7 +81,7 @@ Written SettingsFile::writeDiffering(const std::vector<inifile::KeyValue> &wante
 Preview SettingsFile::preview(const std::vector<inifile::KeyValue> &wanted) const
 {
     Preview preview;
-    preview.before = inifile::readFile(m_path).value_or(QByteArray());
+    preview.before = inifile::readFile(m_path, m_patience).value_or(QByteArray());
     preview.changes = differingIn(preview.before, wanted);
     preview.after =
         inifile::withValues(preview.before, kSection, storedChanges(preview.changes)).value_or(preview.before);

@@ -44,7 +44,9 @@ struct Preview
 class SettingsFile
 {
 public:
-    explicit SettingsFile(QString path);
+    // `patience`: how long its reads and writes may wait for other writers
+    // and locks, and who may stop them.
+    explicit SettingsFile(QString path, filebytes::Patience patience = {});
 
     // One value per key, blanks around it removed; empty when the file, the
     // section or the key is missing (fileExists tells which). Throws Failure
@@ -68,7 +70,10 @@ public:
     Preview preview(const std::vector<inifile::KeyValue> &wanted) const;
 
 private:
+    inifile::WriteOptions withPatience(inifile::WriteOptions options) const;
+
     QString m_path;
+    filebytes::Patience m_patience;
 };
 
 } // namespace settings

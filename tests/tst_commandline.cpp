@@ -4,7 +4,9 @@
 
 #include "support.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -15,6 +17,7 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -303,6 +306,88 @@ private slots:
         QCOMPARE(fileBytes(path), kFixture);
 #else
         QSKIP("Windows passes arguments as UTF-16");
+#endif
+    }
+
+    // A save cut off halfway through a rewrite in place: get, set and apply
+    // refuse the torn file, naming the copy, until restore puts the old
+    // content back.
+    void interruptedSaveIsRefusedUntilRestored()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        const QByteArray old = kFixture + QByteArray(64 << 10, ';') + "\r\n";
+        putFile(path, old);
+        QVERIFY(QFile::copy(path, dir.filePath(QStringLiteral("unrelated.cfg"))));
+#ifdef Q_OS_WIN
+        QSKIP("a second name of a file for the test is made with link(2) here");
+#else
+        QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(dir.filePath("second.cfg")).constData()), 0);
+#endif
+        QProcess cut;
+        cut.start(QCoreApplication::applicationDirPath() + QStringLiteral("/filewriter"),
+                  {"set", path, "AddExperience", "1234567", "--stop-after", "file-half-written"});
+        QVERIFY(cut.waitForFinished(30000));
+        QCOMPARE(cut.exitCode(), 9);
+        const QByteArray torn = fileBytes(path);
+        for (const QStringList &refused : {QStringList{"get", path}, QStringList{"set", path, "Trade=1"}}) {
+            const Run result = run(refused);
+            QCOMPARE(result.status, 1);
+            QVERIFY2(result.err.contains(QStringLiteral("restore")) && result.err.contains(QStringLiteral(".cse-")),
+                     qPrintable(result.err));
+        }
+        QCOMPARE(fileBytes(path), torn);
+        const Run restored = run({"restore", path});
+        QCOMPARE(restored.status, 0);
+        QCOMPARE(fileBytes(path), old);
+        QCOMPARE(run({"get", path, "AddExperience"}).out, QStringLiteral("AddExperience=101\n"));
+        QCOMPARE(run({"restore", path}).status, 1); // nothing left to restore
+    }
+
+    // Another program holding a lock on the file, or holding it open for
+    // writing without changing it: the save waits as long as --wait says,
+    // then names who holds it; --force writes past an idle writer.
+    void holdersAreNamed_data()
+    {
+        QTest::addColumn<QString>("holder"); // a shell command that holds the file "$1"
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("who");
+        QTest::newRow("a lock") << "exec flock \"$1\" sleep 30" << "bloqueado" << "\"flock\" (PID ";
+        QTest::newRow("open for writing, never changed") << "exec 3>>\"$1\"; exec sleep 30"
+                                                         << "aberto para gravação" << "\"sleep\" (PID ";
+    }
+
+    void holdersAreNamed()
+    {
+        QFETCH(QString, holder);
+        QFETCH(QString, said);
+        QFETCH(QString, who);
+#ifdef Q_OS_LINUX
+        if (QStandardPaths::findExecutable(QStringLiteral("flock")).isEmpty())
+            QSKIP("flock (util-linux) is not installed");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, kFixture);
+        QProcess holding;
+        holding.start(QStringLiteral("sh"), {"-c", holder, "sh", path});
+        QVERIFY(holding.waitForStarted());
+        QTest::qWait(300);
+        QElapsedTimer timer;
+        timer.start();
+        const Run waited = run({"set", "--wait", "1", path, "Trade=1"});
+        const qint64 took = timer.elapsed();
+        QCOMPARE(waited.status, 1);
+        QVERIFY2(waited.err.contains(said) && waited.err.contains(who), qPrintable(waited.err));
+        QVERIFY2(took >= 1000 && took < 5000, qPrintable(QString::number(took)));
+        QCOMPARE(fileBytes(path), kFixture);
+        if (said.startsWith(QLatin1String("aberto"))) {
+            QCOMPARE(run({"set", "--force", path, "Trade=1"}).status, 0);
+            QCOMPARE(fileBytes(path), changed(kFixture, "Trade = 0", "Trade = 1"));
+        }
+        holding.kill();
+        holding.waitForFinished();
+#else
+        QSKIP("flock and a shell holding a file open are Linux tools here");
 #endif
     }
 

@@ -9,6 +9,7 @@
 
 #include "onekey.h"
 #include "platform/failure.h"
+#include "platform/filebytes.h"
 #include "support.h"
 
 #include <QDir>
@@ -73,6 +74,17 @@ QByteArray filler(qint64 bytes)
             text += "Key" + QByteArray::number(key) + " = value " + QByteArray::number(section) + "\r\n";
     }
     return text;
+}
+
+// A second name of the file.
+bool hardLink(const QString &file, const QString &name)
+{
+#ifdef Q_OS_WIN
+    return CreateHardLinkW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(name).utf16()),
+                           reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(file).utf16()), nullptr);
+#else
+    return ::link(QFile::encodeName(file).constData(), QFile::encodeName(name).constData()) == 0;
+#endif
 }
 
 #ifdef Q_OS_UNIX
@@ -151,24 +163,38 @@ private slots:
         QCOMPARE(kept, rounds());
     }
 
-    // Another program truncates the file and writes it again in 2 KB pieces;
-    // a save of one key starts 0-10 ms after it began. Each round ends with
-    // the other program's whole content plus the saved key, or with the save
-    // refused and reported; never with a torn copy.
+    // Another program truncates the file and writes it again in 2 KB pieces,
+    // keeping it open or opening it again for each piece; a save of one key
+    // starts 0-10 ms after it began, by root or by a member of the file's
+    // group (who cannot ask the system whether the file is open for
+    // writing). Each round ends with the other program's whole content plus
+    // the saved key, or with the save refused and reported; never torn.
     void saveRacesARewrite_data()
     {
-        QTest::addColumn<int>("pauseMicroseconds"); // between two pieces
-        QTest::newRow("pieces 1 ms apart") << 1000;
-        QTest::newRow("pieces 20 ms apart") << 20000;
-        // Longer than a file must stay unchanged to be settled: only the
-        // file being open for writing tells that the writer is not done.
-        QTest::newRow("pieces 100 ms apart") << 100000;
+        QTest::addColumn<int>("pauseMs"); // between two pieces
+        QTest::addColumn<bool>("reopening");
+        QTest::addColumn<bool>("groupMember");
+        QTest::newRow("pieces 1 ms apart") << 1 << false << false;
+        QTest::newRow("pieces 100 ms apart, reopened for each") << 100 << true << false;
+        QTest::newRow("pieces 100 ms apart, saved by a group member") << 100 << false << true;
+        QTest::newRow("pieces 500 ms apart, saved by a group member") << 500 << false << true;
+        QTest::newRow("pieces 500 ms apart, reopened, saved by a group member") << 500 << true << true;
     }
 
     void saveRacesARewrite()
     {
-        QFETCH(int, pauseMicroseconds);
+        QFETCH(int, pauseMs);
+        QFETCH(bool, reopening);
+        QFETCH(bool, groupMember);
+#ifdef Q_OS_UNIX
+        if (groupMember && ::geteuid() != 0)
+            QSKIP("giving the file to another user and dropping to a member of its group need root");
+#else
+        if (groupMember)
+            QSKIP("owners and groups of Unix");
+#endif
         QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
         const QString source = dir.filePath(QStringLiteral("new.cfg"));
         const QByteArray old = fileBytes(fixture("commonserver.cfg")) + filler(6 << 10);
@@ -177,13 +203,22 @@ private slots:
         int whole = 0;
         int refused = 0;
         int torn = 0;
-        const int count = pauseMicroseconds > 50000 ? std::max(3, rounds() / 5) : rounds(); // half a second each
+        const int count = pauseMs >= 100 ? std::max(2, rounds() / 2) : rounds(); // seconds each
         for (int round = 0; round < count; ++round) {
             putFile(path, old);
-            auto writer = start({"rewrite", path, source, "2048", QString::number(pauseMicroseconds)});
+            QStringList as;
+#ifdef Q_OS_UNIX
+            if (groupMember) {
+                QCOMPARE(::chown(QFile::encodeName(path).constData(), 1500, 1500), 0);
+                QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0664), 0);
+                as = {"--as", "1600:1600:1500"};
+            }
+#endif
+            auto writer = start({reopening ? "rewrite-reopening" : "rewrite", path, source, "2048",
+                                 QString::number(pauseMs * 1000)});
             QVERIFY(writer->waitForReadyRead(30000)); // it has begun: the file is cut short
             std::this_thread::sleep_for(std::chrono::milliseconds(QRandomGenerator::global()->bounded(11)));
-            auto save = start({"set", path, "Trade", "1"});
+            auto save = start(QStringList{"set", path, "Trade", "1"} + as);
             const int saved = finish(*save);
             QCOMPARE(finish(*writer), 0);
             const QByteArray now = fileBytes(path);
@@ -194,8 +229,9 @@ private slots:
             else
                 ++torn;
         }
-        std::printf("a save racing a rewrite, pieces %d us apart: %d of %d rounds whole, %d refused, %d torn\n",
-                    pauseMicroseconds, whole, count, refused, torn);
+        std::printf("a save racing a rewrite, pieces %d ms apart%s%s: %d of %d rounds whole, %d refused, %d torn\n",
+                    pauseMs, reopening ? ", reopened" : "", groupMember ? ", by a group member" : "", whole, count,
+                    refused, torn);
         QCOMPARE(torn, 0);
     }
 
@@ -343,6 +379,124 @@ private slots:
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{name});
         QCOMPARE(QDir(qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/commonserver-editor")).entryList(QDir::Files | QDir::Hidden), QStringList());
 #endif
+    }
+
+    // A save cut off after each of its steps (the process ends there, as a
+    // crash would end it): the next read finds the file as it was, as the
+    // save left it, or torn; a torn file is refused, naming the copy of its
+    // old content, until that content is restored or the file is kept as
+    // it is. Nothing is left behind once the next save has run.
+    void interruptedSave_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<QString>("found"); // old, new, torn
+        QTest::addColumn<bool>("restore");  // torn: restore, else keep
+        QTest::newRow("a replacement, half its temporary written") << "temporary-half-written" << "old" << false;
+        QTest::newRow("a replacement, its temporary flushed") << "temporary-written" << "old" << false;
+        QTest::newRow("a replacement, renamed") << "renamed" << "new" << false;
+        QTest::newRow("in place, half the journal written") << "journal-half-written" << "old" << false;
+        QTest::newRow("in place, the journal flushed") << "journal-written" << "old" << false;
+        QTest::newRow("in place, half the file written: restored") << "file-half-written" << "torn" << true;
+        QTest::newRow("in place, half the file written: kept") << "file-half-written" << "torn" << false;
+        QTest::newRow("in place, the file written and flushed") << "file-written" << "new" << false;
+    }
+
+    void interruptedSave()
+    {
+        QFETCH(QString, step);
+        QFETCH(QString, found);
+        QFETCH(bool, restore);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        const QByteArray old = fileBytes(fixture("commonserver.cfg")) + filler(64 << 10);
+        putFile(path, old);
+        if (!step.startsWith(QLatin1String("temporary")) && step != QLatin1String("renamed"))
+            QVERIFY(hardLink(path, dir.filePath(QStringLiteral("second-name.cfg")))); // saved in place
+        auto save = start({"set", path, "AddExperience", "1234567", "--stop-after", step});
+        QCOMPARE(finish(*save), 9);
+        const QByteArray saved = withValue(old, kSection, "AddExperience", " 1234567");
+
+        try {
+            const QString value = readValue(path, kSection, QStringLiteral("AddExperience"));
+            QCOMPARE(value, found == QLatin1String("new") ? QStringLiteral("1234567") : QStringLiteral("101"));
+            QCOMPARE(fileBytes(path), found == QLatin1String("new") ? saved : old);
+            QVERIFY2(found != QLatin1String("torn"), "a torn file was read");
+        } catch (const Failure &failure) {
+            QVERIFY2(found == QLatin1String("torn"), qPrintable(failure.description));
+            QCOMPARE(failure.kind, FailureKind::InterruptedSave);
+            QVERIFY2(QFileInfo::exists(failure.copy), qPrintable(failure.copy));
+            QVERIFY(failure.description.contains(QDir::toNativeSeparators(failure.copy)));
+            const QByteArray torn = fileBytes(path);
+            QVERIFY(torn != old && torn != saved);
+            // Saves are refused too, and change nothing.
+            QVERIFY_THROWS_EXCEPTION(Failure, writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1")));
+            QCOMPARE(fileBytes(path), torn);
+            filebytes::resolveInterrupted(path, restore ? filebytes::Resolution::Restore : filebytes::Resolution::Keep);
+            QCOMPARE(fileBytes(path), restore ? old : torn);
+            QVERIFY(!QFileInfo::exists(failure.copy));
+            QVERIFY_THROWS_EXCEPTION(Failure, filebytes::resolveInterrupted(path, filebytes::Resolution::Restore));
+        }
+        rest(path);
+        writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".cse-")), QStringList());
+    }
+
+    // Saves killed at random moments (SIGKILL): every torn file is found and
+    // restored, never read as if whole, and the next save leaves nothing
+    // behind, neither temporaries nor journals.
+    void killedSaves_data()
+    {
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("by rename") << false;
+        QTest::newRow("in place, a file with two names") << true;
+    }
+
+    void killedSaves()
+    {
+        QFETCH(bool, inPlace);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        const QByteArray old = fileBytes(fixture("commonserver.cfg")) + filler(4 << 20);
+        putFile(path, old);
+        if (inPlace)
+            QVERIFY(hardLink(path, dir.filePath(QStringLiteral("second-name.cfg"))));
+        QElapsedTimer timer;
+        timer.start();
+        auto first = start({"set", path, "AddExperience", "7"});
+        QCOMPARE(finish(*first), 0);
+        const int saveMs = int(timer.elapsed());
+        qInfo("one save: %d ms", saveMs);
+        int torn = 0;
+        int whole = 0;
+        const int count = rounds() * 2;
+        for (int round = 0; round < count; ++round) {
+            putFile(path, old);
+            const QString value = QString::number(1000000 + round);
+            auto save = start({"set", path, "AddExperience", value});
+            QVERIFY(save->waitForStarted());
+            // Mostly late, where the file itself is written.
+            std::this_thread::sleep_for(std::chrono::milliseconds(saveMs / 3 + QRandomGenerator::global()->bounded(saveMs + 1)));
+            save->kill();
+            save->waitForFinished();
+            try {
+                const QByteArray now = inifile::readFile(path).value_or(QByteArray());
+                QVERIFY2(now == old || now == withValue(old, kSection, "AddExperience", ' ' + value), "a torn file was read");
+                ++whole;
+            } catch (const Failure &failure) {
+                QCOMPARE(failure.kind, FailureKind::InterruptedSave);
+                filebytes::resolveInterrupted(path, filebytes::Resolution::Restore);
+                QCOMPARE(fileBytes(path), old);
+                ++torn;
+            }
+        }
+        std::printf("saves killed %s: %d of %d rounds torn, found and restored, %d whole\n",
+                    inPlace ? "in place" : "by rename", torn, count, whole);
+        rest(path);
+        writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".cse-")), QStringList());
+        QCOMPARE(QDir(qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/commonserver-editor"))
+                     .entryList(QDir::Files | QDir::Hidden),
+                 QStringList());
     }
 
     // A shared server: the game server's user (1500) owns the data folder,

@@ -468,7 +468,7 @@ QString holders(const Place &, const File &file, bool lockHolders)
                 || pid == self)
                 continue;
             const QString fds = QStringLiteral("/proc/%1/fd").arg(entry);
-            for (const QString &fd : QDir(fds).entryList(QDir::System | QDir::NoDotAndDotDot)) {
+            for (const QString &fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
                 struct stat open;
                 if (::stat(QFile::encodeName(fds + QLatin1Char('/') + fd).constData(), &open) != 0
                     || open.st_dev != st.st_dev || open.st_ino != st.st_ino)

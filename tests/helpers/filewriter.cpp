@@ -1,9 +1,12 @@
 // Another process that writes the settings file, for the tests of other
 // writers:
-//   filewriter set PATH KEY VALUE [--as UID:GID[:GROUP,...]] [--backup]
+//   filewriter set PATH KEY VALUE [--as UID:GID[:GROUP,...]] [--backup] [--stop-after STEP]
 //       saves one key as the editor does (exit 1 and the report on standard
 //       error when it is refused), after dropping to that user and groups;
-//       with --backup, keeping the old content beside the file;
+//       with --backup, keeping the old content beside the file; with
+//       --stop-after, ending the process at once (exit 9) when the save
+//       reaches that step (testhooks.h: temporary-half-written ...
+//       file-written), as a crash or a power cut would end it;
 //   filewriter snoop FOLDER MILLISECONDS [--as UID:GID[:GROUP,...]]
 //       another local user: opens every file that appears in the folder, as
 //       it appears, and prints how many it could read anything from;
@@ -15,6 +18,7 @@
 //       the same, closing the file after each piece and opening it again.
 
 #include "platform/failure.h"
+#include "platform/filebytes/testhooks.h"
 #include "platform/inifile.h"
 
 #include <QCoreApplication>
@@ -24,6 +28,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -54,8 +59,25 @@ bool dropTo(const QString &user)
 #endif
 }
 
+using filebytes::testhooks::Step;
+
+Step stopAt = Step::FileWritten;
+
+void stopHere(Step step)
+{
+    if (step == stopAt)
+        std::_Exit(9);
+}
+
 int set(const QStringList &args)
 {
+    const QStringList steps{"temporary-half-written", "temporary-written", "renamed", "journal-half-written",
+                            "journal-written", "file-half-written", "file-written"};
+    const qsizetype stop = args.indexOf(QStringLiteral("--stop-after"));
+    if (stop >= 0) {
+        stopAt = Step(steps.indexOf(args.value(stop + 1)));
+        filebytes::testhooks::setStepHook(stopHere);
+    }
     const qsizetype as = args.indexOf(QStringLiteral("--as"));
     if (as >= 0 && !dropTo(args.value(as + 1))) {
         std::fprintf(stderr, "cannot become %s\n", qPrintable(args.value(as + 1)));
