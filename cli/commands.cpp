@@ -31,6 +31,14 @@ QString native(const QString &path)
 int report(const Failure &failure, Streams io)
 {
     io.err << reportText(failure) << Qt::endl;
+    // What the tool offers for it.
+    if (failure.kind == FailureKind::InterruptedSave)
+        io.err << QStringLiteral("Para pôr de volta o conteúdo de antes: commonserver-cfg restore ARQUIVO; para manter "
+                                 "o arquivo como está: commonserver-cfg restore --discard ARQUIVO.")
+               << Qt::endl;
+    else if (failure.kind == FailureKind::HeldOpen)
+        io.err << QStringLiteral("Se esse programa não vai mais gravar o arquivo, grave mesmo assim com --force.")
+               << Qt::endl;
     return exitstatus::kRefused;
 }
 

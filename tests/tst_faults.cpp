@@ -1,6 +1,8 @@
 // Faults from outside the program: a disk that fills up mid-save, a very
 // large settings file, a file that is not a settings file at all.
 
+#include "platform/filebytes/settling.h"
+#include "platform/filebytes/testhooks.h"
 #include "support.h"
 #include "ui/main/mainwindow.h"
 #include "uisupport.h"
@@ -9,6 +11,9 @@
 #include <QFileInfo>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -19,6 +24,8 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -227,6 +234,110 @@ private slots:
         QByteArray expected = original;
         expected.replace("AddExperience = 10\r\n", "AddExperience = 77\r\n");
         QVERIFY(fileBytes(path) == expected); // not QCOMPARE: no 50 MB dump on failure
+    }
+
+    // A file an earlier save left torn (it was cut off halfway through a
+    // rewrite in place): "Abrir" asks, and does what the user answers.
+    void tornFileIsOfferedBack_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("shown"); // "Experiencia:" afterwards
+        QTest::newRow("restore the old content") << 0 << "101";
+        QTest::newRow("keep the file as it is") << 1 << "1234567";
+        QTest::newRow("cancel: nothing loaded, nothing reported") << 2 << "";
+    }
+
+    void tornFileIsOfferedBack()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, shown);
+#ifdef Q_OS_WIN
+        QSKIP("the second name of the file is made with link(2) here");
+#else
+        const QByteArray old = fileBytes(fixture("commonserver.cfg")) + QByteArray(64 << 10, ';') + "\r\n";
+        MainWindowOnFile setup(old);
+        QCOMPARE(::link(QFile::encodeName(setup.path).constData(),
+                        QFile::encodeName(setup.dir.filePath(QStringLiteral("second.cfg"))).constData()),
+                 0);
+        QProcess cut;
+        cut.start(QCoreApplication::applicationDirPath() + QStringLiteral("/filewriter"),
+                  {"set", setup.path, "AddExperience", "1234567", "--stop-after", "file-half-written"});
+        QVERIFY(cut.waitForFinished(30000));
+        QCOMPARE(cut.exitCode(), 9);
+        const QByteArray torn = fileBytes(setup.path);
+
+        FailureRecorder recorder;
+        QuestionAnswers answers({answer});
+        child<QAction>(&setup.main, QStringLiteral("openAction"))->trigger();
+        QCOMPARE(answers.asked.size(), 1);
+        QVERIFY2(answers.asked.constFirst().text.contains(QStringLiteral(".cse-")), qPrintable(answers.asked.constFirst().text));
+        QCOMPARE(recorder.failures.size(), 0);
+        QCOMPARE(child<QLineEdit>(&setup.main, QStringLiteral("AddExperience"))->text(), shown);
+        QCOMPARE(fileBytes(setup.path), answer == 0 ? old : torn);
+        const bool journalLeft =
+            !QDir(setup.dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".cse-")).isEmpty();
+        QCOMPARE(journalLeft, answer == 2);
+#endif
+    }
+
+    // A save that waits for another program: every window keeps painting,
+    // and after half a second a small window says what the save waits for,
+    // with "Cancelar". A program that holds the file open for writing and
+    // never changes it can be written past.
+    void waitingSave_data()
+    {
+        QTest::addColumn<bool>("cancel");       // "Cancelar" in the small window
+        QTest::addColumn<int>("writeAnyway");   // the answer to "Gravar mesmo assim"
+        QTest::addColumn<bool>("written");
+        QTest::newRow("cancelled while it waits") << true << -1 << false;
+        QTest::newRow("held open, written anyway") << false << 0 << true;
+        QTest::newRow("held open, not written") << false << 1 << false;
+    }
+
+    void waitingSave()
+    {
+        QFETCH(bool, cancel);
+        QFETCH(int, writeAnyway);
+        QFETCH(bool, written);
+#ifdef Q_OS_LINUX
+        filebytes::testhooks::setDefaultBudget(std::chrono::milliseconds(1500));
+        const auto restoreBudget = qScopeGuard([] { filebytes::testhooks::setDefaultBudget(filebytes::settling::kBudget); });
+        const QByteArray old = fileBytes(fixture("commonserver.cfg"));
+        MainWindowOnFile setup(old);
+        child<QAction>(&setup.main, QStringLiteral("openAction"))->trigger();
+        child<QLineEdit>(&setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("77"));
+        QProcess holding; // holds the file open for writing, and never writes
+        holding.start(QStringLiteral("sh"), {"-c", "exec 3>>\"$1\"; exec sleep 30", "sh", setup.path});
+        QVERIFY(holding.waitForStarted());
+        QTest::qWait(200);
+
+        FailureRecorder recorder;
+        QuestionAnswers answers(writeAnyway >= 0 ? QList<int>{writeAnyway} : QList<int>{});
+        QString said;
+        int ticks = 0;
+        QTimer painting; // the event loop runs while the save waits
+        QObject::connect(&painting, &QTimer::timeout, [&ticks] { ++ticks; });
+        painting.start(50);
+        QTimer::singleShot(900, [&] {
+            auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+            if (!progress)
+                return;
+            said = progress->labelText();
+            if (cancel)
+                progress->findChild<QPushButton *>()->click(); // "Cancelar"
+        });
+        child<QAction>(&setup.main, QStringLiteral("saveAction"))->trigger();
+        holding.kill();
+        holding.waitForFinished();
+
+        QVERIFY2(said.contains(QStringLiteral("aberto para gravação")), qPrintable(said));
+        QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
+        QCOMPARE(recorder.failures.size(), 0);
+        QCOMPARE(answers.asked.size(), cancel ? 0 : 1);
+        QCOMPARE(fileBytes(setup.path), written ? withValue(old, kSection, "AddExperience", " 77") : old);
+#else
+        QSKIP("a shell holding the file open, and the system telling so, are Linux here");
+#endif
     }
 
     // Files the editor would damage: reported on "Abrir" and at the save.

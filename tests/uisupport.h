@@ -68,6 +68,28 @@ private:
     QList<std::optional<QString>> m_answers;
 };
 
+// Answers the program's questions from a script, in order, and records them.
+class QuestionAnswers
+{
+public:
+    explicit QuestionAnswers(QList<int> answers)
+        : m_answers(std::move(answers))
+    {
+        platform::setQuestionAnswer([this](const platform::Question &question) {
+            asked.append(question);
+            return m_answers.isEmpty() ? question.escape : m_answers.takeFirst();
+        });
+    }
+    ~QuestionAnswers() { platform::setQuestionAnswer({}); }
+    QuestionAnswers(const QuestionAnswers &) = delete;
+    QuestionAnswers &operator=(const QuestionAnswers &) = delete;
+
+    QList<platform::Question> asked;
+
+private:
+    QList<int> m_answers;
+};
+
 // Records the addresses Qt's desktop services are asked to open.
 class UrlRecorder : public QObject
 {

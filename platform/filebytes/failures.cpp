@@ -108,8 +108,7 @@ void heldOpen(const QString &path, const QString &holders, qint64 waitedMs)
 {
     throw Failure{FailureNumber::FileAccess,
                   QStringLiteral("Outro programa mantém o arquivo \"%1\" aberto para gravação%2, mas não o mudou "
-                                 "durante %3 s de espera. Nada foi gravado. Se esse programa não vai mais gravar "
-                                 "o arquivo, grave mesmo assim (na linha de comando: --force).")
+                                 "durante %3 s de espera. Nada foi gravado.")
                       .arg(native(path), who(holders), seconds(waitedMs)),
                   FailureKind::HeldOpen, QString()};
 }
@@ -134,9 +133,7 @@ void interrupted(const QString &path, const QString &copy)
     throw Failure{FailureNumber::FileAccess,
                   QStringLiteral("Uma gravação anterior do arquivo \"%1\" foi interrompida no meio: o arquivo não "
                                  "tem nem o conteúdo de antes nem o novo, e pode estar danificado. O conteúdo de "
-                                 "antes está guardado em \"%2\". Restaure-o (\"commonserver-cfg restore\") ou "
-                                 "mantenha o arquivo como está (\"commonserver-cfg restore --discard\"); até lá, "
-                                 "nada é lido nem gravado nele.")
+                                 "antes está guardado em \"%2\". Nada foi lido nem gravado.")
                       .arg(native(path), native(copy)),
                   FailureKind::InterruptedSave, copy};
 }

@@ -33,10 +33,13 @@ enum class Reason {
     HeldOpen,    // another program holds the file open for writing
 };
 
+// kBudget, unless a test set another (testhooks.h).
+Nanoseconds defaultBudget();
+
 // How long a read or an update may wait, and who may stop it.
 struct Patience
 {
-    Nanoseconds budget = kBudget;
+    Nanoseconds budget = defaultBudget();
     const std::atomic<bool> *cancel = nullptr; // set from another thread to stop the wait
     std::function<void(Reason)> progress;      // called from the waiting thread
 };

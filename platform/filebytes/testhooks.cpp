@@ -1,5 +1,7 @@
 #include "platform/filebytes/testhooks.h"
 
+#include "platform/filebytes/settling.h"
+
 #include <atomic>
 
 namespace filebytes::testhooks {
@@ -7,8 +9,14 @@ namespace {
 
 std::atomic<FlushHook> flushHook{nullptr};
 std::atomic<StepHook> stepHook{nullptr};
+std::atomic<std::chrono::nanoseconds::rep> budget{settling::kBudget.count()};
 
 } // namespace
+
+void setDefaultBudget(std::chrono::nanoseconds value)
+{
+    budget = value.count();
+}
 
 void setFlushHook(FlushHook hook)
 {
@@ -33,3 +41,12 @@ void reached(Step step)
 }
 
 } // namespace filebytes::testhooks
+
+namespace filebytes::settling {
+
+Nanoseconds defaultBudget()
+{
+    return Nanoseconds(testhooks::budget.load());
+}
+
+} // namespace filebytes::settling

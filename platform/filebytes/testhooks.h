@@ -4,7 +4,13 @@
 // was accepted, and a save cut off after one of its steps (a child process
 // that exits there, as a crash or a power cut would end it).
 
+#include <chrono>
+
 namespace filebytes::testhooks {
+
+// How long reads and updates wait unless told otherwise (settling::kBudget):
+// a test of the windows waits a moment, not ten seconds.
+void setDefaultBudget(std::chrono::nanoseconds budget);
 
 // Replaces the system's answer to every flush of a file or folder: 0 or an
 // error code.

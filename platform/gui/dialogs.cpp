@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace platform {
@@ -18,6 +19,12 @@ FailureReport &failureReport()
 {
     static FailureReport report;
     return report;
+}
+
+QuestionAnswer &questionAnswer()
+{
+    static QuestionAnswer answer;
+    return answer;
 }
 
 std::optional<QString> askUser(const OpenFileDialog &dialog, QWidget *owner)
@@ -65,6 +72,35 @@ void reportUnhandled(const Failure &failure, const QString &programTitle)
 void setFailureReport(FailureReport report)
 {
     failureReport() = std::move(report);
+}
+
+int ask(const Question &question, const QString &programTitle, QWidget *owner)
+{
+    if (questionAnswer())
+        return questionAnswer()(question);
+    QMessageBox box(QMessageBox::Question, programTitle, question.text,
+                    QMessageBox::StandardButtons(question.standardButtons), owner);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    QList<QAbstractButton *> own;
+    for (const QString &text : question.buttons)
+        own << box.addButton(text, own.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::ActionRole);
+    if (!own.isEmpty()) {
+        box.setDefaultButton(static_cast<QPushButton *>(own.constFirst()));
+        if (question.escape >= 0 && question.escape < own.size())
+            box.setEscapeButton(own.at(question.escape));
+    } else if (question.escape >= 0) {
+        box.setEscapeButton(QMessageBox::StandardButton(question.escape));
+    }
+    const int standard = box.exec();
+    if (own.isEmpty())
+        return standard;
+    const qsizetype chosen = own.indexOf(box.clickedButton());
+    return chosen >= 0 ? int(chosen) : question.escape;
+}
+
+void setQuestionAnswer(QuestionAnswer answer)
+{
+    questionAnswer() = std::move(answer);
 }
 
 QString qtNameFilters(const QString &filter)

@@ -3,6 +3,7 @@
 #include "platform/failure.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -34,6 +35,20 @@ void setOpenFileAnswer(OpenFileAnswer answer); // an empty function restores the
 using FailureReport = std::function<void(const Failure &)>;
 void reportUnhandled(const Failure &failure, const QString &programTitle);
 void setFailureReport(FailureReport report); // an empty function restores the message box
+
+// A question to the user, with buttons of its own ("Restaurar", "Cancelar"
+// ...) or Qt's standard ones; the answer is the button's index, or the
+// standard button.
+struct Question
+{
+    QString text;
+    QStringList buttons;                       // own buttons, in order; the first is the default
+    int standardButtons = 0;                   // QMessageBox::StandardButtons when there are no own buttons
+    int escape = -1;                           // what closing the question answers
+};
+using QuestionAnswer = std::function<int(const Question &)>;
+int ask(const Question &question, const QString &programTitle, QWidget *owner);
+void setQuestionAnswer(QuestionAnswer answer); // an empty function restores the message box
 
 // The filter "A|*.a|B|*.b" in the form Qt's file dialogs take.
 QString qtNameFilters(const QString &filter);

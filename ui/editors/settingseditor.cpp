@@ -37,7 +37,7 @@ SettingsEditor::SettingsEditor(const editors::EditorTable &table, forms::PathSou
     setCentralWidget(client);
     if (!table.window.menu.empty())
         m_actions = forms::buildMenu(menuBar(), table.window.menu);
-    m_settings.emplace(m_controls, table.window, std::move(settingsPath));
+    m_settings.emplace(this, m_controls, table.window, std::move(settingsPath));
     forms::fixWindow(this, QString::fromUtf8(table.window.caption));
 
     connect(m_controls[table.open], &QPushButton::clicked, this, &SettingsEditor::open);

@@ -11,7 +11,8 @@ void runReported(const std::function<void()> &handler)
     try {
         handler();
     } catch (const Failure &failure) {
-        platform::reportUnhandled(failure, QString::fromUtf8(identity::kProgramTitle));
+        if (failure.kind != FailureKind::Cancelled) // the user's own choice: nothing to report
+            platform::reportUnhandled(failure, QString::fromUtf8(identity::kProgramTitle));
     }
 }
 

@@ -6,7 +6,8 @@
 namespace forms {
 
 // Runs the handler; its first failure ends it and goes to the report of an
-// unhandled failure. The steps before the failure have taken effect.
+// unhandled failure, but for a wait the user cancelled. The steps before the
+// failure have taken effect.
 void runReported(const std::function<void()> &handler);
 
 } // namespace forms

@@ -1,8 +1,11 @@
 #include "ui/forms/settingsbinding.h"
 
 #include "platform/failure.h"
+#include "platform/gui/dialogs.h"
 #include "settings/flags.h"
 #include "settings/settingsfile.h"
+#include "ui/forms/filework.h"
+#include "ui/identity.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -32,8 +35,9 @@ std::optional<QString> held(const settings::Key *key, QWidget *control)
 
 } // namespace
 
-SettingsBinding::SettingsBinding(const Controls &controls, const Window &window, PathSource path)
-    : m_path(std::move(path))
+SettingsBinding::SettingsBinding(QWidget *owner, const Controls &controls, const Window &window, PathSource path)
+    : m_owner(owner)
+    , m_path(std::move(path))
 {
     for (const BoundField &field : window.fields)
         m_loadOrder.push_back({field.key, controls.at(field.row)});
@@ -64,7 +68,8 @@ void SettingsBinding::load(bool reportUnknownFlags)
     for (const Field &field : m_loadOrder)
         keys.push_back(field.key);
     const QString path = m_path();
-    const inifile::ReadOutcome read = settings::SettingsFile(path).read(keys);
+    inifile::ReadOutcome read;
+    onFile(path, [&](const filebytes::Patience &patience, bool) { read = settings::SettingsFile(path, patience).read(keys); });
     const QStringList &values = read.values;
 
     QSet<QWidget *> filled; // boxes a key of this load gave a non-empty value
@@ -113,7 +118,11 @@ void SettingsBinding::save()
     inifile::WriteOptions options;
     options.mustExist = !m_knownFile.isEmpty() && path == m_knownFile;
     try {
-        settings::SettingsFile(path).write(changed, options);
+        onFile(path, [&](const filebytes::Patience &patience, bool force) {
+            inifile::WriteOptions forced = options;
+            forced.force = force;
+            settings::SettingsFile(path, patience).write(changed, forced);
+        });
     } catch (Failure &failure) {
         for (const Field &field : m_saveOrder) {
             if (failure.key == QLatin1String(field.key->name)) {
@@ -126,6 +135,49 @@ void SettingsBinding::save()
     }
     remember();
     m_knownFile = path;
+}
+
+void SettingsBinding::onFile(const QString &path,
+                             const std::function<void(const filebytes::Patience &, bool force)> &work)
+{
+    const QString title = QString::fromUtf8(identity::kProgramTitle);
+    bool force = false;
+    for (;;) {
+        try {
+            runFileWork(m_owner, [&](const filebytes::Patience &patience) { work(patience, force); });
+            return;
+        } catch (const Failure &failure) {
+            if (failure.kind == FailureKind::InterruptedSave) {
+                const int answer = platform::ask(
+                    {failure.description
+                         + QStringLiteral("\n\nPôr de volta o conteúdo de antes, ou manter o arquivo como está?"),
+                     {QStringLiteral("Restaurar o conteúdo de antes"), QStringLiteral("Manter o arquivo como está"),
+                      QStringLiteral("Cancelar")},
+                     0, 2},
+                    title, m_owner);
+                if (answer != 0 && answer != 1)
+                    throw Failure{failure.number, QString(), FailureKind::Cancelled, QString()};
+                const auto resolution = answer == 0 ? filebytes::Resolution::Restore : filebytes::Resolution::Keep;
+                runFileWork(m_owner, [&](const filebytes::Patience &patience) {
+                    filebytes::resolveInterrupted(path, resolution, patience);
+                });
+                continue;
+            }
+            if (failure.kind == FailureKind::HeldOpen && !force) {
+                const int answer = platform::ask(
+                    {failure.description
+                         + QStringLiteral("\n\nSe esse programa não vai mais gravar o arquivo, grave mesmo assim."),
+                     {QStringLiteral("Gravar mesmo assim"), QStringLiteral("Cancelar")},
+                     0, 1},
+                    title, m_owner);
+                if (answer != 0)
+                    throw Failure{failure.number, QString(), FailureKind::Cancelled, QString()};
+                force = true;
+                continue;
+            }
+            throw;
+        }
+    }
 }
 
 void SettingsBinding::remember()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/filebytes.h"
 #include "settings/keys.h"
 #include "ui/forms/formbuilder.h"
 
@@ -22,8 +23,16 @@ using PathSource = std::function<QString()>;
 class SettingsBinding
 {
 public:
-    SettingsBinding(const Controls &controls, const Window &window, PathSource path);
+    // `owner`: the window, which shows the progress of a long wait and the
+    // questions about the file.
+    SettingsBinding(QWidget *owner, const Controls &controls, const Window &window, PathSource path);
 
+    // Loads and saves run off the window's thread (filework.h). What only the
+    // user can decide is asked: a file left torn by an interrupted save is
+    // restored or kept (then the load or save goes on), a file another
+    // program holds open for writing without changing it is written anyway
+    // or not. A cancel ends the load or save with the Cancelled failure.
+    //
     // Reads the file once and fills the controls in load order. A text key
     // replaces its box's text; several keys may share one box, and a later
     // empty value then does not blank what an earlier key put there. A flag
@@ -49,7 +58,10 @@ private:
     };
 
     void remember();
+    // Runs file work, asking the user what the engine cannot decide.
+    void onFile(const QString &path, const std::function<void(const filebytes::Patience &, bool force)> &work);
 
+    QWidget *m_owner;
     std::vector<Field> m_loadOrder;
     std::vector<Field> m_saveOrder;
     PathSource m_path;

@@ -48,7 +48,7 @@ MainWindow::MainWindow(QWidget *parent)
     setCentralWidget(client);
     m_actions = forms::buildMenu(menuBar(), kMenu);
     forms::fixWindow(this, QString::fromUtf8(mainwindow::kWindow.caption));
-    m_settings.emplace(m_controls, mainwindow::kWindow, pathSource());
+    m_settings.emplace(this, m_controls, mainwindow::kWindow, pathSource());
 
     // A path pasted with its line break (copied from a terminal) is the path.
     m_controls[kPath]->setValidator(new forms::WithoutLineBreaks(m_controls[kPath]));

@@ -1,0 +1,87 @@
+#include "ui/forms/filework.h"
+
+#include "ui/identity.h"
+
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <exception>
+#include <memory>
+
+namespace forms {
+namespace {
+
+using namespace std::chrono_literals;
+using filebytes::settling::Reason;
+
+constexpr auto kShowAfter = 500ms;
+
+QString waitingFor(int reason)
+{
+    switch (Reason(reason)) {
+    case Reason::Lock:
+        return QStringLiteral("Aguardando: o arquivo está bloqueado por outro programa ou por outra janela.");
+    case Reason::OtherWriter:
+        return QStringLiteral("Aguardando: outro programa acabou de gravar o arquivo e pode ainda estar gravando.");
+    case Reason::HeldOpen:
+        return QStringLiteral("Aguardando: outro programa mantém o arquivo aberto para gravação.");
+    }
+    return QStringLiteral("Lendo e gravando o arquivo de configuração...");
+}
+
+} // namespace
+
+void runFileWork(QWidget *owner, const std::function<void(const filebytes::Patience &)> &work)
+{
+    std::atomic<bool> cancel{false};
+    std::atomic<int> reason{-1};
+    std::atomic<bool> done{false};
+    filebytes::Patience patience;
+    patience.cancel = &cancel;
+    patience.progress = [&reason](Reason now) { reason = int(now); };
+    std::exception_ptr failure;
+    const std::unique_ptr<QThread> thread(QThread::create([&] {
+        try {
+            work(patience);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        done = true;
+    }));
+    QEventLoop loop;
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    thread->start();
+    // The first half second without the user's input: no other handler
+    // starts meanwhile, and a quick load or save shows nothing.
+    QTimer::singleShot(kShowAfter, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!done) {
+        QProgressDialog progress(waitingFor(reason), QStringLiteral("Cancelar"), 0, 0, owner);
+        progress.setWindowTitle(QString::fromUtf8(identity::kProgramTitle));
+        progress.setWindowModality(Qt::ApplicationModal); // the other windows paint, but wait
+        progress.setMinimumDuration(0);
+        progress.setAutoClose(false);
+        progress.setAutoReset(false);
+        QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
+            cancel = true;
+            progress.setLabelText(QStringLiteral("Cancelando..."));
+        });
+        QTimer follow;
+        QObject::connect(&follow, &QTimer::timeout, &progress, [&] {
+            if (!cancel)
+                progress.setLabelText(waitingFor(reason));
+        });
+        follow.start(100ms);
+        progress.show();
+        if (!done)
+            loop.exec();
+    }
+    thread->wait();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+} // namespace forms

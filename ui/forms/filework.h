@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/filebytes.h"
+
+#include <functional>
+
+class QWidget;
+
+namespace forms {
+
+// Runs file work (a load, a save) on a thread of its own, so that every
+// window keeps painting while it waits for the file. Until the work ends the
+// user's input waits; after half a second a small window says what the work
+// waits for, with "Cancelar", which stops the wait and leaves the file as it
+// was. The work's Failure is thrown again here.
+void runFileWork(QWidget *owner, const std::function<void(const filebytes::Patience &)> &work);
+
+} // namespace forms
