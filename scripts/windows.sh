@@ -8,7 +8,8 @@
 #   4. the installer (NSIS) and a portable zip, in build-windows/.
 # `scripts/windows.sh qt` stops after step 1; `scripts/windows.sh screenshot`
 # then shows the editor under Wine on a virtual display and saves
-# docs/screenshots/windows-main.png.
+# docs/screenshots/windows-main.png; `scripts/windows.sh bench` times 36
+# single-key writes against Wine's own profile functions (bench/perkey.cpp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
@@ -96,6 +97,17 @@ use_wine() {
 install_missing "${WINDOWS_PACKAGES[@]}"
 build_qt
 [ "${1:-}" = qt ] && exit 0
+
+if [ "${1:-}" = bench ]; then
+    cmake -S . -B "$BUILD_DIR-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=ON \
+        -DCMAKE_TOOLCHAIN_FILE="$QT_PREFIX/lib/cmake/Qt6/qt.toolchain.cmake" \
+        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$TOOLCHAIN" >/dev/null
+    cmake --build "$BUILD_DIR-bench" --parallel 2 --target perkey
+    gather "$BUILD_DIR-bench"
+    use_wine
+    wine "$BUILD_DIR-bench/perkey.exe"
+    exit 0
+fi
 
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWARNINGS_AS_ERRORS=ON \
     -DCMAKE_TOOLCHAIN_FILE="$QT_PREFIX/lib/cmake/Qt6/qt.toolchain.cmake" \

@@ -55,7 +55,7 @@ std::optional<Where> find(const Place &place)
     if (system::existsAt(place.folder, besideName(place)))
         return Where{&place.folder, std::nullopt, besideName(place)};
     QString whyNot;
-    std::optional<Folder> state = system::stateFolder(&whyNot);
+    std::optional<Folder> state = system::stateFolder(false, &whyNot);
     if (!state || !system::existsAt(*state, stateName(place)))
         return std::nullopt;
     Where where{nullptr, std::move(state), stateName(place)};
@@ -159,7 +159,7 @@ Where write(const Place &place, const File &file, const Snapshot &before, const 
     if (!copy) {
         // A folder the user cannot write to: the user's own state folder.
         QString whyNot;
-        where.stateFolder = system::stateFolder(&whyNot);
+        where.stateFolder = system::stateFolder(true, &whyNot);
         if (!where.stateFolder)
             failures::noStateFolder(path, whyNot);
         where.folder = &*where.stateFolder;
@@ -196,7 +196,7 @@ bool mayExist(const Place &place)
     if (system::existsAt(place.folder, besideName(place)))
         return true;
     QString whyNot;
-    const std::optional<Folder> state = system::stateFolder(&whyNot);
+    const std::optional<Folder> state = system::stateFolder(false, &whyNot);
     return state && system::existsAt(*state, stateName(place));
 }
 

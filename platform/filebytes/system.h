@@ -190,7 +190,7 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
                  const QString &temporary, const QString &path);
 
 // The program's own folder for what it keeps between runs, made private
-// (0700) when missing; nullopt with the reason when there is none.
-std::optional<Folder> stateFolder(QString *whyNot);
+// (0700) when missing and `make`; nullopt with the reason when there is none.
+std::optional<Folder> stateFolder(bool make, QString *whyNot);
 
 } // namespace filebytes::system

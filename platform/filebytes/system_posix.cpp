@@ -766,7 +766,7 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
     return Replaced::Done;
 }
 
-std::optional<Folder> stateFolder(QString *whyNot)
+std::optional<Folder> stateFolder(bool make, QString *whyNot)
 {
     // systemd's StateDirectory= names the folder itself; the others hold it.
     QString folder = qEnvironmentVariable("STATE_DIRECTORY").section(QLatin1Char(':'), 0, 0);
@@ -786,15 +786,15 @@ std::optional<Folder> stateFolder(QString *whyNot)
     }
     folder = QDir::cleanPath(folder);
     // Every missing folder on the way is made private to the user.
-    qsizetype slash = 0;
-    do {
+    qsizetype slash = make ? 0 : -1;
+    while (slash != -1) {
         slash = folder.indexOf(QLatin1Char('/'), slash + 1);
         const QByteArray part = encoded(slash == -1 ? folder : folder.left(slash));
         if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST) {
             *whyNot = QStringLiteral("a pasta \"%1\" não pôde ser criada: %2").arg(QFile::decodeName(part), reason(errno));
             return std::nullopt;
         }
-    } while (slash != -1);
+    }
     File handle(::open(encoded(folder).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!handle.valid() || ::fstat(handle.get(), &st) != 0) {
         *whyNot = QStringLiteral("a pasta \"%1\" não pôde ser aberta: %2").arg(folder, reason(errno));

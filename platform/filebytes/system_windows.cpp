@@ -80,7 +80,7 @@ std::optional<Snapshot> snapshotOf(HANDLE handle)
 }
 
 // The security identifier of this process's user, as text ("S-1-5-21-...").
-QString userSid()
+QString readUserSid()
 {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
@@ -100,6 +100,12 @@ QString userSid()
         return QString();
     const QString sid = QString::fromWCharArray(text);
     LocalFree(text);
+    return sid;
+}
+
+const QString &userSid()
+{
+    static const QString sid = readUserSid();
     return sid;
 }
 
@@ -138,7 +144,7 @@ bool isSystemOwner(const QString &sid)
 // lead to what that account owns.
 void checkReparsePoints(const QString &absolute, const QString &path)
 {
-    const QString user = userSid();
+    const QString &user = userSid();
     const QStringList parts = QDir::fromNativeSeparators(absolute).split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QString prefix;
     for (const QString &part : parts) {
@@ -639,7 +645,7 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
     return Replaced::Done;
 }
 
-std::optional<Folder> stateFolder(QString *whyNot)
+std::optional<Folder> stateFolder(bool make, QString *whyNot)
 {
     const QString base = qEnvironmentVariable("LOCALAPPDATA");
     if (base.isEmpty() || QDir::isRelativePath(base)) {
@@ -647,6 +653,10 @@ std::optional<Folder> stateFolder(QString *whyNot)
         return std::nullopt;
     }
     const QString folder = QDir(base).filePath(QStringLiteral("commonserver-editor"));
+    if (!make && !QFileInfo(folder).isDir()) {
+        *whyNot = QStringLiteral("a pasta \"%1\" não existe").arg(QDir::toNativeSeparators(folder));
+        return std::nullopt;
+    }
     if (!QDir().mkpath(folder)) {
         *whyNot = QStringLiteral("a pasta \"%1\" não pôde ser criada").arg(QDir::toNativeSeparators(folder));
         return std::nullopt;
