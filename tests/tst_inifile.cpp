@@ -1,10 +1,12 @@
 #include "platform/failure.h"
+#include "platform/filebytes/testhooks.h"
 #include "platform/inifile.h"
 #include "platform/systemerror.h"
 #include "support.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,7 +21,18 @@
 
 namespace {
 const QString kSection = QStringLiteral("GameServerInfo");
+
+// A second name of the file: saves then rewrite it in place.
+bool hardLink(const QString &file, const QString &name)
+{
+#ifdef Q_OS_WIN
+    return CreateHardLinkW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(name).utf16()),
+                           reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(file).utf16()), nullptr);
+#else
+    return ::link(QFile::encodeName(file).constData(), QFile::encodeName(name).constData()) == 0;
+#endif
 }
+} // namespace
 
 class TestIniFile : public QObject
 {
@@ -485,6 +498,60 @@ private slots:
         } catch (const Failure &failure) {
             QVERIFY2(readRefused && failure.description.contains(reason), qPrintable(failure.description));
         }
+    }
+
+    // A flush that fails, as a disk does once the data was accepted: the
+    // report says what the file holds then, having looked, and nothing is
+    // left behind.
+    void failedFlushes_data()
+    {
+        QTest::addColumn<bool>("inPlace");
+        QTest::addColumn<int>("kind"); // testhooks::Flushed
+        QTest::addColumn<int>("which"); // the failing one of that kind, from 1
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<QString>("said");
+        using filebytes::testhooks::Flushed;
+        QTest::newRow("the new content, before the rename") << false << int(Flushed::File) << 1 << false
+                                                              << "O arquivo ficou como estava.";
+        QTest::newRow("the folder, after the rename") << false << int(Flushed::Folder) << 1 << true
+                                                      << "foi gravado, mas o sistema não confirmou";
+        QTest::newRow("the journal, before the file is touched") << true << int(Flushed::File) << 1 << false
+                                                                   << "Nada foi gravado.";
+        QTest::newRow("the file rewritten in place: the old content back") << true << int(Flushed::File) << 2
+                                                                             << false << "O arquivo ficou como estava.";
+    }
+
+    void failedFlushes()
+    {
+        QFETCH(bool, inPlace);
+        QFETCH(int, kind);
+        QFETCH(int, which);
+        QFETCH(bool, written);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        const QByteArray before("[GameServerInfo]\r\nTrade = 0\r\n");
+        putFile(path, before);
+        if (inPlace)
+            QVERIFY(hardLink(path, dir.filePath(QStringLiteral("second.cfg"))));
+        static int failing;
+        static int kindFailing;
+        static int seen;
+        failing = which;
+        kindFailing = kind;
+        seen = 0;
+        filebytes::testhooks::setFlushHook([](filebytes::testhooks::Flushed what, int result) {
+            return int(what) == kindFailing && ++seen == failing ? int(EIO) : result;
+        });
+        const auto unhook = qScopeGuard([] { filebytes::testhooks::setFlushHook(nullptr); });
+        try {
+            writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1"));
+            QFAIL("the save did not fail");
+        } catch (const Failure &failure) {
+            QVERIFY2(failure.description.contains(said), qPrintable(failure.description));
+        }
+        QCOMPARE(fileBytes(path), written ? QByteArray("[GameServerInfo]\r\nTrade = 1\r\n") : before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".cse-")), QStringList());
     }
 
     // What the reports say for the system's reasons.

@@ -612,18 +612,18 @@ int reserve(const File &file, qint64 size)
 
 int flush(const File &file)
 {
-    return testhooks::flushResult(::fsync(file.get()) == 0 ? 0 : errno);
+    return testhooks::flushResult(testhooks::Flushed::File, ::fsync(file.get()) == 0 ? 0 : errno);
 }
 
 int flushFolder(const Folder &folder)
 {
     File readable(openAt(folder.handle, ".", O_RDONLY | O_DIRECTORY));
     if (!readable.valid())
-        return testhooks::flushResult(errno);
+        return testhooks::flushResult(testhooks::Flushed::Folder, errno);
     int error = ::fsync(readable.get()) == 0 ? 0 : errno;
     if (error == EINVAL || error == ENOTSUP)
         error = 0; // a file system whose folders need no flushing
-    return testhooks::flushResult(error);
+    return testhooks::flushResult(testhooks::Flushed::Folder, error);
 }
 
 bool takeIdentity(const File &file, const Snapshot &of, const File &copy, bool exact)

@@ -523,13 +523,13 @@ int reserve(const File &, qint64)
 
 int flush(const File &file)
 {
-    return testhooks::flushResult(FlushFileBuffers(file.get()) ? 0 : int(GetLastError()));
+    return testhooks::flushResult(testhooks::Flushed::File, FlushFileBuffers(file.get()) ? 0 : int(GetLastError()));
 }
 
 int flushFolder(const Folder &)
 {
     // Writes through the file cover its folder's entries.
-    return testhooks::flushResult(0);
+    return testhooks::flushResult(testhooks::Flushed::Folder, 0);
 }
 
 bool takeIdentity(const File &file, const Snapshot &, const File &copy, bool exact)

@@ -23,10 +23,10 @@ void setFlushHook(FlushHook hook)
     flushHook = hook;
 }
 
-int flushResult(int result)
+int flushResult(Flushed what, int result)
 {
     const FlushHook hook = flushHook;
-    return hook ? hook(result) : result;
+    return hook ? hook(what, result) : result;
 }
 
 void setStepHook(StepHook hook)

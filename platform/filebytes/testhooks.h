@@ -14,9 +14,10 @@ void setDefaultBudget(std::chrono::nanoseconds budget);
 
 // Replaces the system's answer to every flush of a file or folder: 0 or an
 // error code.
-using FlushHook = int (*)(int result);
+enum class Flushed { File, Folder };
+using FlushHook = int (*)(Flushed what, int result);
 void setFlushHook(FlushHook hook);
-int flushResult(int result);
+int flushResult(Flushed what, int result);
 
 // The steps of a save, in order, where a test may cut it off.
 enum class Step {
