@@ -8,7 +8,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     platform::setUpApplication(app, QString::fromUtf8(identity::kDesktopFileName));
-    MainWindow window;
+    MainWindow window(QCoreApplication::arguments().value(1)); // a file to open, from the desktop
     window.show();
     return app.exec();
 }

@@ -9,5 +9,10 @@ source scripts/common.sh
 install_missing "${PACKAGES[@]}"
 build --target screenshots
 export QT_QPA_PLATFORM=offscreen
+# Qt's own settings of this machine (the file dialog's last folder and sizes)
+# stay out of the pictures.
+XDG_CONFIG_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME
+trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 "$BUILD_DIR/tools/screenshots" docs/screenshots examples/commonserver.cfg
 QT_SCALE_FACTOR=2 "$BUILD_DIR/tools/screenshots" docs/screenshots/200 examples/commonserver.cfg

@@ -33,6 +33,14 @@ std::vector<ValueChange> differingIn(const QByteArray &file, const std::vector<i
     return changes;
 }
 
+QStringList valuesIn(const QByteArray &file, const std::vector<const Key *> &keys)
+{
+    QStringList names;
+    for (const Key *key : keys)
+        names << QLatin1String(key->name);
+    return inifile::valuesIn(file, kSection, names);
+}
+
 SettingsFile::SettingsFile(QString path, filebytes::Patience patience)
     : m_path(std::move(path))
     , m_patience(std::move(patience))
@@ -63,17 +71,32 @@ inifile::WriteOutcome SettingsFile::write(const std::vector<inifile::KeyValue> &
     return inifile::write(m_path, kSection, values, withPatience(options));
 }
 
+inifile::WriteOutcome SettingsFile::writeChosen(const Choice &choose, const inifile::WriteOptions &options) const
+{
+    return inifile::write(
+        m_path, kSection,
+        [&](const QByteArray &file) {
+            std::vector<inifile::KeyValue> values;
+            for (const inifile::KeyValue &chosen : choose(file))
+                values.push_back(stored(chosen.key, chosen.value));
+            return values;
+        },
+        withPatience(options));
+}
+
 Written SettingsFile::writeDiffering(const std::vector<inifile::KeyValue> &wanted,
                                      const inifile::WriteOptions &options) const
 {
     Written written;
-    written.backup = inifile::write(
-                         m_path, kSection,
+    written.backup = writeChosen(
                          [&](const QByteArray &file) {
                              written.changes = differingIn(file, wanted);
-                             return storedChanges(written.changes);
+                             std::vector<inifile::KeyValue> texts;
+                             for (const ValueChange &change : written.changes)
+                                 texts.push_back({change.key, change.after});
+                             return texts;
                          },
-                         withPatience(options))
+                         options)
                          .backup;
     return written;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 namespace settings {
@@ -22,6 +23,14 @@ struct ValueChange
 // The wanted values that differ from the file's (as read: blanks around a
 // value do not count), in the order wanted. `file` is the file's bytes.
 std::vector<ValueChange> differingIn(const QByteArray &file, const std::vector<inifile::KeyValue> &wanted);
+
+// The values of these keys in a file's bytes, blanks around them removed;
+// empty for a missing key.
+QStringList valuesIn(const QByteArray &file, const std::vector<const Key *> &keys);
+
+// The texts to write, chosen from the file's bytes as the write finds them,
+// inside its transaction; called again when the file changed meanwhile.
+using Choice = std::function<std::vector<inifile::KeyValue>(const QByteArray &file)>;
 
 // What a write of the differing values did.
 struct Written
@@ -65,6 +74,9 @@ public:
     // it changed. Nothing is written when nothing differs.
     Written writeDiffering(const std::vector<inifile::KeyValue> &wanted,
                                             const inifile::WriteOptions &options = {}) const;
+
+    // Writes, like write(), the texts `choose` picks from the file's bytes.
+    inifile::WriteOutcome writeChosen(const Choice &choose, const inifile::WriteOptions &options = {}) const;
 
     // What writeDiffering would do now. Throws Failure like read().
     Preview preview(const std::vector<inifile::KeyValue> &wanted) const;

@@ -68,7 +68,7 @@ private slots:
     void startState()
     {
         MainWindow form;
-        QCOMPARE(form.windowTitle(), QStringLiteral("Vardok - Zilvane s3 beta 39 (Versão 0.5)"));
+        QCOMPARE(caption(&form), QStringLiteral("Vardok - Zilvane s3 beta 39 (Versão 0.5)"));
         QCOMPARE(form.centralWidget()->size(), QSize(429, 488));
         QCOMPARE(enabledButtons(form), (QStringList{"browseButton", "cancelButton"}));
         for (const QString &name : kBoxes)
@@ -360,7 +360,7 @@ private slots:
         QStringList shown;
         for (QWidget *window : QApplication::topLevelWidgets()) {
             if (window != &setup.main && window->isVisible())
-                shown << window->windowTitle();
+                shown << caption(window);
         }
         const bool showsAWindow = !QStringList{"choose", "load", "load and unlock", "save"}.contains(job);
         QCOMPARE(shown, showsAWindow ? QStringList{job} : QStringList());

@@ -87,7 +87,7 @@ private slots:
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
 
-        QCOMPARE(window->windowTitle(), title);
+        QCOMPARE(caption(window), title);
         QCOMPARE(window->windowIcon().availableSizes(),
                  (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
         const Qt::WindowFlags flags = window->windowFlags();

@@ -126,6 +126,14 @@ struct MainWindowOnFile
     }
 };
 
+// The caption a window's title bar shows: its title, with Qt's modification
+// mark as a star while it has unsaved edits.
+inline QString caption(const QWidget *window)
+{
+    return window->windowTitle().replace(QStringLiteral("[*]"),
+                                         window->isWindowModified() ? QStringLiteral("*") : QString());
+}
+
 // The windows by their captions.
 namespace titles {
 inline const QString kMain = QStringLiteral("Vardok - Zilvane s3 beta 39 (Versão 0.5)");
@@ -152,7 +160,7 @@ inline QWidget *openWindow(MainWindow &main, const QString &title)
                                                              : QStringLiteral("creditsAction"))
             ->trigger();
     for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window->windowTitle() == title && window->isVisible())
+        if (caption(window) == title && window->isVisible())
             return window;
     }
     return nullptr;

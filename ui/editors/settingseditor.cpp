@@ -5,9 +5,11 @@
 #include "ui/editors/castlesiegetable.h"
 #include "ui/editors/othersettingstable.h"
 #include "ui/forms/policies.h"
+#include "ui/forms/unsavededits.h"
 #include "ui/identity.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -37,14 +39,20 @@ SettingsEditor::SettingsEditor(const editors::EditorTable &table, forms::PathSou
     setCentralWidget(client);
     if (!table.window.menu.empty())
         m_actions = forms::buildMenu(menuBar(), table.window.menu);
+    forms::fixWindow(this, QString::fromUtf8(table.window.caption), forms::Edits::Marked);
     m_settings.emplace(this, m_controls, table.window, std::move(settingsPath));
-    forms::fixWindow(this, QString::fromUtf8(table.window.caption));
 
     connect(m_controls[table.open], &QPushButton::clicked, this, &SettingsEditor::open);
     connect(m_controls[table.save], &QPushButton::clicked, this, &SettingsEditor::save);
-    connect(m_controls[table.cancel], &QPushButton::clicked, this, &SettingsEditor::cancel);
-    // Escape does what "Cancelar" does.
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &SettingsEditor::cancel);
+    connect(m_controls[table.cancel], &QPushButton::clicked, this, &SettingsEditor::discard);
+    // Escape does what "Cancelar" does; Ctrl+S what "Salvar" does.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &SettingsEditor::discard);
+    new QShortcut(QKeySequence::Save, this, this, &SettingsEditor::save);
+}
+
+bool SettingsEditor::modified() const
+{
+    return m_settings->modified();
 }
 
 void SettingsEditor::open()
@@ -53,12 +61,23 @@ void SettingsEditor::open()
     forms::runReported([this] { m_settings->load(/*reportUnknownFlags=*/true); });
 }
 
-void SettingsEditor::save()
+bool SettingsEditor::save()
 {
-    forms::runReported([this] { m_settings->save(); });
+    return forms::runReported([this] { m_settings->save(); });
 }
 
-void SettingsEditor::cancel()
+void SettingsEditor::discard()
 {
+    m_discarding = true;
     close();
+}
+
+void SettingsEditor::closeEvent(QCloseEvent *event)
+{
+    const QString caption = windowTitle().remove(QStringLiteral("[*]"));
+    if (m_discarding || !modified() || forms::askBeforeClosing({caption}, this, [this] { return save(); }))
+        event->accept();
+    else
+        event->ignore();
+    m_discarding = false;
 }

@@ -21,14 +21,24 @@ public:
     // The ten castle siege keys, and a menu that opens the tutorial page.
     static SettingsEditor *castleSiege(forms::PathSource settingsPath, QWidget *owner);
 
+    // Whether a box holds an edit not saved yet.
+    bool modified() const;
+    // "Salvar": whether the edits are in the file now.
+    bool save();
+    // Closes the window and drops its edits, without asking.
+    void discard();
+
+protected:
+    // The close box asks first when there are unsaved edits.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     SettingsEditor(const editors::EditorTable &table, forms::PathSource settingsPath, QWidget *owner);
 
     void open();
-    void save();
-    void cancel();
 
     forms::Controls m_controls;
     forms::Actions m_actions;
     std::optional<forms::SettingsBinding> m_settings;
+    bool m_discarding = false;
 };

@@ -4,6 +4,7 @@
 
 #include <QEventLoop>
 #include <QProgressDialog>
+#include <QScopedValueRollback>
 #include <QThread>
 #include <QTimer>
 
@@ -18,6 +19,8 @@ using namespace std::chrono_literals;
 using filebytes::settling::Reason;
 
 constexpr auto kShowAfter = 500ms;
+
+int running = 0; // file work of the windows' thread, nested or not
 
 QString waitingFor(int reason)
 {
@@ -34,8 +37,14 @@ QString waitingFor(int reason)
 
 } // namespace
 
+bool fileWorkRunning()
+{
+    return running > 0;
+}
+
 void runFileWork(QWidget *owner, const std::function<void(const filebytes::Patience &)> &work)
 {
+    const QScopedValueRollback counted(running, running + 1);
     std::atomic<bool> cancel{false};
     std::atomic<int> reason{-1};
     std::atomic<bool> done{false};

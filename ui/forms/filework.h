@@ -15,4 +15,7 @@ namespace forms {
 // was. The work's Failure is thrown again here.
 void runFileWork(QWidget *owner, const std::function<void(const filebytes::Patience &)> &work);
 
+// Whether file work runs now (its wait lets other events through).
+bool fileWorkRunning();
+
 } // namespace forms

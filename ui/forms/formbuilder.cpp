@@ -251,9 +251,9 @@ QIcon programIcon()
     return icon;
 }
 
-void fixWindow(QWidget *window, const QString &caption)
+void fixWindow(QWidget *window, const QString &caption, Edits edits)
 {
-    window->setWindowTitle(caption);
+    window->setWindowTitle(edits == Edits::Marked ? caption + QStringLiteral("[*]") : caption);
     window->setWindowIcon(programIcon());
     const Qt::WindowFlags type = window->parentWidget() ? Qt::Dialog : Qt::Window;
     window->setWindowFlags(type | Qt::CustomizeWindowHint | Qt::WindowTitleHint

@@ -6,13 +6,15 @@
 
 namespace forms {
 
-void runReported(const std::function<void()> &handler)
+bool runReported(const std::function<void()> &handler)
 {
     try {
         handler();
+        return true;
     } catch (const Failure &failure) {
         if (failure.kind != FailureKind::Cancelled) // the user's own choice: nothing to report
             platform::reportUnhandled(failure, QString::fromUtf8(identity::kProgramTitle));
+        return false;
     }
 }
 

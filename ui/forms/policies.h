@@ -8,6 +8,7 @@ namespace forms {
 // Runs the handler; its first failure ends it and goes to the report of an
 // unhandled failure, but for a wait the user cancelled. The steps before the
 // failure have taken effect.
-void runReported(const std::function<void()> &handler);
+// Whether it ran to its end.
+bool runReported(const std::function<void()> &handler);
 
 } // namespace forms

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/failure.h"
 #include "platform/filebytes.h"
 #include "settings/keys.h"
 #include "ui/forms/formbuilder.h"
@@ -11,28 +12,41 @@
 #include <optional>
 #include <vector>
 
+class QFileSystemWatcher;
+class QTimer;
+
 namespace forms {
 
 // The settings file path, asked afresh for every load and save.
 using PathSource = std::function<QString()>;
 
 // One window's fields between its controls and the settings file, in the
-// window's own orders. Each control remembers what the last load left in it
-// (before any load: its start state, empty or clear; after a save: what was
-// saved), so that a save writes only what the user changed.
+// window's own orders. It remembers what each key held in the file, and what
+// each control showed, when the window last loaded, saved or followed the
+// file, so that a save writes only what the user changed, and a change of
+// the same key elsewhere is not overwritten without a word.
+//
+// Loads and saves run off the window's thread (filework.h). What only the
+// user can decide is asked: a file left torn by an interrupted save is
+// restored or kept (then the load or save goes on), a file another program
+// holds open for writing without changing it is written anyway or not. A
+// cancel ends the load or save with the Cancelled failure.
+//
+// While the window shows a file, it follows it: a change on disk (also a
+// replacement by rename) is shown at once in the boxes the user has not
+// edited; a file that vanished or can no longer be read is reported once.
+// The window is marked modified (Qt's [*] in its caption) while a box
+// differs from what it last loaded, saved or followed.
 class SettingsBinding
 {
 public:
-    // `owner`: the window, which shows the progress of a long wait and the
-    // questions about the file.
+    // `owner`: the window, which shows the progress of a long wait, the
+    // questions about the file and the modification mark.
     SettingsBinding(QWidget *owner, const Controls &controls, const Window &window, PathSource path);
+    ~SettingsBinding();
+    SettingsBinding(const SettingsBinding &) = delete;
+    SettingsBinding &operator=(const SettingsBinding &) = delete;
 
-    // Loads and saves run off the window's thread (filework.h). What only the
-    // user can decide is asked: a file left torn by an interrupted save is
-    // restored or kept (then the load or save goes on), a file another
-    // program holds open for writing without changing it is written anyway
-    // or not. A cancel ends the load or save with the Cancelled failure.
-    //
     // Reads the file once and fills the controls in load order. A text key
     // replaces its box's text; several keys may share one box, and a later
     // empty value then does not blank what an earlier key put there. A flag
@@ -44,11 +58,21 @@ public:
     void load(bool reportUnknownFlags);
 
     // Writes the keys whose controls differ from what they remember, in save
-    // order, as one transaction; touches no file when none differ. A failure
-    // writes nothing and is thrown, naming the field as the window labels it.
-    // The file the fields last came from, or went to, is never made again
-    // when it has vanished since: it would hold only the changed values.
+    // order, as one transaction; touches no file when none differ. A key
+    // whose value in the file changed since the window last had it, to
+    // something other than what the user typed, is a conflict: before
+    // anything is written, one question lists them all, and the user writes
+    // the typed values, takes the file's into those boxes, or cancels. The
+    // comparison happens inside the locked update, so it cannot race.
+    // Afterwards every box shows the file's value as it now stands. A
+    // failure writes nothing and is thrown, naming the field as the window
+    // labels it. The file the fields last came from, or went to, is never
+    // made again when it has vanished since: it would hold only the changed
+    // values.
     void save();
+
+    // Whether a box differs from what it last loaded, saved or followed.
+    bool modified() const;
 
 private:
     struct Field
@@ -57,9 +81,18 @@ private:
         QWidget *control; // a text box for a text key, a check box for a flag
     };
 
-    void remember();
+    // Puts the file's values (in load order) in the controls: every one, or
+    // only those the user has not edited. Returns the first unknown flag.
+    std::optional<Failure> show(const QStringList &values, bool onlyUnedited);
+    // One key's value in its control; the unknown flag, if it is one.
+    std::optional<Failure> put(const Field &field, const QString &value);
+    void remember(QWidget *control);
+    bool edited(QWidget *control) const;
+    void markModified();
     // Runs file work, asking the user what the engine cannot decide.
     void onFile(const QString &path, const std::function<void(const filebytes::Patience &, bool force)> &work);
+    void follow(const QString &path);
+    void refresh();
 
     QWidget *m_owner;
     std::vector<Field> m_loadOrder;
@@ -67,6 +100,11 @@ private:
     PathSource m_path;
     QString m_knownFile; // the path of the last load or save, when it named a file
     QHash<QWidget *, std::optional<QString>> m_remembered;
+    QHash<const settings::Key *, QString> m_known; // each key's value in the file, as last seen
+    QFileSystemWatcher *m_watcher;
+    QTimer *m_refresh;
+    bool m_busy = false;         // a load, save or refresh runs: changes on disk wait for it
+    bool m_reportedGone = false; // the file that vanished was reported
 };
 
 } // namespace forms

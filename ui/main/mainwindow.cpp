@@ -3,6 +3,7 @@
 #include "platform/gui/commoncontrols.h"
 #include "ui/editors/settingseditor.h"
 #include "ui/forms/policies.h"
+#include "ui/forms/unsavededits.h"
 #include "ui/forms/singlewindow.h"
 #include "ui/forms/withoutlinebreaks.h"
 #include "ui/info/creditswindow.h"
@@ -17,6 +18,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
 
 namespace {
 
@@ -38,7 +41,7 @@ constexpr auto kCreditsAction = ref(kMenu, "creditsAction");
 
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent)
+MainWindow::MainWindow(const QString &file, QWidget *parent)
     : QMainWindow(parent)
 {
     // The system's common controls are ready before the window makes its own.
@@ -47,7 +50,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_controls = forms::buildControls(client, mainwindow::kWindow);
     setCentralWidget(client);
     m_actions = forms::buildMenu(menuBar(), kMenu);
-    forms::fixWindow(this, QString::fromUtf8(mainwindow::kWindow.caption));
+    forms::fixWindow(this, QString::fromUtf8(mainwindow::kWindow.caption), forms::Edits::Marked);
     m_settings.emplace(this, m_controls, mainwindow::kWindow, pathSource());
 
     // A path pasted with its line break (copied from a terminal) is the path.
@@ -66,6 +69,14 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_actions[kSaveAction], &QAction::triggered, this, &MainWindow::save);
     connect(m_actions[kInstructionsAction], &QAction::triggered, this, &MainWindow::showInstructions);
     connect(m_actions[kCreditsAction], &QAction::triggered, this, &MainWindow::showCredits);
+    new QShortcut(QKeySequence::Save, this, this, &MainWindow::save);
+
+    // A file given at start: in the path box and loaded once the window shows.
+    if (!file.isEmpty()) {
+        m_controls[kPath]->setText(QDir::toNativeSeparators(file));
+        m_controls[kOpen]->setEnabled(true);
+        QTimer::singleShot(0, this, &MainWindow::open);
+    }
 }
 
 QString MainWindow::settingsPath() const
@@ -115,6 +126,7 @@ void MainWindow::save()
 
 void MainWindow::quit()
 {
+    m_quitting = true;
     close(); // ends the program, see closeEvent
 }
 
@@ -140,9 +152,34 @@ void MainWindow::showCredits()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // Closing the main window ends the program at once: every other window
-    // goes with it, unsaved edits included, and nothing asks first.
+    // Closing the main window ends the program: every other window goes with
+    // it. From the close box, unsaved edits of any window are asked about
+    // first; "Cancelar" drops them at once.
+    QStringList unsaved;
+    if (m_settings->modified())
+        unsaved << windowTitle().remove(QStringLiteral("[*]"));
+    for (SettingsEditor *editor : {m_otherSettings.data(), m_castleSiege.data()}) {
+        if (editor && editor->modified())
+            unsaved << editor->windowTitle().remove(QStringLiteral("[*]"));
+    }
+    const auto saveAll = [this] {
+        bool saved = !m_settings->modified() || forms::runReported([this] { m_settings->save(); });
+        for (SettingsEditor *editor : {m_otherSettings.data(), m_castleSiege.data()}) {
+            if (saved && editor && editor->modified())
+                saved = editor->save();
+        }
+        return saved;
+    };
+    if (!m_quitting && !unsaved.isEmpty() && !forms::askBeforeClosing(unsaved, this, saveAll)) {
+        event->ignore();
+        return;
+    }
+    m_quitting = false;
     event->accept();
+    for (SettingsEditor *editor : {m_otherSettings.data(), m_castleSiege.data()}) {
+        if (editor)
+            editor->discard();
+    }
     for (QWidget *window : QApplication::topLevelWidgets()) {
         if (window != this)
             window->close();

@@ -20,7 +20,8 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    // With `file`, the window starts as after "Procurar" and "Abrir" on it.
+    explicit MainWindow(const QString &file = QString(), QWidget *parent = nullptr);
 
     // The settings file path: whatever the path box holds right now.
     QString settingsPath() const;
@@ -34,7 +35,7 @@ private:
     void open();        // the button: load, then unlock the other buttons
     void load();        // the menu: load only
     void save();
-    void quit();
+    void quit(); // "Cancelar": ends the program at once, edits dropped
     void showOtherSettings();
     void showCastleSiege();
     void showInstructions();
@@ -51,4 +52,5 @@ private:
     QPointer<SettingsEditor> m_castleSiege;
     QPointer<InstructionsWindow> m_instructions;
     QPointer<CreditsWindow> m_credits;
+    bool m_quitting = false;
 };
