@@ -12,6 +12,7 @@
 #include <QFileSystemModel>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -561,6 +562,161 @@ private slots:
         QVERIFY2(recorder.failures.constFirst().description.contains(QStringLiteral("é uma pasta")),
                  qPrintable(recorder.failures.constFirst().description));
         QCOMPARE(enabledButtons(setup.main), kButtons); // the load still reaches its end
+    }
+
+    // The same key changed by another program since "Abrir": "Salvar" asks,
+    // naming it with the value read, the file's and the typed one, and
+    // writes the typed value, takes the file's, or writes nothing. The
+    // other keys are saved in the same transaction; a key only the other
+    // program changed shows its value once the save is done.
+    void sameKeyChangedElsewhere_data()
+    {
+        QTest::addColumn<QString>("elsewhere"); // what the other program sets AddExperience to
+        QTest::addColumn<int>("answer");        // -1: nothing may be asked
+        QTest::addColumn<QString>("inFile");    // AddExperience afterwards
+        QTest::addColumn<QString>("inBox");
+        QTest::addColumn<QString>("drop");      // ItemDropPer afterwards, typed 55
+        QTest::newRow("Gravar os meus") << "70" << 0 << "60" << "60" << "55";
+        QTest::newRow("Manter os do arquivo") << "70" << 1 << "70" << "70" << "55";
+        QTest::newRow("Cancelar: nothing written") << "70" << 2 << "70" << "60" << "103";
+        QTest::newRow("the same value typed there: no question") << "60" << -1 << "60" << "60" << "55";
+    }
+
+    void sameKeyChangedElsewhere()
+    {
+        QFETCH(QString, elsewhere);
+        QFETCH(int, answer);
+        QFETCH(QString, inFile);
+        QFETCH(QString, inBox);
+        QFETCH(QString, drop);
+        Setup setup(fileBytes(fixture("commonserver.cfg")));
+        menuItem(setup.main, "openAction")->trigger();
+        box(setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("60"));
+        box(setup.main, QStringLiteral("ItemDropPer"))->setText(QStringLiteral("55"));
+        QVERIFY(anotherProgramSets(setup.path, QStringLiteral("AddExperience"), elsewhere));
+        QVERIFY(anotherProgramSets(setup.path, QStringLiteral("MonsterHp"), QStringLiteral("777")));
+
+        FailureRecorder recorder;
+        QuestionAnswers answers(answer >= 0 ? QList<int>{answer} : QList<int>{});
+        menuItem(setup.main, "saveAction")->trigger();
+        QCOMPARE(answers.asked.size(), answer >= 0 ? 1 : 0);
+        if (answer >= 0) {
+            const QString asked = answers.asked.constFirst().text;
+            QVERIFY2(asked.contains(QStringLiteral("Experiencia: (AddExperience): lido \"101\", no arquivo agora \"70\", "
+                                                   "digitado \"60\"")),
+                     qPrintable(asked));
+            QVERIFY2(!asked.contains(QStringLiteral("ItemDropPer")), qPrintable(asked));
+        }
+        QCOMPARE(recorder.failures.size(), 0);
+        QCOMPARE(setup.read("AddExperience"), inFile);
+        QCOMPARE(setup.read("ItemDropPer"), drop);
+        QCOMPARE(box(setup.main, QStringLiteral("AddExperience"))->text(), inBox);
+        QTRY_COMPARE(box(setup.main, QStringLiteral("MonsterHp"))->text(), QStringLiteral("777"));
+        QCOMPARE(setup.main.isWindowModified(), answer == 2);
+    }
+
+    // While the window shows a file, a change on disk shows at once in the
+    // boxes the user has not edited; edited boxes keep their text. A file
+    // that vanishes is reported once, not on every change after it.
+    void boxesFollowTheFile()
+    {
+        Setup setup(fileBytes(fixture("commonserver.cfg")));
+        menuItem(setup.main, "openAction")->trigger();
+        box(setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("60"));
+        QVERIFY(anotherProgramSets(setup.path, QStringLiteral("MonsterHp"), QStringLiteral("777")));
+        QVERIFY(anotherProgramSets(setup.path, QStringLiteral("AddExperience"), QStringLiteral("70")));
+        QVERIFY(anotherProgramSets(setup.path, QStringLiteral("Trade"), QStringLiteral("1")));
+        QTRY_COMPARE(box(setup.main, QStringLiteral("MonsterHp"))->text(), QStringLiteral("777"));
+        QTRY_VERIFY(check(setup.main, QStringLiteral("Trade"))->isChecked());
+        QCOMPARE(box(setup.main, QStringLiteral("AddExperience"))->text(), QStringLiteral("60"));
+        QVERIFY(setup.main.isWindowModified());
+
+        FailureRecorder recorder;
+        QVERIFY(QFile::remove(setup.path));
+        QTRY_COMPARE(recorder.failures.size(), 1);
+        QVERIFY2(recorder.failures.constFirst().description.contains(QStringLiteral("não existe mais")),
+                 qPrintable(recorder.failures.constFirst().description));
+        putFile(setup.dir.filePath(QStringLiteral("other.cfg")), "[Other]\r\n");
+        QTest::qWait(500);
+        QCOMPARE(recorder.failures.size(), 1);
+    }
+
+    // "commonserver-editor FILE": the window starts as after "Procurar" and
+    // "Abrir" on it; a file that cannot be loaded is reported and stays in
+    // the box.
+    void startWithAFile_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("a settings file") << false;
+        QTest::newRow("a folder") << true;
+    }
+
+    void startWithAFile()
+    {
+        QFETCH(bool, folder);
+        QTemporaryDir dir;
+        const QString path = folder ? dir.path() : dir.filePath(QStringLiteral("commonserver.cfg"));
+        if (!folder)
+            putFile(path, fileBytes(fixture("commonserver.cfg")));
+        FailureRecorder recorder;
+        MainWindow form(path);
+        QTRY_COMPARE(enabledButtons(form), kButtons);
+        QCOMPARE(box(form, QStringLiteral("settingsPath"))->text(), QDir::toNativeSeparators(path));
+        QCOMPARE(recorder.failures.size(), folder ? 1 : 0);
+        QCOMPARE(box(form, QStringLiteral("AddExperience"))->text(), folder ? QString() : QStringLiteral("101"));
+    }
+
+    // Each box tells, as a tooltip and to screen readers, which keys of the
+    // file it edits and their kind.
+    void eachBoxNamesItsKey_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("a text") << "AddExperience" << "AddExperience: texto";
+        QTest::newRow("a yes or no") << "Trade" << "Trade: sim ou não (0 ou 1)";
+        QTest::newRow("the box of three keys")
+            << "eventServerAddress" << "ChaosEventServer, EventChipServerIp, DevilSquareEventServer: texto";
+    }
+
+    void eachBoxNamesItsKey()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, named);
+        MainWindow form;
+        QWidget *widget = form.findChild<QWidget *>(control);
+        QVERIFY(widget);
+        QCOMPARE(widget->toolTip(), named);
+        QCOMPARE(widget->accessibleDescription(), named);
+    }
+
+    // The close box of the main window ends the program: unsaved edits of
+    // any window are asked about first, in one question; Ctrl+S saves.
+    void closeBoxAsksAboutEveryWindow()
+    {
+        Setup setup(fileBytes(fixture("commonserver.cfg")));
+        setup.main.show();
+        menuItem(setup.main, "openAction")->trigger();
+        box(setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("60"));
+        QWidget *castle = openWindow(setup.main, titles::kCastle);
+        child<QPushButton>(castle, QStringLiteral("openButton"))->click();
+        child<QLineEdit>(castle, QStringLiteral("CastleCycleStartYear"))->setText(QStringLiteral("1999"));
+        QCOMPARE(caption(&setup.main), titles::kMain + QLatin1Char('*'));
+
+        QuestionAnswers answers({int(QMessageBox::Cancel)});
+        setup.main.close();
+        QCOMPARE(answers.asked.size(), 1);
+        QVERIFY2(answers.asked.constFirst().text.contains(titles::kMain)
+                     && answers.asked.constFirst().text.contains(titles::kCastle),
+                 qPrintable(answers.asked.constFirst().text));
+        QVERIFY(setup.main.isVisible() && castle->isVisible());
+
+        child<QPushButton>(castle, QStringLiteral("cancelButton"))->click(); // drops its edits, asking nothing
+        QCOMPARE(answers.asked.size(), 1);
+        setup.main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&setup.main));
+        QTest::keySequence(box(setup.main, QStringLiteral("AddExperience")), QKeySequence::Save);
+        QCOMPARE(setup.read("AddExperience"), QStringLiteral("60"));
+        QCOMPARE(caption(&setup.main), titles::kMain);
     }
 
     // Runs last: once the application has been told to quit, later event loops

@@ -8,6 +8,8 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -282,6 +284,64 @@ private slots:
         press(form, "saveButton");
         QCOMPARE(recorder.failures.size(), 1);
         QCOMPARE(recorder.failures.constFirst().number, 75);
+    }
+
+    // Unsaved edits: the caption's mark while a box differs from what the
+    // window last had; the close box asks first (Salvar / Descartar /
+    // Cancelar, Salvar closing only once saved); "Cancelar" and Escape drop
+    // them at once; Ctrl+S saves as "Salvar" does.
+    void unsavedEdits_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("answer"); // the button answered; -1: nothing may be asked
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("close box, Salvar") << "close box" << int(QMessageBox::Save) << true << true;
+        QTest::newRow("close box, Descartar") << "close box" << int(QMessageBox::Discard) << true << false;
+        QTest::newRow("close box, Cancelar: stays open") << "close box" << int(QMessageBox::Cancel) << false << false;
+        QTest::newRow("close box, Salvar refused: stays open") << "close box refused" << int(QMessageBox::Save) << false
+                                                                << false;
+        QTest::newRow("the Cancelar button asks nothing") << "Cancelar" << -1 << true << false;
+        QTest::newRow("Escape asks nothing") << "Escape" << -1 << true << false;
+        QTest::newRow("Ctrl+S saves") << "Ctrl+S" << -1 << false << true;
+    }
+
+    void unsavedEdits()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        QFETCH(bool, saved);
+        Setup setup(fileBytes(fixture("commonserver.cfg")));
+        QPointer<QWidget> editor = setup.open(kCastle);
+        press(editor, "openButton");
+        editor->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(editor));
+        QCOMPARE(caption(editor), kCastle);
+        auto *year = child<QLineEdit>(editor, QStringLiteral("CastleCycleStartYear"));
+        const QString before = year->text();
+        year->setText(QStringLiteral("1999"));
+        QCOMPARE(caption(editor), kCastle + QLatin1Char('*'));
+        year->setText(before); // back as the file has it: nothing unsaved
+        QCOMPARE(caption(editor), kCastle);
+        year->setText(how == QLatin1String("close box refused") ? QStringLiteral("19\x1b") : QStringLiteral("1999"));
+
+        FailureRecorder recorder;
+        QuestionAnswers answers(answer >= 0 ? QList<int>{answer} : QList<int>{});
+        if (how.startsWith(QLatin1String("close box")))
+            editor->close();
+        else if (how == QLatin1String("Cancelar"))
+            press(editor, "cancelButton");
+        else if (how == QLatin1String("Escape"))
+            QTest::keyClick(year, Qt::Key_Escape);
+        else
+            QTest::keySequence(year, QKeySequence::Save);
+        QCOMPARE(answers.asked.size(), answer >= 0 ? 1 : 0);
+        QCOMPARE(!editor || !editor->isVisible(), closed);
+        QCOMPARE(setup.read("CastleCycleStartYear"), saved ? QStringLiteral("1999") : before);
+        QCOMPARE(recorder.failures.size(), how == QLatin1String("close box refused") ? 1 : 0);
+        if (!closed)
+            QCOMPARE(caption(editor), saved ? kCastle : kCastle + QLatin1Char('*'));
     }
 
     void tutorialOpensItsPageOncePerClick()

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QList>
 #include <QObject>
+#include <QProcess>
 #include <QUrl>
 #include <QString>
 #include <QTemporaryDir>
@@ -89,6 +90,22 @@ public:
 private:
     QList<int> m_answers;
 };
+
+// Another program saves one key of the file (tests/helpers/filewriter, a
+// process of its own, which replaces the file by a rename), and the file
+// then rests, so that the window's next save does not wait for it.
+inline bool anotherProgramSets(const QString &path, const QString &key, const QString &value)
+{
+    QProcess writer;
+#ifdef Q_OS_WIN
+    writer.start(QCoreApplication::applicationDirPath() + QStringLiteral("/filewriter.exe"), {"set", path, key, value});
+#else
+    writer.start(QCoreApplication::applicationDirPath() + QStringLiteral("/filewriter"), {"set", path, key, value});
+#endif
+    const bool done = writer.waitForFinished(30000) && writer.exitCode() == 0;
+    rest(path);
+    return done;
+}
 
 // Records the addresses Qt's desktop services are asked to open.
 class UrlRecorder : public QObject

@@ -100,10 +100,15 @@ SettingsBinding::SettingsBinding(QWidget *owner, const Controls &controls, const
             m_saveOrder.push_back(*field);
         }
     }
-    // Each box names the keys it edits, as the file spells them, and their kind.
+    // Each box names the keys it edits, as the file spells them (in the
+    // order of the list of keys), and their kind.
     QHash<QWidget *, QStringList> keysOf;
-    for (const Field &field : m_loadOrder)
-        keysOf[field.control] << QLatin1String(field.key->name);
+    for (const settings::Key *key : settings::keys::kAll) {
+        for (const Field &field : m_loadOrder) {
+            if (field.key == key)
+                keysOf[field.control] << QLatin1String(key->name);
+        }
+    }
     for (const Field &field : m_loadOrder) {
         const QString named = keysOf.value(field.control).join(QStringLiteral(", ")) + QStringLiteral(": ")
                               + kindText(field.key);
