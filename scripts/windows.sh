@@ -159,5 +159,9 @@ makensis -V2 -DVERSION="$VERSION" -DDIST="$PWD/$dist" -DOUTFILE="$PWD/$setup" \
 wine "$setup" /S
 installed="$WINEPREFIX/drive_c/Program Files/CommonServerEditor"
 [ -f "$installed/commonserver-editor.exe" ] && wine "$installed/commonserver-cfg.exe" --version
+# "Abrir com" offers the editor for .cfg files.
+wine reg query 'HKLM\Software\Classes\Applications\commonserver-editor.exe\shell\open\command' 2>/dev/null \
+    | grep -q 'commonserver-editor.exe" "%1"' || { echo 'the installer did not register "Abrir com" for .cfg' >&2; exit 1; }
+echo '"Abrir com": the editor opens .cfg files'
 echo "Installer: $setup ($(du -h "$setup" | cut -f1))"
 echo "Portable:  $zip ($(du -h "$zip" | cut -f1))"

@@ -12,6 +12,8 @@ SetCompressor /SOLID lzma
 !define PRODUCT "Editor do commonserver.cfg"
 !define PUBLISHER "Equipe Vardok"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\CommonServerEditor"
+; "Abrir com" for .cfg files: the program, and the types it opens.
+!define APP_KEY "Software\Classes\Applications\commonserver-editor.exe"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -57,6 +59,10 @@ Section
     WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\desinstalar.exe"'
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+    WriteRegStr HKLM "${APP_KEY}" "FriendlyAppName" "${PRODUCT}"
+    WriteRegStr HKLM "${APP_KEY}\shell\open\command" "" '"$INSTDIR\commonserver-editor.exe" "%1"'
+    WriteRegStr HKLM "${APP_KEY}\SupportedTypes" ".cfg" ""
+    WriteRegStr HKLM "Software\Classes\.cfg\OpenWithList\commonserver-editor.exe" "" ""
 SectionEnd
 
 Section "Uninstall"
@@ -64,4 +70,6 @@ Section "Uninstall"
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
     RMDir /r "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    DeleteRegKey HKLM "${APP_KEY}"
+    DeleteRegKey HKLM "Software\Classes\.cfg\OpenWithList\commonserver-editor.exe"
 SectionEnd
