@@ -11,4 +11,4 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display: run it under a virtual one, e.g. 'xvfb-run ./run.sh' (package xvfb)." >&2
     exit 1
 fi
-exec "$BUILD_DIR/app/commonserver-editor"
+exec "$BUILD_DIR/app/commonserver-editor" "$@"
