@@ -1,5 +1,5 @@
-#include "platform/gui/application.h"
-#include "ui/identity.h"
+#include "desktop/application.h"
+#include "formdata/identity.h"
 #include "ui/main/mainwindow.h"
 
 #include <QApplication>
@@ -7,8 +7,8 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    platform::setUpApplication(app, QString::fromUtf8(identity::kDesktopFileName));
-    MainWindow window(QCoreApplication::arguments().value(1)); // a file to open, from the desktop
+    desktop::setUpApplication(app, QString::fromUtf8(formdata::identity::kDesktopFileName));
+    ui::MainWindow window(QCoreApplication::arguments().value(1)); // a file to open, from the desktop
     window.show();
     return app.exec();
 }

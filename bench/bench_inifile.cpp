@@ -198,14 +198,14 @@ T *child(const QObject *form, const char *name)
 Window openWindow(Which which, const QString &path)
 {
     if (which == Which::Main) {
-        auto *main = new MainWindow;
+        auto *main = new ui::MainWindow;
         child<QLineEdit>(main, "settingsPath")->setText(path);
         return {std::unique_ptr<QWidget>(main), [main] { child<QAction>(main, "openAction")->trigger(); },
                 [main] { child<QAction>(main, "saveAction")->trigger(); }};
     }
     const auto pathSource = [path] { return path; };
-    QWidget *editor = which == Which::OtherSettings ? SettingsEditor::otherSettings(pathSource, nullptr)
-                                                    : SettingsEditor::castleSiege(pathSource, nullptr);
+    QWidget *editor = which == Which::OtherSettings ? ui::SettingsEditor::otherSettings(pathSource, nullptr)
+                                                    : ui::SettingsEditor::castleSiege(pathSource, nullptr);
     return {std::unique_ptr<QWidget>(editor), [editor] { child<QPushButton>(editor, "openButton")->click(); },
             [editor] { child<QPushButton>(editor, "saveButton")->click(); }};
 }

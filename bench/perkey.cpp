@@ -7,7 +7,7 @@
 // change an hour back): the engine then waits for nothing, not even for its
 // own writes of a moment before.
 
-#include "platform/inifile.h"
+#include "engine/inifile.h"
 #include "settings/keys.h"
 
 #include <QCoreApplication>
@@ -77,7 +77,7 @@ int main(int argc, char *argv[])
     std::vector<double> system;
     for (int run = 0; run < 9; ++run) {
         engine.push_back(timed(path, bytes, [&](const char *key) {
-            inifile::write(path, kSection, {{QLatin1String(key), QStringLiteral(" 1")}});
+            engine::inifile::write(path, kSection, {{QLatin1String(key), QStringLiteral(" 1")}});
         }));
 #ifdef Q_OS_WIN
         const std::wstring file = QDir::toNativeSeparators(path).toStdWString();

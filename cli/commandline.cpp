@@ -99,13 +99,13 @@ int run(const QStringList &arguments, Streams io)
     options.dryRun = parser.isSet(dryRun);
     options.backup = parser.isSet(backup);
     options.force = parser.isSet(force);
-    filebytes::Patience patience;
+    engine::filebytes::Patience patience;
     if (parser.isSet(wait)) {
         bool number = false;
         const double seconds = parser.value(wait).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&number);
         if (!number || seconds < 0 || seconds > 86400)
             return usage(QStringLiteral("--wait precisa de um número de segundos, de 0 a 86400."));
-        patience.budget = std::chrono::duration_cast<filebytes::settling::Nanoseconds>(std::chrono::duration<double>(seconds));
+        patience.budget = std::chrono::duration_cast<engine::filebytes::settling::Nanoseconds>(std::chrono::duration<double>(seconds));
     }
     if (parser.isSet(changedExit)) {
         bool number = false;
@@ -127,7 +127,7 @@ int run(const QStringList &arguments, Streams io)
         if (command == QLatin1String("apply") && rest.size() == 2)
             return apply(rest.at(0), rest.at(1), options, patience, io);
         if (command == QLatin1String("restore") && rest.size() == 1)
-            return restore(rest.first(), parser.isSet(discard) ? filebytes::Resolution::Keep : filebytes::Resolution::Restore,
+            return restore(rest.first(), parser.isSet(discard) ? engine::filebytes::Resolution::Keep : engine::filebytes::Resolution::Restore,
                            patience, io);
         if (command == QLatin1String("keys") && rest.isEmpty())
             return listKeys(io);

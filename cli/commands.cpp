@@ -4,13 +4,13 @@
 #include "cli/output.h"
 #include "cli/preset.h"
 #include "cli/unifieddiff.h"
-#include "platform/failure.h"
-#include "platform/inifile.h"
+#include "engine/failure.h"
+#include "engine/inifile.h"
 #include "settings/keys.h"
 #include "settings/settingsfile.h"
-#include "ui/editors/castlesiegetable.h"
-#include "ui/editors/othersettingstable.h"
-#include "ui/main/mainwindowtable.h"
+#include "formdata/castlesiege.h"
+#include "formdata/othersettings.h"
+#include "formdata/mainwindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,15 +28,15 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-int report(const Failure &failure, Streams io)
+int report(const engine::Failure &failure, Streams io)
 {
-    io.err << reportText(failure) << Qt::endl;
+    io.err << engine::reportText(failure) << Qt::endl;
     // What the tool offers for it.
-    if (failure.kind == FailureKind::InterruptedSave)
+    if (failure.kind == engine::FailureKind::InterruptedSave)
         io.err << QStringLiteral("Para pôr de volta o conteúdo de antes: commonserver-cfg restore ARQUIVO; para manter "
                                  "o arquivo como está: commonserver-cfg restore --discard ARQUIVO.")
                << Qt::endl;
-    else if (failure.kind == FailureKind::HeldOpen)
+    else if (failure.kind == engine::FailureKind::HeldOpen)
         io.err << QStringLiteral("Se esse programa não vai mais gravar o arquivo, grave mesmo assim com --force.")
                << Qt::endl;
     return exitstatus::kRefused;
@@ -57,17 +57,17 @@ const settings::Key *resolve(const QString &name)
 void requireFile(const QString &file)
 {
     if (!QFileInfo::exists(file))
-        throw Failure{FailureNumber::FileAccess,
+        throw engine::Failure{engine::FailureNumber::FileAccess,
                       QStringLiteral("O arquivo \"%1\" não existe. Nada foi lido nem gravado.").arg(native(file))};
 }
 
 // A yes/no setting is stored as 0 or 1, nothing else.
-void checkFlags(const std::vector<inifile::KeyValue> &wanted)
+void checkFlags(const std::vector<engine::inifile::KeyValue> &wanted)
 {
-    for (const inifile::KeyValue &pair : wanted) {
-        if (keyNamed(pair.key)->kind == settings::Kind::Flag && pair.value != QLatin1String("0")
+    for (const engine::inifile::KeyValue &pair : wanted) {
+        if (keyNamed(pair.key)->kind == settings::ValueKind::Flag && pair.value != QLatin1String("0")
             && pair.value != QLatin1String("1")) {
-            throw Failure{FailureNumber::InvalidValue,
+            throw engine::Failure{engine::FailureNumber::InvalidValue,
                           QStringLiteral("O valor de \"%1\" é sim ou não: 0 ou 1, não \"%2\". Nada foi gravado.")
                               .arg(pair.key, pair.value)};
         }
@@ -81,8 +81,8 @@ void writeBytes(QTextStream &stream, const QByteArray &bytes)
     stream.device()->write(bytes);
 }
 
-int change(const QString &file, const std::vector<inifile::KeyValue> &wanted, const ChangeOptions &options,
-           const filebytes::Patience &patience, Streams io)
+int change(const QString &file, const std::vector<engine::inifile::KeyValue> &wanted, const ChangeOptions &options,
+           const engine::filebytes::Patience &patience, Streams io)
 {
     try {
         checkFlags(wanted);
@@ -99,7 +99,7 @@ int change(const QString &file, const std::vector<inifile::KeyValue> &wanted, co
             }
             return preview.changes.empty() ? exitstatus::kDone : options.changedExit.value_or(exitstatus::kDone);
         }
-        inifile::WriteOptions writeOptions;
+        engine::inifile::WriteOptions writeOptions;
         writeOptions.mustExist = true;
         writeOptions.backup = options.backup;
         writeOptions.force = options.force;
@@ -110,7 +110,7 @@ int change(const QString &file, const std::vector<inifile::KeyValue> &wanted, co
         if (!written.backup.isEmpty())
             io.out << QStringLiteral("Cópia de segurança: %1").arg(native(written.backup)) << Qt::endl;
         return written.changes.empty() ? exitstatus::kDone : options.changedExit.value_or(exitstatus::kDone);
-    } catch (const Failure &failure) {
+    } catch (const engine::Failure &failure) {
         return report(failure, io);
     }
 }
@@ -118,12 +118,12 @@ int change(const QString &file, const std::vector<inifile::KeyValue> &wanted, co
 struct Shown
 {
     const char *window;
-    const forms::Window *table;
+    const formdata::Window *table;
 };
 
 } // namespace
 
-int get(const QString &file, const QStringList &names, GetFormat format, const filebytes::Patience &patience,
+int get(const QString &file, const QStringList &names, GetFormat format, const engine::filebytes::Patience &patience,
         Streams io)
 {
     std::vector<const settings::Key *> keys;
@@ -132,7 +132,7 @@ int get(const QString &file, const QStringList &names, GetFormat format, const f
     if (keys.empty())
         keys.assign(std::begin(settings::keys::kAll), std::end(settings::keys::kAll));
     try {
-        const inifile::ReadOutcome read = settings::SettingsFile(file, patience).read(keys);
+        const engine::inifile::ReadOutcome read = settings::SettingsFile(file, patience).read(keys);
         if (!read.fileExists)
             requireFile(file);
         const bool json = format == GetFormat::Json;
@@ -154,15 +154,15 @@ int get(const QString &file, const QStringList &names, GetFormat format, const f
         if (json)
             io.out << "}\n";
         return exitstatus::kDone;
-    } catch (const Failure &failure) {
+    } catch (const engine::Failure &failure) {
         return report(failure, io);
     }
 }
 
 int set(const QString &file, const QStringList &assignments, const ChangeOptions &options,
-        const filebytes::Patience &patience, Streams io)
+        const engine::filebytes::Patience &patience, Streams io)
 {
-    std::vector<inifile::KeyValue> wanted;
+    std::vector<engine::inifile::KeyValue> wanted;
     QSet<const settings::Key *> seen;
     for (const QString &assignment : assignments) {
         const qsizetype equals = assignment.indexOf(QLatin1Char('='));
@@ -179,48 +179,48 @@ int set(const QString &file, const QStringList &assignments, const ChangeOptions
     return change(file, wanted, options, patience, io);
 }
 
-int apply(const QString &file, const QString &preset, const ChangeOptions &options, const filebytes::Patience &patience,
+int apply(const QString &file, const QString &preset, const ChangeOptions &options, const engine::filebytes::Patience &patience,
           Streams io)
 {
-    std::vector<inifile::KeyValue> wanted;
+    std::vector<engine::inifile::KeyValue> wanted;
     try {
         wanted = readPreset(preset);
-    } catch (const Failure &failure) {
+    } catch (const engine::Failure &failure) {
         return report(failure, io);
     }
     return change(file, wanted, options, patience, io);
 }
 
-int restore(const QString &file, filebytes::Resolution resolution, const filebytes::Patience &patience, Streams io)
+int restore(const QString &file, engine::filebytes::Resolution resolution, const engine::filebytes::Patience &patience, Streams io)
 {
     try {
-        filebytes::resolveInterrupted(file, resolution, patience);
-        io.out << (resolution == filebytes::Resolution::Restore
+        engine::filebytes::resolveInterrupted(file, resolution, patience);
+        io.out << (resolution == engine::filebytes::Resolution::Restore
                        ? QStringLiteral("O conteúdo anterior de \"%1\" foi restaurado.")
                        : QStringLiteral("O arquivo \"%1\" ficou como está; a cópia do conteúdo anterior foi apagada."))
                       .arg(native(file))
                << Qt::endl;
         return exitstatus::kDone;
-    } catch (const Failure &failure) {
+    } catch (const engine::Failure &failure) {
         return report(failure, io);
     }
 }
 
 int listKeys(Streams io)
 {
-    const Shown windows[] = {{"janela principal", &mainwindow::kWindow},
-                             {othersettings::kEditor.window.caption, &othersettings::kEditor.window},
-                             {castlesiege::kEditor.window.caption, &castlesiege::kEditor.window}};
+    const Shown windows[] = {{"janela principal", &formdata::mainwindow::kWindow},
+                             {formdata::othersettings::kEditor.window.caption, &formdata::othersettings::kEditor.window},
+                             {formdata::castlesiege::kEditor.window.caption, &formdata::castlesiege::kEditor.window}};
     struct Row
     {
         QString key, kind, window, label;
     };
     std::vector<Row> rows{{"chave", "tipo", "janela", "rótulo"}};
     for (const Shown &shown : windows) {
-        for (const forms::BoundField &field : shown.table->fields) {
+        for (const formdata::BoundField &field : shown.table->fields) {
             rows.push_back({QLatin1String(field.key->name),
-                            field.key->kind == settings::Kind::Flag ? QStringLiteral("sim ou não") : QStringLiteral("texto"),
-                            QString::fromUtf8(shown.window), forms::labelText(shown.table->controls, field.row)});
+                            field.key->kind == settings::ValueKind::Flag ? QStringLiteral("sim ou não") : QStringLiteral("texto"),
+                            QString::fromUtf8(shown.window), formdata::labelText(shown.table->controls, field.row)});
         }
     }
     // In the order of the list of keys, which follows the windows.

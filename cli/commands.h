@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/filebytes.h"
+#include "engine/filebytes.h"
 
 #include <QString>
 #include <QStringList>
@@ -43,16 +43,16 @@ enum class GetFormat { Lines, Raw, Json };
 
 // Prints each key named (every key when none).
 // `patience`: how long each command may wait for locks and other writers.
-int get(const QString &file, const QStringList &names, GetFormat format, const filebytes::Patience &patience,
+int get(const QString &file, const QStringList &names, GetFormat format, const engine::filebytes::Patience &patience,
         Streams io);
 // Writes the KEY=VALUE pairs whose values differ from the file's.
 int set(const QString &file, const QStringList &assignments, const ChangeOptions &options,
-        const filebytes::Patience &patience, Streams io);
+        const engine::filebytes::Patience &patience, Streams io);
 // Writes the keys a preset file gives.
-int apply(const QString &file, const QString &preset, const ChangeOptions &options, const filebytes::Patience &patience,
+int apply(const QString &file, const QString &preset, const ChangeOptions &options, const engine::filebytes::Patience &patience,
           Streams io);
 // Puts back the content a save that was cut off replaced, or keeps the file as it is.
-int restore(const QString &file, filebytes::Resolution resolution, const filebytes::Patience &patience, Streams io);
+int restore(const QString &file, engine::filebytes::Resolution resolution, const engine::filebytes::Patience &patience, Streams io);
 // Lists the keys, their kinds and where the editor shows them.
 int listKeys(Streams io);
 

@@ -3,7 +3,7 @@
 
 #include "cli/commandline.h"
 #include "cli/commands.h"
-#include "platform/console.h"
+#include "engine/translations.h"
 
 #include <QCoreApplication>
 #include <QStringDecoder>
@@ -11,7 +11,20 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
+
+// Makes the console take what the program prints as UTF-8 (Windows); nothing
+// to do elsewhere.
+void useUtf8Console()
+{
+#ifdef Q_OS_WIN
+    SetConsoleOutputCP(CP_UTF8);
+#endif
+}
 
 // The first argument that is not valid UTF-8 (0 when all are): decoded, it
 // would become another text, and a value or a path the user did not give.
@@ -43,8 +56,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("commonserver-cfg"));
     QCoreApplication::setApplicationVersion(QStringLiteral(COMMONSERVER_VERSION));
-    platform::useUtf8Console();
-    platform::installQtTranslations(app);
+    useUtf8Console();
+    engine::installQtTranslations(app);
     QTextStream out(stdout);
     QTextStream err(stderr);
     return cli::run(QCoreApplication::arguments(), {out, err});

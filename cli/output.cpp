@@ -1,6 +1,6 @@
 #include "cli/output.h"
 
-#include "platform/inifile/encodings.h"
+#include "engine/inifile/encodings.h"
 
 namespace cli::output {
 namespace {
@@ -49,7 +49,7 @@ QString escaped(const QString &value)
 
 QByteArray raw(const QString &value)
 {
-    const std::optional<std::string> bytes = inifile::encodings::encodeUtf8Keeping(value);
+    const std::optional<std::string> bytes = engine::inifile::encodings::encodeUtf8Keeping(value);
     return bytes ? QByteArray::fromStdString(*bytes) : value.toUtf8();
 }
 

@@ -1,7 +1,7 @@
 #include "cli/preset.h"
 
 #include "cli/keynames.h"
-#include "platform/failure.h"
+#include "engine/failure.h"
 #include "settings/keys.h"
 
 #include <QDir>
@@ -13,7 +13,7 @@ namespace {
 
 [[noreturn]] void refuse(const QString &path, const QString &problem)
 {
-    throw Failure{FailureNumber::InvalidValue, QStringLiteral("O preset \"%1\" %2. Nada foi gravado.")
+    throw engine::Failure{engine::FailureNumber::InvalidValue, QStringLiteral("O preset \"%1\" %2. Nada foi gravado.")
                                                    .arg(QDir::toNativeSeparators(path), problem)};
 }
 
@@ -31,14 +31,14 @@ QString blanksTrimmed(QStringView text)
 
 } // namespace
 
-std::vector<inifile::KeyValue> readPreset(const QString &path)
+std::vector<engine::inifile::KeyValue> readPreset(const QString &path)
 {
-    const std::optional<QByteArray> bytes = inifile::readFile(path);
+    const std::optional<QByteArray> bytes = engine::inifile::readFile(path);
     if (!bytes)
         refuse(path, QStringLiteral("não existe"));
-    const QStringList lines = inifile::textOf(*bytes).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    const QStringList lines = engine::inifile::textOf(*bytes).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
 
-    std::vector<inifile::KeyValue> values;
+    std::vector<engine::inifile::KeyValue> values;
     QHash<const settings::Key *, qsizetype> lineOf;
     qsizetype sectionLine = 0;
     for (qsizetype i = 0; i < lines.size(); ++i) {

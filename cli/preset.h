@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/inifile.h"
+#include "engine/inifile.h"
 
 #include <QString>
 
@@ -14,6 +14,6 @@ namespace cli {
 // keys, with comments and blank lines. Anything else (another section, a
 // key the program does not edit, a key twice, a line that is no key) is
 // refused with a Failure naming the line; so is a file that cannot be read.
-std::vector<inifile::KeyValue> readPreset(const QString &path);
+std::vector<engine::inifile::KeyValue> readPreset(const QString &path);
 
 } // namespace cli

@@ -1,10 +1,10 @@
 #include "settings/flags.h"
 
-#include "platform/failure.h"
+#include "engine/failure.h"
 
 #include <QLocale>
 
-namespace flags {
+namespace settings::flags {
 
 std::optional<bool> fromText(const QString &text)
 {
@@ -19,7 +19,7 @@ bool fromTextOrFail(const QString &text, const QString &key)
 {
     const std::optional<bool> value = fromText(text);
     if (!value) {
-        throw Failure{FailureNumber::TypeMismatch,
+        throw engine::Failure{engine::FailureNumber::TypeMismatch,
                       QStringLiteral("Tipo incompatível: o valor de \"%1\" (\"%2\") não é um número; "
                                      "esperava-se 0 ou 1.")
                           .arg(key, text)};
@@ -32,4 +32,4 @@ QString toText(bool checked)
     return checked ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-} // namespace flags
+} // namespace settings::flags

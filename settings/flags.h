@@ -5,7 +5,7 @@
 #include <optional>
 
 // Yes/no settings are stored as numbers; 1 means yes.
-namespace flags {
+namespace settings::flags {
 
 // Whether the stored text, taken as a number, equals 1. Blanks around the
 // number are ignored, so " 1" and "01" are yes and "2" is no; nullopt when
@@ -19,4 +19,4 @@ bool fromTextOrFail(const QString &text, const QString &key);
 // The digit a check box state is stored as: "1" or "0".
 QString toText(bool checked);
 
-} // namespace flags
+} // namespace settings::flags

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/inifile.h"
+#include "engine/inifile.h"
 #include "settings/keys.h"
 
 #include <QString>
@@ -22,7 +22,7 @@ struct ValueChange
 
 // The wanted values that differ from the file's (as read: blanks around a
 // value do not count), in the order wanted. `file` is the file's bytes.
-std::vector<ValueChange> differingIn(const QByteArray &file, const std::vector<inifile::KeyValue> &wanted);
+std::vector<ValueChange> differingIn(const QByteArray &file, const std::vector<engine::inifile::KeyValue> &wanted);
 
 // The values of these keys in a file's bytes, blanks around them removed;
 // empty for a missing key.
@@ -30,7 +30,7 @@ QStringList valuesIn(const QByteArray &file, const std::vector<const Key *> &key
 
 // The texts to write, chosen from the file's bytes as the write finds them,
 // inside its transaction; called again when the file changed meanwhile.
-using Choice = std::function<std::vector<inifile::KeyValue>(const QByteArray &file)>;
+using Choice = std::function<std::vector<engine::inifile::KeyValue>(const QByteArray &file)>;
 
 // What a write of the differing values did.
 struct Written
@@ -55,37 +55,37 @@ class SettingsFile
 public:
     // `patience`: how long its reads and writes may wait for other writers
     // and locks, and who may stop them.
-    explicit SettingsFile(QString path, filebytes::Patience patience = {});
+    explicit SettingsFile(QString path, engine::filebytes::Patience patience = {});
 
     // One value per key, blanks around it removed; empty when the file, the
     // section or the key is missing (fileExists tells which). Throws Failure
     // when the path names something that cannot be read, or a file this
     // program refuses to edit.
-    inifile::ReadOutcome read(const std::vector<const Key *> &keys) const;
+    engine::inifile::ReadOutcome read(const std::vector<const Key *> &keys) const;
 
     // Writes every change as one blank followed by its text, in the given
     // order, as one transaction: all of them, or nothing when any is refused
     // or the file cannot be written (Failure).
-    inifile::WriteOutcome write(const std::vector<inifile::KeyValue> &changes,
-                                const inifile::WriteOptions &options = {}) const;
+    engine::inifile::WriteOutcome write(const std::vector<engine::inifile::KeyValue> &changes,
+                                const engine::inifile::WriteOptions &options = {}) const;
 
     // Writes, like write(), only the wanted values that differ from the
     // file's as the write finds it, inside the same transaction; returns what
     // it changed. Nothing is written when nothing differs.
-    Written writeDiffering(const std::vector<inifile::KeyValue> &wanted,
-                                            const inifile::WriteOptions &options = {}) const;
+    Written writeDiffering(const std::vector<engine::inifile::KeyValue> &wanted,
+                                            const engine::inifile::WriteOptions &options = {}) const;
 
     // Writes, like write(), the texts `choose` picks from the file's bytes.
-    inifile::WriteOutcome writeChosen(const Choice &choose, const inifile::WriteOptions &options = {}) const;
+    engine::inifile::WriteOutcome writeChosen(const Choice &choose, const engine::inifile::WriteOptions &options = {}) const;
 
     // What writeDiffering would do now. Throws Failure like read().
-    Preview preview(const std::vector<inifile::KeyValue> &wanted) const;
+    Preview preview(const std::vector<engine::inifile::KeyValue> &wanted) const;
 
 private:
-    inifile::WriteOptions withPatience(inifile::WriteOptions options) const;
+    engine::inifile::WriteOptions withPatience(engine::inifile::WriteOptions options) const;
 
     QString m_path;
-    filebytes::Patience m_patience;
+    engine::filebytes::Patience m_patience;
 };
 
 } // namespace settings

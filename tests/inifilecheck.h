@@ -4,9 +4,9 @@
 // used by the property test, the fuzzer and the replay of fuzz findings.
 
 #include "settings/keys.h"
-#include "platform/codepage.h"
-#include "platform/failure.h"
-#include "platform/inifile.h"
+#include "engine/codepage.h"
+#include "engine/failure.h"
+#include "engine/inifile.h"
 #include "onekey.h"
 
 #include <QList>
@@ -58,9 +58,9 @@ inline QString storedText(const QByteArray &file, Encoding encoding)
     switch (encoding) {
     case Encoding::Windows1252:
     case Encoding::Utf8WithoutMark:
-        return codepage::decodeWindows1252(file);
+        return engine::codepage::decodeWindows1252(file);
     case Encoding::Utf8:
-        return codepage::decodeWindows1252(file.mid(3));
+        return engine::codepage::decodeWindows1252(file.mid(3));
     case Encoding::Utf16:
         return QString(reinterpret_cast<const QChar *>(file.constData() + 2), (file.size() - 2) / 2);
     }
@@ -72,7 +72,7 @@ inline QString storedText(const QByteArray &file, Encoding encoding)
 inline QString stored(const QString &text, Encoding encoding)
 {
     if (encoding == Encoding::Utf8WithoutMark)
-        return codepage::decodeWindows1252(text.toUtf8());
+        return engine::codepage::decodeWindows1252(text.toUtf8());
     if (encoding != Encoding::Utf8)
         return text;
     QByteArray bytes;
@@ -86,7 +86,7 @@ inline QString stored(const QString &text, Encoding encoding)
         bytes += text.mid(i, pair ? 2 : 1).toUtf8();
         i += pair ? 1 : 0;
     }
-    return codepage::decodeWindows1252(bytes);
+    return engine::codepage::decodeWindows1252(bytes);
 }
 
 struct Line
@@ -222,7 +222,7 @@ inline bool mustRefuse(const QByteArray &file, const QString &value)
         return true;
     switch (encodingOf(file)) {
     case Encoding::Windows1252:
-        return codepage::firstUnencodable(value).has_value();
+        return engine::codepage::firstUnencodable(value).has_value();
     case Encoding::Utf8WithoutMark:
         return hasUnpairedSurrogate(value);
     case Encoding::Utf8:
@@ -243,10 +243,10 @@ inline QString checkWrite(const QByteArray &before, const QString &section, cons
     const bool refuse = mustRefuse(before, value);
     try {
         *after = withValue(before, section, key, value);
-    } catch (const Failure &failure) {
+    } catch (const engine::Failure &failure) {
         if (!refuse)
             return QStringLiteral("a value the file can hold was refused: ") + failure.description;
-        if (mustRefuseFile(before) && failure.number != FailureNumber::FileAccess)
+        if (mustRefuseFile(before) && failure.number != engine::FailureNumber::FileAccess)
             return QStringLiteral("a file the engine cannot edit was not refused as such");
         return QString();
     }
@@ -294,7 +294,7 @@ inline std::optional<FuzzInput> fuzzInput(const QByteArray &data)
     input.key = QLatin1String(keySelector < std::size(keys) ? keys[keySelector]->name : otherKeys[keySelector % 4]);
     input.section = QLatin1String(sections[quint8(data[1]) % 4]);
     const qsizetype valueLength = std::min<qsizetype>(quint8(data[2]) % 64, data.size() - 3);
-    input.value = codepage::decodeWindows1252(data.constData() + 3, valueLength);
+    input.value = engine::codepage::decodeWindows1252(data.constData() + 3, valueLength);
     input.file = data.mid(3 + valueLength);
     return input;
 }

@@ -2,29 +2,29 @@
 
 // The engine one key at a time, as most tests use it.
 
-#include "platform/inifile.h"
+#include "engine/inifile.h"
 
 // The engine on one key.
 inline QString valueIn(const QByteArray &file, const QString &section, const QString &key,
                        const QString &defaultValue = QString())
 {
-    return inifile::valuesIn(file, section, {key}, defaultValue).constFirst();
+    return engine::inifile::valuesIn(file, section, {key}, defaultValue).constFirst();
 }
 
 // The file with the key set; the file itself when nothing changes.
 inline QByteArray withValue(const QByteArray &file, const QString &section, const QString &key,
                             const QString &value)
 {
-    return inifile::withValues(file, section, {{key, value}}).value_or(file);
+    return engine::inifile::withValues(file, section, {{key, value}}).value_or(file);
 }
 
 inline QString readValue(const QString &path, const QString &section, const QString &key,
                          const QString &defaultValue = QString())
 {
-    return inifile::read(path, section, {key}, defaultValue).values.constFirst();
+    return engine::inifile::read(path, section, {key}, defaultValue).values.constFirst();
 }
 
 inline void writeValue(const QString &path, const QString &section, const QString &key, const QString &value)
 {
-    inifile::write(path, section, {{key, value}});
+    engine::inifile::write(path, section, {{key, value}});
 }

@@ -2,7 +2,7 @@
 
 // Small helpers shared by the tests: file bytes and fixtures.
 
-#include "platform/failure.h"
+#include "engine/failure.h"
 #include "onekey.h"
 
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "platform/codepage.h"
+#include "engine/codepage.h"
 
 #include <QTest>
 
@@ -12,9 +12,9 @@ private slots:
         QByteArray all;
         for (int byte = 0; byte < 256; ++byte)
             all.append(char(byte));
-        const QString text = codepage::decodeWindows1252(all);
+        const QString text = engine::codepage::decodeWindows1252(all);
         QCOMPARE(text.size(), 256);
-        const auto back = codepage::encodeWindows1252(text);
+        const auto back = engine::codepage::encodeWindows1252(text);
         QVERIFY(back.has_value());
         QCOMPARE(*back, all);
     }
@@ -41,17 +41,17 @@ private slots:
     {
         QFETCH(QString, character);
         QFETCH(int, byte);
-        const auto encoded = codepage::encodeWindows1252(QStringLiteral("x") + character);
+        const auto encoded = engine::codepage::encodeWindows1252(QStringLiteral("x") + character);
         if (byte < 0) {
             QVERIFY(!encoded.has_value());
-            QCOMPARE(codepage::firstUnencodable(QStringLiteral("x") + character),
+            QCOMPARE(engine::codepage::firstUnencodable(QStringLiteral("x") + character),
                      character.toUcs4().constFirst());
             return;
         }
         QVERIFY(encoded.has_value());
         QCOMPARE(*encoded, QByteArray("x") + char(byte));
-        QCOMPARE(codepage::decodeWindows1252(*encoded), QStringLiteral("x") + character);
-        QVERIFY(!codepage::firstUnencodable(character).has_value());
+        QCOMPARE(engine::codepage::decodeWindows1252(*encoded), QStringLiteral("x") + character);
+        QVERIFY(!engine::codepage::firstUnencodable(character).has_value());
     }
 };
 

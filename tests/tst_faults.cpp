@@ -1,8 +1,8 @@
 // Faults from outside the program: a disk that fills up mid-save, a very
 // large settings file, a file that is not a settings file at all.
 
-#include "platform/filebytes/settling.h"
-#include "platform/filebytes/testhooks.h"
+#include "engine/filebytes/settling.h"
+#include "engine/filebytes/testhooks.h"
 #include "support.h"
 #include "ui/main/mainwindow.h"
 #include "uisupport.h"
@@ -192,8 +192,8 @@ private slots:
         child<QAction>(&setup.main, QStringLiteral("saveAction"))->trigger();
 
         QCOMPARE(recorder.failures.size(), 1);
-        const Failure &failure = recorder.failures.constFirst();
-        QCOMPARE(failure.number, FailureNumber::FileAccess);
+        const engine::Failure &failure = recorder.failures.constFirst();
+        QCOMPARE(failure.number, engine::FailureNumber::FileAccess);
         QVERIFY2(failure.description.contains(QDir::toNativeSeparators(path)) && failure.description.contains(reason),
                  qPrintable(failure.description));
         QCOMPARE(fileBytes(path), original);
@@ -221,7 +221,7 @@ private slots:
         const QByteArray original = filler(25 << 20, 0) + section + filler(25 << 20, 1000000);
         putFile(path, original);
 
-        MainWindow form;
+        ui::MainWindow form;
         child<QLineEdit>(&form, QStringLiteral("settingsPath"))->setText(path);
         QElapsedTimer timer;
         timer.start();
@@ -300,8 +300,8 @@ private slots:
         QFETCH(int, writeAnyway);
         QFETCH(bool, written);
 #ifdef Q_OS_LINUX
-        filebytes::testhooks::setDefaultBudget(std::chrono::milliseconds(1500));
-        const auto restoreBudget = qScopeGuard([] { filebytes::testhooks::setDefaultBudget(filebytes::settling::kBudget); });
+        engine::filebytes::testhooks::setDefaultBudget(std::chrono::milliseconds(1500));
+        const auto restoreBudget = qScopeGuard([] { engine::filebytes::testhooks::setDefaultBudget(engine::filebytes::settling::kBudget); });
         const QByteArray old = fileBytes(fixture("commonserver.cfg"));
         MainWindowOnFile setup(old);
         child<QAction>(&setup.main, QStringLiteral("openAction"))->trigger();
@@ -372,8 +372,8 @@ private slots:
         child<QAction>(&setup.main, QStringLiteral("saveAction"))->trigger();
         QCOMPARE(recorder.failures.size(), 2);
         QCOMPARE(fileBytes(path), content);
-        for (const Failure &failure : recorder.failures) {
-            QCOMPARE(failure.number, FailureNumber::FileAccess);
+        for (const engine::Failure &failure : recorder.failures) {
+            QCOMPARE(failure.number, engine::FailureNumber::FileAccess);
             QVERIFY2(failure.description.contains(QStringLiteral("Nada foi")), qPrintable(failure.description));
         }
     }

@@ -1,4 +1,4 @@
-#include "ui/identity.h"
+#include "formdata/identity.h"
 #include "ui/info/creditswindow.h"
 #include "ui/info/instructionswindow.h"
 #include "ui/main/mainwindow.h"
@@ -18,12 +18,12 @@ namespace {
 
 const QStringList kLinks{"makersLink", "programmingCommunityLink", "gameServerCommunityLink"};
 
-QWidget *showFromMenu(MainWindow &main, const char *item)
+QWidget *showFromMenu(ui::MainWindow &main, const char *item)
 {
     child<QAction>(&main, QLatin1String(item))->trigger();
     for (QWidget *window : QApplication::topLevelWidgets()) {
-        const bool wanted = item == QByteArray("instructionsAction") ? qobject_cast<InstructionsWindow *>(window) != nullptr
-                                                                      : qobject_cast<CreditsWindow *>(window) != nullptr;
+        const bool wanted = item == QByteArray("instructionsAction") ? qobject_cast<ui::InstructionsWindow *>(window) != nullptr
+                                                                      : qobject_cast<ui::CreditsWindow *>(window) != nullptr;
         if (wanted && window->parentWidget() == &main && window->isVisible())
             return window;
     }
@@ -77,7 +77,7 @@ private slots:
     {
         QFETCH(QStringList, moves);
         QFETCH(QStringList, litAfter);
-        MainWindow main;
+        ui::MainWindow main;
         QWidget *credits = showFromMenu(main, "creditsAction");
         QVERIFY(credits);
         QVERIFY(QTest::qWaitForWindowExposed(credits));
@@ -93,15 +93,15 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("by"); // the mouse, a key once Tab has reached the link, or a screen reader
 
-        QTest::newRow("makers, mouse") << "makersLink" << QString::fromUtf8(identity::kMakersAddress) << "mouse";
+        QTest::newRow("makers, mouse") << "makersLink" << QString::fromUtf8(formdata::identity::kMakersAddress) << "mouse";
         QTest::newRow("programming community, Enter")
-            << "programmingCommunityLink" << QString::fromUtf8(identity::kProgrammingCommunityAddress) << "Enter";
+            << "programmingCommunityLink" << QString::fromUtf8(formdata::identity::kProgrammingCommunityAddress) << "Enter";
         QTest::newRow("game-server community, Space")
-            << "gameServerCommunityLink" << QString::fromUtf8(identity::kGameServerCommunityAddress) << "Space";
+            << "gameServerCommunityLink" << QString::fromUtf8(formdata::identity::kGameServerCommunityAddress) << "Space";
         QTest::newRow("makers, screen reader")
-            << "makersLink" << QString::fromUtf8(identity::kMakersAddress) << "screen reader";
+            << "makersLink" << QString::fromUtf8(formdata::identity::kMakersAddress) << "screen reader";
         QTest::newRow("game-server community, screen reader")
-            << "gameServerCommunityLink" << QString::fromUtf8(identity::kGameServerCommunityAddress) << "screen reader";
+            << "gameServerCommunityLink" << QString::fromUtf8(formdata::identity::kGameServerCommunityAddress) << "screen reader";
     }
 
     void clicksOpenTheirPageEveryTime()
@@ -110,7 +110,7 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QString, by);
         UrlRecorder urls;
-        MainWindow main;
+        ui::MainWindow main;
         QWidget *credits = showFromMenu(main, "creditsAction");
         QVERIFY(QTest::qWaitForWindowActive(credits));
         if (by == QLatin1String("screen reader")) {
@@ -147,18 +147,18 @@ private slots:
     void withoutABrowserTheAddressIsShown()
     {
         FailureRecorder recorder;
-        MainWindow main;
+        ui::MainWindow main;
         QWidget *credits = showFromMenu(main, "creditsAction");
         QVERIFY(QTest::qWaitForWindowExposed(credits));
         QTest::mouseClick(credits->windowHandle(), Qt::LeftButton, {}, spot(credits, QStringLiteral("programmingCommunityLink")));
         QCOMPARE(recorder.failures.size(), 1);
         QVERIFY(recorder.failures.constFirst().description.contains(
-            QString::fromUtf8(identity::kProgrammingCommunityAddress)));
+            QString::fromUtf8(formdata::identity::kProgrammingCommunityAddress)));
     }
 
     void creditsOpenCentredOnTheScreen()
     {
-        MainWindow main;
+        ui::MainWindow main;
         QWidget *credits = showFromMenu(main, "creditsAction");
         const QPoint offset = credits->frameGeometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
         // Centred before the first show, when the frame's width is not known yet.
@@ -175,7 +175,7 @@ private slots:
     void showingTwiceGivesOneWindow()
     {
         QFETCH(QByteArray, item);
-        MainWindow main;
+        ui::MainWindow main;
         QPointer<QWidget> first = showFromMenu(main, item.constData());
         QVERIFY(first);
         QCOMPARE(showFromMenu(main, item.constData()), first.data());

@@ -1,7 +1,7 @@
-#include "platform/failure.h"
-#include "platform/filebytes/testhooks.h"
-#include "platform/inifile.h"
-#include "platform/systemerror.h"
+#include "engine/failure.h"
+#include "engine/filebytes/testhooks.h"
+#include "engine/inifile.h"
+#include "engine/systemerror.h"
 #include "support.h"
 
 #include <QDir>
@@ -215,13 +215,13 @@ private slots:
         QFETCH(QByteArray, before);
         QFETCH(QStringList, pairs);
         QFETCH(QByteArray, after);
-        std::vector<inifile::KeyValue> values;
+        std::vector<engine::inifile::KeyValue> values;
         QByteArray oneByOne = before;
         for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) {
             values.push_back({pairs[i], pairs[i + 1]});
             oneByOne = withValue(oneByOne, kSection, pairs[i], pairs[i + 1]);
         }
-        const std::optional<QByteArray> changed = inifile::withValues(before, kSection, values);
+        const std::optional<QByteArray> changed = engine::inifile::withValues(before, kSection, values);
         QCOMPARE(changed.has_value(), !after.isNull());
         QCOMPARE(changed.value_or(before), after.isNull() ? before : after);
         QCOMPARE(oneByOne, changed.value_or(before));
@@ -293,7 +293,7 @@ private slots:
         QCOMPARE(valueIn(file, kSection, key), expected);
         // Read in one pass with other keys, before and after it, the value is the same.
         const QStringList several =
-            inifile::valuesIn(file, kSection, {QStringLiteral("Trade"), key, QStringLiteral("A")});
+            engine::inifile::valuesIn(file, kSection, {QStringLiteral("Trade"), key, QStringLiteral("A")});
         QCOMPARE(several.size(), 3);
         QCOMPARE(several.at(1), expected);
     }
@@ -379,12 +379,12 @@ private slots:
         QFETCH(bool, readRefused);
         QFETCH(QString, names);
         // Alone, or after a pair that is fine: nothing is applied either way.
-        for (const auto &pairs : {std::vector<inifile::KeyValue>{{key, value}},
-                                  std::vector<inifile::KeyValue>{{QStringLiteral("Trade"), QStringLiteral(" 0")}, {key, value}}}) {
+        for (const auto &pairs : {std::vector<engine::inifile::KeyValue>{{key, value}},
+                                  std::vector<engine::inifile::KeyValue>{{QStringLiteral("Trade"), QStringLiteral(" 0")}, {key, value}}}) {
             try {
-                inifile::withValues(file, section, pairs);
+                engine::inifile::withValues(file, section, pairs);
                 QFAIL("the write was accepted");
-            } catch (const Failure &failure) {
+            } catch (const engine::Failure &failure) {
                 QCOMPARE(failure.number, number);
                 QVERIFY(!failure.description.isEmpty());
                 if (number == 5) { // the message names the value's key, or the name refused
@@ -396,9 +396,9 @@ private slots:
             }
         }
         try {
-            inifile::valuesIn(file, section, {QStringLiteral("Trade"), key});
+            engine::inifile::valuesIn(file, section, {QStringLiteral("Trade"), key});
             QVERIFY2(!readRefused, "the read was accepted");
-        } catch (const Failure &failure) {
+        } catch (const engine::Failure &failure) {
             QVERIFY2(readRefused, qPrintable(failure.description));
             QCOMPARE(failure.number, number);
         }
@@ -479,8 +479,8 @@ private slots:
         try {
             writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 0"));
             QFAIL("the write did not fail");
-        } catch (const Failure &failure) {
-            QCOMPARE(failure.number, FailureNumber::FileAccess);
+        } catch (const engine::Failure &failure) {
+            QCOMPARE(failure.number, engine::FailureNumber::FileAccess);
             QVERIFY2(failure.description.contains(QDir::toNativeSeparators(path)) && failure.description.contains(reason),
                      qPrintable(failure.description));
         }
@@ -495,7 +495,7 @@ private slots:
             QCOMPARE(readValue(path, kSection, QStringLiteral("Trade"), QStringLiteral("none")),
                      where.startsWith(QLatin1String("readonly/")) ? QStringLiteral("1") : QStringLiteral("none"));
             QVERIFY2(!readRefused, "the read did not fail");
-        } catch (const Failure &failure) {
+        } catch (const engine::Failure &failure) {
             QVERIFY2(readRefused && failure.description.contains(reason), qPrintable(failure.description));
         }
     }
@@ -510,7 +510,7 @@ private slots:
         QTest::addColumn<int>("which"); // the failing one of that kind, from 1
         QTest::addColumn<bool>("written");
         QTest::addColumn<QString>("said");
-        using filebytes::testhooks::Flushed;
+        using engine::filebytes::testhooks::Flushed;
         QTest::newRow("the new content, before the rename") << false << int(Flushed::File) << 1 << false
                                                               << "O arquivo ficou como estava.";
         QTest::newRow("the folder, after the rename") << false << int(Flushed::Folder) << 1 << true
@@ -540,14 +540,14 @@ private slots:
         failing = which;
         kindFailing = kind;
         seen = 0;
-        filebytes::testhooks::setFlushHook([](filebytes::testhooks::Flushed what, int result) {
+        engine::filebytes::testhooks::setFlushHook([](engine::filebytes::testhooks::Flushed what, int result) {
             return int(what) == kindFailing && ++seen == failing ? int(EIO) : result;
         });
-        const auto unhook = qScopeGuard([] { filebytes::testhooks::setFlushHook(nullptr); });
+        const auto unhook = qScopeGuard([] { engine::filebytes::testhooks::setFlushHook(nullptr); });
         try {
             writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1"));
             QFAIL("the save did not fail");
-        } catch (const Failure &failure) {
+        } catch (const engine::Failure &failure) {
             QVERIFY2(failure.description.contains(said), qPrintable(failure.description));
         }
         QCOMPARE(fileBytes(path), written ? QByteArray("[GameServerInfo]\r\nTrade = 1\r\n") : before);
@@ -582,7 +582,7 @@ private slots:
     {
         QFETCH(int, code);
         QFETCH(QString, text);
-        QCOMPARE(platform::systemErrorText(code), text);
+        QCOMPARE(engine::systemErrorText(code), text);
     }
 };
 

@@ -11,8 +11,8 @@
 // (default 1) choose how many sequences run and from where.
 
 #include "settings/keys.h"
-#include "platform/codepage.h"
-#include "platform/failure.h"
+#include "engine/codepage.h"
+#include "engine/failure.h"
 #include "inifilecheck.h"
 
 #include <QDir>
@@ -67,7 +67,7 @@ QString randomText(Random &random, Encoding encoding, int maxLength, bool allowN
             text += QChar(u"abcXYZ019 =;\"[]\t"[random.below(16)]);
         } else if (kind < 8 || encoding == Encoding::Windows1252) {
             const char byte = char(0x80 + random.below(0x80));
-            text += codepage::decodeWindows1252(&byte, 1);
+            text += engine::codepage::decodeWindows1252(&byte, 1);
         } else if (kind < 9) {
             text += QChar(0x0400 + random.below(0x100)); // Cyrillic
         } else {
@@ -120,7 +120,7 @@ QByteArray encode(Random &random, const QString &text, Encoding encoding)
 {
     switch (encoding) {
     case Encoding::Windows1252: {
-        QByteArray bytes = codepage::encodeWindows1252(text).value();
+        QByteArray bytes = engine::codepage::encodeWindows1252(text).value();
         if (random.chance(3))
             bytes.insert(random.below(int(bytes.size()) + 1), '\0');
         return bytes;
@@ -174,7 +174,7 @@ QString runSequence(quint64 seed)
             QString read;
             try {
                 read = valueIn(file, section, key, QStringLiteral("<none>"));
-            } catch (const Failure &) {
+            } catch (const engine::Failure &) {
                 if (inifilecheck::mustRefuseFile(file))
                     return QString(); // nothing more to learn from this file
                 return where + QStringLiteral(": a readable file was refused");
@@ -194,7 +194,7 @@ QString runSequence(quint64 seed)
         }
 
         if (random.chance(20)) { // several keys in one write: the same as one by one
-            std::vector<inifile::KeyValue> pairs;
+            std::vector<engine::inifile::KeyValue> pairs;
             for (int n = 2 + random.below(3); n > 0; --n)
                 pairs.push_back({random.chance(30) ? key : random.pick(kKeys), randomValue()});
             // A Windows-1252 file may come to read as UTF-8 halfway (its new
@@ -204,17 +204,17 @@ QString runSequence(quint64 seed)
             bool flipped = false;
             std::optional<QByteArray> oneByOne = file;
             try {
-                for (const inifile::KeyValue &pair : pairs) {
+                for (const engine::inifile::KeyValue &pair : pairs) {
                     oneByOne = withValue(*oneByOne, section, pair.key, pair.value);
                     flipped = flipped || inifilecheck::encodingOf(*oneByOne) != start;
                 }
-            } catch (const Failure &) {
+            } catch (const engine::Failure &) {
                 oneByOne.reset();
             }
             std::optional<QByteArray> together;
             try {
-                together = inifile::withValues(file, section, pairs).value_or(file);
-            } catch (const Failure &) {
+                together = engine::inifile::withValues(file, section, pairs).value_or(file);
+            } catch (const engine::Failure &) {
             }
             if (!flipped && oneByOne != together)
                 return where + QStringLiteral(": writing %1 keys together differs from one by one").arg(pairs.size());
@@ -225,7 +225,7 @@ QString runSequence(quint64 seed)
                 written.clear(); // what was written now reads otherwise
                 continue;
             }
-            for (const inifile::KeyValue &pair : pairs)
+            for (const engine::inifile::KeyValue &pair : pairs)
                 written.insert(modelKey(section, pair.key), trimBlanks(pair.value));
             continue;
         }

@@ -1,7 +1,7 @@
 // What a keyboard or screen-reader user meets: the order Tab visits the
 // controls in, the names a screen reader announces, and every window's icon.
 
-#include "platform/gui/application.h"
+#include "desktop/application.h"
 #include "ui/main/mainwindow.h"
 #include "uisupport.h"
 
@@ -67,7 +67,7 @@ private slots:
     {
         QFETCH(QString, window);
         QFETCH(QStringList, order);
-        MainWindow main;
+        ui::MainWindow main;
         QWidget *form = openWindow(main, window);
         QVERIFY(form);
         QStringList chain = focusChain(form);
@@ -86,7 +86,7 @@ private slots:
     void everyFieldIsAnnouncedByItsLabel()
     {
         QFETCH(QString, window);
-        MainWindow main;
+        ui::MainWindow main;
         QWidget *form = openWindow(main, window);
         QVERIFY(form);
         QList<QWidget *> fields;
@@ -132,7 +132,7 @@ private slots:
         QFETCH(QString, window);
         QFETCH(QString, control);
         QFETCH(QString, name);
-        MainWindow main;
+        ui::MainWindow main;
         QWidget *form = openWindow(main, window);
         QVERIFY(form);
         QAccessibleInterface *accessible =
@@ -173,7 +173,7 @@ private slots:
         QFETCH(bool, castleSiegeEnabled);
         QFETCH(QString, pressed);
         FailureRecorder recorder;
-        MainWindow main;
+        ui::MainWindow main;
         main.show();
         QWidget *form = openWindow(main, window);
         QVERIFY(form);
@@ -201,7 +201,7 @@ private slots:
     void escapeDoesWhatCancelarDoes()
     {
         QFETCH(QString, window);
-        MainWindow main;
+        ui::MainWindow main;
         QPointer<QWidget> form = openWindow(main, window);
         QVERIFY(form);
         QVERIFY(QTest::qWaitForWindowActive(form));
@@ -229,7 +229,7 @@ private slots:
         QFETCH(QByteArray, context);
         QFETCH(QByteArray, english);
         QFETCH(QString, portuguese);
-        platform::setUpApplication(*qApp, QStringLiteral("org.example.CommonServerEditor"));
+        desktop::setUpApplication(*qApp, QStringLiteral("org.example.CommonServerEditor"));
         QCOMPARE(QCoreApplication::translate(context.constData(), english.constData()), portuguese);
         QDialogButtonBox buttons(QDialogButtonBox::Cancel);
         QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Cancelar"));

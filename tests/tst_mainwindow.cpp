@@ -25,24 +25,24 @@ const QStringList kButtons{"browseButton", "openButton", "saveButton", "cancelBu
 const QStringList kBoxes{"settingsPath", "AddExperience", "CharacterDeleteMinLevel", "GuildCreateLevel", "MonsterHp", "ItemDropPer", "eventServerAddress"};
 const QStringList kChecks{"CreateCharacter", "GuildCreate", "GuildDestroy", "Trade"};
 
-QLineEdit *box(const MainWindow &form, const QString &name)
+QLineEdit *box(const ui::MainWindow &form, const QString &name)
 {
     return child<QLineEdit>(&form, name);
 }
-QCheckBox *check(const MainWindow &form, const QString &name)
+QCheckBox *check(const ui::MainWindow &form, const QString &name)
 {
     return child<QCheckBox>(&form, name);
 }
-QPushButton *button(const MainWindow &form, const QString &name)
+QPushButton *button(const ui::MainWindow &form, const QString &name)
 {
     return child<QPushButton>(&form, name);
 }
-QAction *menuItem(const MainWindow &form, const char *name)
+QAction *menuItem(const ui::MainWindow &form, const char *name)
 {
     return child<QAction>(&form, QLatin1String(name));
 }
 
-QStringList enabledButtons(const MainWindow &form)
+QStringList enabledButtons(const ui::MainWindow &form)
 {
     QStringList enabled;
     for (const QString &name : kButtons) {
@@ -68,7 +68,7 @@ class TestMainWindow : public QObject
 private slots:
     void startState()
     {
-        MainWindow form;
+        ui::MainWindow form;
         QCOMPARE(caption(&form), QStringLiteral("Vardok - Zilvane s3 beta 39 (Versão 0.5)"));
         QCOMPARE(form.centralWidget()->size(), QSize(429, 488));
         QCOMPARE(enabledButtons(form), (QStringList{"browseButton", "cancelButton"}));
@@ -381,7 +381,7 @@ private slots:
         QFETCH(bool, accept);
         QTemporaryDir dir;
         const QString chosen = dir.filePath(QStringLiteral("escolhido.cfg"));
-        MainWindow form;
+        ui::MainWindow form;
         form.show();
         box(form, QStringLiteral("settingsPath"))->setText(QStringLiteral("typed before"));
         bool answered = false;
@@ -430,7 +430,7 @@ private slots:
     {
         const QString chosen = QDir::temp().filePath(QStringLiteral("chosen/commonserver.cfg"));
         OpenFileAnswers answers({std::nullopt, chosen, std::nullopt});
-        MainWindow form;
+        ui::MainWindow form;
         QLineEdit *path = box(form, QStringLiteral("settingsPath"));
 
         path->setText(QStringLiteral("typed by hand"));
@@ -447,12 +447,12 @@ private slots:
         QCOMPARE(path->text(), QStringLiteral("typed again"));
 
         QCOMPARE(answers.asked.size(), 3);
-        const platform::OpenFileDialog &dialog = answers.asked.constLast();
+        const desktop::OpenFileDialog &dialog = answers.asked.constLast();
         QCOMPARE(dialog.title, QStringLiteral("Arquivo CommonServer.cfg"));
         QCOMPARE(dialog.startFolder, QCoreApplication::applicationDirPath());
         QCOMPARE(dialog.filter, QStringLiteral("Arquivo CFG (*.cfg)|*.cfg"));
         QCOMPARE(dialog.fileName, QStringLiteral("typed again")); // starts from the file being edited
-        QCOMPARE(platform::qtNameFilters(dialog.filter), QStringLiteral("Arquivo CFG (*.cfg)"));
+        QCOMPARE(desktop::qtNameFilters(dialog.filter), QStringLiteral("Arquivo CFG (*.cfg)"));
     }
 
     // A save is all or nothing: "HP dos Mostros:" changes too, and comes
@@ -659,7 +659,7 @@ private slots:
         if (!folder)
             putFile(path, fileBytes(fixture("commonserver.cfg")));
         FailureRecorder recorder;
-        MainWindow form(path);
+        ui::MainWindow form(path);
         QTRY_COMPARE(enabledButtons(form), kButtons);
         QCOMPARE(box(form, QStringLiteral("settingsPath"))->text(), QDir::toNativeSeparators(path));
         QCOMPARE(recorder.failures.size(), folder ? 1 : 0);
@@ -682,7 +682,7 @@ private slots:
     {
         QFETCH(QString, control);
         QFETCH(QString, named);
-        MainWindow form;
+        ui::MainWindow form;
         QWidget *widget = form.findChild<QWidget *>(control);
         QVERIFY(widget);
         QCOMPARE(widget->toolTip(), named);
@@ -723,7 +723,7 @@ private slots:
     // in this process would return at once.
     void cancelarEndsTheProgram()
     {
-        MainWindow form;
+        ui::MainWindow form;
         form.show();
         QWidget other;
         other.show();

@@ -8,8 +8,8 @@
 // scripts/races.sh runs them longer and prints the figures.
 
 #include "onekey.h"
-#include "platform/failure.h"
-#include "platform/filebytes.h"
+#include "engine/failure.h"
+#include "engine/filebytes.h"
 #include "support.h"
 
 #include <QDir>
@@ -421,20 +421,20 @@ private slots:
             QCOMPARE(value, found == QLatin1String("new") ? QStringLiteral("1234567") : QStringLiteral("101"));
             QCOMPARE(fileBytes(path), found == QLatin1String("new") ? saved : old);
             QVERIFY2(found != QLatin1String("torn"), "a torn file was read");
-        } catch (const Failure &failure) {
+        } catch (const engine::Failure &failure) {
             QVERIFY2(found == QLatin1String("torn"), qPrintable(failure.description));
-            QCOMPARE(failure.kind, FailureKind::InterruptedSave);
+            QCOMPARE(failure.kind, engine::FailureKind::InterruptedSave);
             QVERIFY2(QFileInfo::exists(failure.copy), qPrintable(failure.copy));
             QVERIFY(failure.description.contains(QDir::toNativeSeparators(failure.copy)));
             const QByteArray torn = fileBytes(path);
             QVERIFY(torn != old && torn != saved);
             // Saves are refused too, and change nothing.
-            QVERIFY_THROWS_EXCEPTION(Failure, writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1")));
+            QVERIFY_THROWS_EXCEPTION(engine::Failure, writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1")));
             QCOMPARE(fileBytes(path), torn);
-            filebytes::resolveInterrupted(path, restore ? filebytes::Resolution::Restore : filebytes::Resolution::Keep);
+            engine::filebytes::resolveInterrupted(path, restore ? engine::filebytes::Resolution::Restore : engine::filebytes::Resolution::Keep);
             QCOMPARE(fileBytes(path), restore ? old : torn);
             QVERIFY(!QFileInfo::exists(failure.copy));
-            QVERIFY_THROWS_EXCEPTION(Failure, filebytes::resolveInterrupted(path, filebytes::Resolution::Restore));
+            QVERIFY_THROWS_EXCEPTION(engine::Failure, engine::filebytes::resolveInterrupted(path, engine::filebytes::Resolution::Restore));
         }
         rest(path);
         writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1"));
@@ -479,12 +479,12 @@ private slots:
             save->kill();
             save->waitForFinished();
             try {
-                const QByteArray now = inifile::readFile(path).value_or(QByteArray());
+                const QByteArray now = engine::inifile::readFile(path).value_or(QByteArray());
                 QVERIFY2(now == old || now == withValue(old, kSection, "AddExperience", ' ' + value), "a torn file was read");
                 ++whole;
-            } catch (const Failure &failure) {
-                QCOMPARE(failure.kind, FailureKind::InterruptedSave);
-                filebytes::resolveInterrupted(path, filebytes::Resolution::Restore);
+            } catch (const engine::Failure &failure) {
+                QCOMPARE(failure.kind, engine::FailureKind::InterruptedSave);
+                engine::filebytes::resolveInterrupted(path, engine::filebytes::Resolution::Restore);
                 QCOMPARE(fileBytes(path), old);
                 ++torn;
             }
@@ -548,15 +548,15 @@ private slots:
         QVERIFY(QFile::link(pointsAt, link));
         QCOMPARE(::lchown(QFile::encodeName(link).constData(), linkOwner, linkOwner), 0);
 
-        inifile::WriteOptions backup;
+        engine::inifile::WriteOptions backup;
         backup.backup = true;
         try {
-            const inifile::WriteOutcome outcome =
-                inifile::write(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 50")}}, backup);
+            const engine::inifile::WriteOutcome outcome =
+                engine::inifile::write(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 50")}}, backup);
             QVERIFY2(followed, "another user's link was followed");
             QCOMPARE(QFileInfo(outcome.backup).path(), rootOnly); // beside the real file, never the link
             QCOMPARE(readValue(path, kSection, QStringLiteral("AddExperience")), QStringLiteral("50"));
-        } catch (const Failure &failure) {
+        } catch (const engine::Failure &failure) {
             QVERIFY2(!followed, qPrintable(failure.description));
             QVERIFY2(failure.description.contains(link), qPrintable(failure.description));
             QCOMPARE(fileBytes(target), secret);
@@ -566,7 +566,7 @@ private slots:
                              && failure.description.contains(QStringLiteral("usuário root (0)")),
                          qPrintable(failure.description)); // both owners named
                 // A read is refused as well: nothing of root's file shows.
-                QVERIFY_THROWS_EXCEPTION(Failure, readValue(path, kSection, QStringLiteral("AddExperience")));
+                QVERIFY_THROWS_EXCEPTION(engine::Failure, readValue(path, kSection, QStringLiteral("AddExperience")));
             }
         }
         if (!followed) {
@@ -705,16 +705,16 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
-        inifile::WriteOptions mustExist;
+        engine::inifile::WriteOptions mustExist;
         mustExist.mustExist = true;
         try {
-            inifile::write(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 1")}}, mustExist);
+            engine::inifile::write(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 1")}}, mustExist);
             QFAIL("a vanished file was made again");
-        } catch (const Failure &failure) {
+        } catch (const engine::Failure &failure) {
             QVERIFY2(failure.description.contains(QStringLiteral("não existe mais")), qPrintable(failure.description));
         }
         QVERIFY(!QFileInfo::exists(path));
-        inifile::write(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 1")}});
+        engine::inifile::write(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 1")}});
         QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\nAddExperience= 1\r\n"));
     }
 };

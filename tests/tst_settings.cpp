@@ -1,4 +1,4 @@
-#include "platform/failure.h"
+#include "engine/failure.h"
 #include "settings/flags.h"
 #include "settings/keys.h"
 #include "settings/settingsfile.h"
@@ -36,18 +36,18 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(int, expected);
-        const std::optional<bool> value = flags::fromText(text);
+        const std::optional<bool> value = settings::flags::fromText(text);
         QCOMPARE(value.has_value(), expected >= 0);
         if (expected >= 0) {
             QCOMPARE(*value, expected == 1);
-            QCOMPARE(flags::fromTextOrFail(text, QStringLiteral("Trade")), expected == 1);
+            QCOMPARE(settings::flags::fromTextOrFail(text, QStringLiteral("Trade")), expected == 1);
             return;
         }
         try {
-            flags::fromTextOrFail(text, QStringLiteral("Trade"));
+            settings::flags::fromTextOrFail(text, QStringLiteral("Trade"));
             QFAIL("no failure for a value that is not a number");
-        } catch (const Failure &failure) {
-            QCOMPARE(failure.number, FailureNumber::TypeMismatch);
+        } catch (const engine::Failure &failure) {
+            QCOMPARE(failure.number, engine::FailureNumber::TypeMismatch);
             QVERIFY(failure.description.contains(QStringLiteral("Trade")));
         }
     }

@@ -1,7 +1,7 @@
 #include "support.h"
 #include "uisupport.h"
 #include "ui/editors/settingseditor.h"
-#include "ui/identity.h"
+#include "formdata/identity.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,7 +48,7 @@ struct Setup : MainWindowOnFile
     {
         QList<QWidget *> editors;
         for (QWidget *window : main.findChildren<QWidget *>()) {
-            if (qobject_cast<SettingsEditor *>(window) && window->isVisible())
+            if (qobject_cast<ui::SettingsEditor *>(window) && window->isVisible())
                 editors << window;
         }
         return editors;
@@ -352,7 +352,7 @@ private slots:
         QAction *tutorial = child<QAction>(form, QStringLiteral("tutorialAction"));
         tutorial->trigger();
         tutorial->trigger();
-        QCOMPARE(urls.opened, (QList<QUrl>{QUrl(QString::fromUtf8(identity::kTutorialAddress)), QUrl(QString::fromUtf8(identity::kTutorialAddress))}));
+        QCOMPARE(urls.opened, (QList<QUrl>{QUrl(QString::fromUtf8(formdata::identity::kTutorialAddress)), QUrl(QString::fromUtf8(formdata::identity::kTutorialAddress))}));
     }
 };
 

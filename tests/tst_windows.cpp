@@ -3,7 +3,7 @@
 // its styles, and labels that show their whole text; and which keys, in
 // which order, its "Salvar" writes.
 
-#include "platform/gui/desktopcolour.h"
+#include "desktop/desktopcolour.h"
 #include "settings/keys.h"
 #include "ui/main/mainwindow.h"
 #include "uisupport.h"
@@ -81,7 +81,7 @@ private slots:
         QFETCH(QString, title);
         QFETCH(QSize, client);
         QFETCH(bool, owned);
-        MainWindow main;
+        ui::MainWindow main;
         QWidget *window = openWindow(main, title);
         QVERIFY(window);
         window->show();
@@ -118,7 +118,7 @@ private slots:
 
         const QString sans = QStringLiteral("MS Sans Serif");
         const QString corsiva = QStringLiteral("Monotype Corsiva");
-        const QColor desktop = QColor::fromRgb(platform::desktopColour());
+        const QColor desktop = QColor::fromRgb(desktop::desktopColour());
         const QColor blue(0, 0, 255);
         const QColor none;
         QTest::newRow("main heading") << kMain << "headingLabel" << corsiva << 15.75 << true << true << desktop;
@@ -149,7 +149,7 @@ private slots:
         QFETCH(bool, bold);
         QFETCH(bool, italic);
         QFETCH(QColor, colour);
-        MainWindow main;
+        ui::MainWindow main;
         QWidget *window = openWindow(main, title);
         QVERIFY(window);
         QWidget *widget = child<QWidget>(window, control);
@@ -180,7 +180,7 @@ private slots:
         const QStringList fonts{"MS Sans Serif",   "Microsoft Sans Serif", "Liberation Sans", "Arial",
                                 "Helvetica",       "Monotype Corsiva",     "Z003",            "TeX Gyre Chorus",
                                 "URW Chancery L", "Lucida Calligraphy",   "Segoe Script"};
-        MainWindow main;
+        ui::MainWindow main;
         QWidget *window = openWindow(main, title);
         QVERIFY(window);
         int labels = 0;

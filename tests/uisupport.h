@@ -4,7 +4,7 @@
 // records instead of showing a message box, the open-file dialog answers from
 // a script, and web addresses are recorded instead of opened.
 
-#include "platform/gui/dialogs.h"
+#include "desktop/dialogs.h"
 #include "support.h"
 #include "ui/main/mainwindow.h"
 
@@ -38,13 +38,13 @@ class FailureRecorder
 public:
     FailureRecorder()
     {
-        platform::setFailureReport([this](const Failure &failure) { failures.append(failure); });
+        desktop::setFailureReport([this](const engine::Failure &failure) { failures.append(failure); });
     }
-    ~FailureRecorder() { platform::setFailureReport({}); }
+    ~FailureRecorder() { desktop::setFailureReport({}); }
     FailureRecorder(const FailureRecorder &) = delete;
     FailureRecorder &operator=(const FailureRecorder &) = delete;
 
-    QList<Failure> failures;
+    QList<engine::Failure> failures;
 };
 
 class OpenFileAnswers
@@ -54,16 +54,16 @@ public:
     explicit OpenFileAnswers(QList<std::optional<QString>> answers)
         : m_answers(std::move(answers))
     {
-        platform::setOpenFileAnswer([this](const platform::OpenFileDialog &dialog) {
+        desktop::setOpenFileAnswer([this](const desktop::OpenFileDialog &dialog) {
             asked.append(dialog);
             return m_answers.isEmpty() ? std::nullopt : m_answers.takeFirst();
         });
     }
-    ~OpenFileAnswers() { platform::setOpenFileAnswer({}); }
+    ~OpenFileAnswers() { desktop::setOpenFileAnswer({}); }
     OpenFileAnswers(const OpenFileAnswers &) = delete;
     OpenFileAnswers &operator=(const OpenFileAnswers &) = delete;
 
-    QList<platform::OpenFileDialog> asked;
+    QList<desktop::OpenFileDialog> asked;
 
 private:
     QList<std::optional<QString>> m_answers;
@@ -76,16 +76,16 @@ public:
     explicit QuestionAnswers(QList<int> answers)
         : m_answers(std::move(answers))
     {
-        platform::setQuestionAnswer([this](const platform::Question &question) {
+        desktop::setQuestionAnswer([this](const desktop::Question &question) {
             asked.append(question);
             return m_answers.isEmpty() ? question.escape : m_answers.takeFirst();
         });
     }
-    ~QuestionAnswers() { platform::setQuestionAnswer({}); }
+    ~QuestionAnswers() { desktop::setQuestionAnswer({}); }
     QuestionAnswers(const QuestionAnswers &) = delete;
     QuestionAnswers &operator=(const QuestionAnswers &) = delete;
 
-    QList<platform::Question> asked;
+    QList<desktop::Question> asked;
 
 private:
     QList<int> m_answers;
@@ -127,7 +127,7 @@ struct MainWindowOnFile
 {
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
-    MainWindow main;
+    ui::MainWindow main;
 
     explicit MainWindowOnFile(const QByteArray &content = QByteArray())
     {
@@ -162,7 +162,7 @@ inline const QString kCredits = QStringLiteral("Creditos");
 
 // Opens the window of that caption as the user does, from a main window
 // whose buttons are unlocked; the main window itself for its own caption.
-inline QWidget *openWindow(MainWindow &main, const QString &title)
+inline QWidget *openWindow(ui::MainWindow &main, const QString &title)
 {
     for (const char *button : {"otherSettingsButton", "castleSiegeButton"})
         child<QPushButton>(&main, QLatin1String(button))->setEnabled(true);

@@ -3,9 +3,9 @@
 //   screenshots OUTPUT_FOLDER SAMPLE_FILE
 // Run on the offscreen platform; scripts/screenshots.sh does that.
 
-#include "platform/gui/application.h"
+#include "desktop/application.h"
 #include "ui/editors/settingseditor.h"
-#include "ui/identity.h"
+#include "formdata/identity.h"
 #include "ui/info/creditswindow.h"
 #include "ui/info/instructionswindow.h"
 #include "ui/main/mainwindow.h"
@@ -76,8 +76,8 @@ int main(int argc, char *argv[])
         || !QFile::copy(QString::fromLocal8Bit(argv[2]), sample))
         return 1;
 
-    platform::setUpApplication(app, QString::fromUtf8(identity::kDesktopFileName));
-    MainWindow main;
+    desktop::setUpApplication(app, QString::fromUtf8(formdata::identity::kDesktopFileName));
+    ui::MainWindow main;
     child<QLineEdit>(&main, "settingsPath")->setText(sample);
     child<QPushButton>(&main, "openButton")->setEnabled(true);
     child<QPushButton>(&main, "openButton")->click();
@@ -100,20 +100,20 @@ int main(int argc, char *argv[])
     child<QPushButton>(&main, "browseButton")->click();
 
     child<QPushButton>(&main, "otherSettingsButton")->click();
-    auto *other = openWindow<SettingsEditor>("Outras Ediçoes");
+    auto *other = openWindow<ui::SettingsEditor>("Outras Ediçoes");
     child<QPushButton>(other, "openButton")->click();
     ok &= save(other, folder, QStringLiteral("outras-edicoes"));
 
     child<QPushButton>(&main, "castleSiegeButton")->click();
-    auto *castle = openWindow<SettingsEditor>("Castle Siege");
+    auto *castle = openWindow<ui::SettingsEditor>("Castle Siege");
     child<QPushButton>(castle, "openButton")->click();
     ok &= save(castle, folder, QStringLiteral("castle-siege"));
 
     child<QAction>(&main, "instructionsAction")->trigger();
-    ok &= save(openWindow<InstructionsWindow>("Instruçoes de Uso"), folder, QStringLiteral("instrucoes"));
+    ok &= save(openWindow<ui::InstructionsWindow>("Instruçoes de Uso"), folder, QStringLiteral("instrucoes"));
 
     child<QAction>(&main, "creditsAction")->trigger();
-    auto *credits = openWindow<CreditsWindow>("Creditos");
+    auto *credits = openWindow<ui::CreditsWindow>("Creditos");
     auto *link = child<QLabel>(credits, "makersLink");
     QTest::mouseMove(credits->windowHandle(), link->mapTo(credits, link->rect().center()));
     ok &= save(credits, folder, QStringLiteral("creditos"));

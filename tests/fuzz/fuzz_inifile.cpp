@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     try {
         valueIn(input->file, input->section, input->key);
-    } catch (const Failure &) {
+    } catch (const engine::Failure &) {
         if (!inifilecheck::mustRefuseFile(input->file)) {
             std::fprintf(stderr, "broken promise: a file the engine can read was refused\n");
             std::abort();

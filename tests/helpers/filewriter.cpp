@@ -17,9 +17,9 @@
 //   filewriter rewrite-reopening PATH SOURCE PIECE_BYTES PAUSE_MICROSECONDS
 //       the same, closing the file after each piece and opening it again.
 
-#include "platform/failure.h"
-#include "platform/filebytes/testhooks.h"
-#include "platform/inifile.h"
+#include "engine/failure.h"
+#include "engine/filebytes/testhooks.h"
+#include "engine/inifile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -59,7 +59,7 @@ bool dropTo(const QString &user)
 #endif
 }
 
-using filebytes::testhooks::Step;
+using engine::filebytes::testhooks::Step;
 
 Step stopAt = Step::FileWritten;
 
@@ -76,19 +76,19 @@ int set(const QStringList &args)
     const qsizetype stop = args.indexOf(QStringLiteral("--stop-after"));
     if (stop >= 0) {
         stopAt = Step(steps.indexOf(args.value(stop + 1)));
-        filebytes::testhooks::setStepHook(stopHere);
+        engine::filebytes::testhooks::setStepHook(stopHere);
     }
     const qsizetype as = args.indexOf(QStringLiteral("--as"));
     if (as >= 0 && !dropTo(args.value(as + 1))) {
         std::fprintf(stderr, "cannot become %s\n", qPrintable(args.value(as + 1)));
         return 2;
     }
-    inifile::WriteOptions options;
+    engine::inifile::WriteOptions options;
     options.backup = args.contains(QStringLiteral("--backup"));
     try {
-        inifile::write(args.value(2), QStringLiteral("GameServerInfo"), {{args.value(3), QLatin1Char(' ') + args.value(4)}},
+        engine::inifile::write(args.value(2), QStringLiteral("GameServerInfo"), {{args.value(3), QLatin1Char(' ') + args.value(4)}},
                        options);
-    } catch (const Failure &failure) {
+    } catch (const engine::Failure &failure) {
         std::fprintf(stderr, "%s\n", failure.description.toUtf8().constData());
         return 1;
     }

@@ -1,12 +1,11 @@
 #include "ui/editors/settingseditor.h"
 
-#include "platform/gui/commoncontrols.h"
-#include "platform/gui/shell.h"
-#include "ui/editors/castlesiegetable.h"
-#include "ui/editors/othersettingstable.h"
-#include "ui/forms/policies.h"
+#include "desktop/browser.h"
+#include "formdata/castlesiege.h"
+#include "formdata/othersettings.h"
+#include "ui/forms/reporting.h"
 #include "ui/forms/unsavededits.h"
-#include "ui/identity.h"
+#include "formdata/identity.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -14,26 +13,26 @@
 #include <QPushButton>
 #include <QShortcut>
 
+namespace ui {
+
 SettingsEditor *SettingsEditor::otherSettings(forms::PathSource settingsPath, QWidget *owner)
 {
-    return new SettingsEditor(othersettings::kEditor, std::move(settingsPath), owner);
+    return new SettingsEditor(formdata::othersettings::kEditor, std::move(settingsPath), owner);
 }
 
 SettingsEditor *SettingsEditor::castleSiege(forms::PathSource settingsPath, QWidget *owner)
 {
-    auto *editor = new SettingsEditor(castlesiege::kEditor, std::move(settingsPath), owner);
-    connect(editor->m_actions[castlesiege::kTutorial], &QAction::triggered, editor, [] {
-        forms::runReported([] { platform::openInBrowser(QString::fromUtf8(identity::kTutorialAddress)); });
+    auto *editor = new SettingsEditor(formdata::castlesiege::kEditor, std::move(settingsPath), owner);
+    connect(editor->m_actions[formdata::castlesiege::kTutorial], &QAction::triggered, editor, [] {
+        forms::runReported([] { desktop::openInBrowser(QString::fromUtf8(formdata::identity::kTutorialAddress)); });
     });
     return editor;
 }
 
-SettingsEditor::SettingsEditor(const editors::EditorTable &table, forms::PathSource settingsPath,
+SettingsEditor::SettingsEditor(const formdata::EditorTable &table, forms::PathSource settingsPath,
                                QWidget *owner)
     : QMainWindow(owner)
 {
-    // The system's common controls are ready before the window makes its own.
-    platform::initCommonControls();
     auto *client = new QWidget(this);
     m_controls = forms::buildControls(client, table.window);
     setCentralWidget(client);
@@ -81,3 +80,5 @@ void SettingsEditor::closeEvent(QCloseEvent *event)
         event->ignore();
     m_discarding = false;
 }
+
+} // namespace ui

@@ -1,12 +1,14 @@
 #pragma once
 
-#include "ui/editors/editortable.h"
+#include "formdata/editor.h"
 #include "ui/forms/formbuilder.h"
 #include "ui/forms/settingsbinding.h"
 
 #include <QMainWindow>
 
 #include <optional>
+
+namespace ui {
 
 // A window that edits some keys of the settings file through the path the
 // main window holds, with its own "Abrir", "Salvar" and "Cancelar": "Outras
@@ -33,7 +35,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    SettingsEditor(const editors::EditorTable &table, forms::PathSource settingsPath, QWidget *owner);
+    SettingsEditor(const formdata::EditorTable &table, forms::PathSource settingsPath, QWidget *owner);
 
     void open();
 
@@ -42,3 +44,5 @@ private:
     std::optional<forms::SettingsBinding> m_settings;
     bool m_discarding = false;
 };
+
+} // namespace ui

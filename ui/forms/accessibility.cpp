@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <QMainWindow>
 
-namespace forms {
+namespace ui::forms {
 namespace {
 
 constexpr char kAnnouncedAsWindow[] = "forms_announcedAsWindow";
@@ -75,4 +75,4 @@ void announceAsWindow(QWidget *window)
         window->setProperty(kAnnouncedAsWindow, true);
 }
 
-} // namespace forms
+} // namespace ui::forms

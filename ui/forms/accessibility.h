@@ -2,7 +2,7 @@
 
 class QWidget;
 
-namespace forms {
+namespace ui::forms {
 
 // Gives links the link role with a press action that opens them. Called by
 // every link; installing twice does nothing.
@@ -12,4 +12,4 @@ void installAccessibleRoles();
 // is built on (a plain widget would be announced as a filler).
 void announceAsWindow(QWidget *window);
 
-} // namespace forms
+} // namespace ui::forms

@@ -1,6 +1,6 @@
 #include "ui/forms/filework.h"
 
-#include "ui/identity.h"
+#include "formdata/identity.h"
 
 #include <QEventLoop>
 #include <QProgressDialog>
@@ -12,11 +12,11 @@
 #include <exception>
 #include <memory>
 
-namespace forms {
+namespace ui::forms {
 namespace {
 
 using namespace std::chrono_literals;
-using filebytes::settling::Reason;
+using engine::filebytes::settling::Reason;
 
 constexpr auto kShowAfter = 500ms;
 
@@ -42,13 +42,13 @@ bool fileWorkRunning()
     return running > 0;
 }
 
-void runFileWork(QWidget *owner, const std::function<void(const filebytes::Patience &)> &work)
+void runFileWork(QWidget *owner, const std::function<void(const engine::filebytes::Patience &)> &work)
 {
     const QScopedValueRollback counted(running, running + 1);
     std::atomic<bool> cancel{false};
     std::atomic<int> reason{-1};
     std::atomic<bool> done{false};
-    filebytes::Patience patience;
+    engine::filebytes::Patience patience;
     patience.cancel = &cancel;
     patience.progress = [&reason](Reason now) { reason = int(now); };
     std::exception_ptr failure;
@@ -69,7 +69,7 @@ void runFileWork(QWidget *owner, const std::function<void(const filebytes::Patie
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (!done) {
         QProgressDialog progress(waitingFor(reason), QStringLiteral("Cancelar"), 0, 0, owner);
-        progress.setWindowTitle(QString::fromUtf8(identity::kProgramTitle));
+        progress.setWindowTitle(QString::fromUtf8(formdata::identity::kProgramTitle));
         progress.setWindowModality(Qt::ApplicationModal); // the other windows paint, but wait
         progress.setMinimumDuration(0);
         progress.setAutoClose(false);
@@ -93,4 +93,4 @@ void runFileWork(QWidget *owner, const std::function<void(const filebytes::Patie
         std::rethrow_exception(failure);
 }
 
-} // namespace forms
+} // namespace ui::forms

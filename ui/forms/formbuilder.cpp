@@ -1,6 +1,6 @@
 #include "ui/forms/formbuilder.h"
 
-#include "platform/gui/desktopcolour.h"
+#include "desktop/desktopcolour.h"
 #include "ui/forms/accessibility.h"
 #include "ui/forms/linklabel.h"
 
@@ -24,7 +24,7 @@
 #include <limits>
 #include <vector>
 
-namespace forms {
+namespace ui::forms {
 namespace {
 
 const QString kSansSerif = QStringLiteral("MS Sans Serif");
@@ -61,23 +61,23 @@ struct Look
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
 };
 
-Look lookOf(Style style)
+Look lookOf(formdata::Style style)
 {
     const QColor blue(0, 0, 255);
     switch (style) {
-    case Style::Normal:
-    case Style::RowPart:
+    case formdata::Style::Normal:
+    case formdata::Style::RowPart:
         return {};
-    case Style::Bold:
+    case formdata::Style::Bold:
         return {kSansSerif, 8.25, true, false, std::nullopt};
-    case Style::Heading:
-        return {kCalligraphic, 15.75, true, true, QColor::fromRgb(platform::desktopColour()),
+    case formdata::Style::Heading:
+        return {kCalligraphic, 15.75, true, true, QColor::fromRgb(desktop::desktopColour()),
                 Qt::AlignLeft | Qt::AlignTop};
-    case Style::BlueTitle:
+    case formdata::Style::BlueTitle:
         return {kSansSerif, 12, true, false, blue, Qt::AlignHCenter | Qt::AlignTop};
-    case Style::RedTitle:
+    case formdata::Style::RedTitle:
         return {kSansSerif, 12, true, false, QColor(255, 0, 0), Qt::AlignLeft | Qt::AlignTop};
-    case Style::BlueBold:
+    case formdata::Style::BlueBold:
         return {kSansSerif, 8.25, true, false, blue, Qt::AlignLeft | Qt::AlignTop};
     }
     return {};
@@ -100,7 +100,7 @@ QFont fontOf(const Look &look)
     return font;
 }
 
-void paint(QWidget *widget, Style style)
+void paint(QWidget *widget, formdata::Style style)
 {
     const Look look = lookOf(style);
     widget->setFont(fontOf(look));
@@ -115,30 +115,30 @@ void paint(QWidget *widget, Style style)
         link->adjustSize(); // a link is as wide as its text, in its font
 }
 
-QWidget *create(const Control &row, QWidget *client)
+QWidget *create(const formdata::Control &row, QWidget *client)
 {
     const QString text = QString::fromUtf8(row.text);
     switch (row.kind) {
-    case Kind::Label: {
+    case formdata::ControlKind::Label: {
         auto *label = new QLabel(text, client);
         label->setWordWrap(true);
         return label;
     }
-    case Kind::Link:
+    case formdata::ControlKind::Link:
         return new LinkLabel(text, client);
-    case Kind::TextBox: {
+    case formdata::ControlKind::TextBox: {
         auto *box = new QLineEdit(text, client);
         box->setMaxLength(std::numeric_limits<int>::max()); // no length limit
         return box;
     }
-    case Kind::CheckBox:
+    case formdata::ControlKind::CheckBox:
         return new QCheckBox(text, client);
-    case Kind::Button: {
+    case formdata::ControlKind::Button: {
         auto *button = new QPushButton(text, client);
         button->setAutoDefault(true); // Enter presses the focused button
         return button;
     }
-    case Kind::Picture: {
+    case formdata::ControlKind::Picture: {
         auto *picture = new QLabel(client);
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         if (!text.isEmpty())
@@ -146,7 +146,7 @@ QWidget *create(const Control &row, QWidget *client)
         picture->setAccessibleName(QString::fromUtf8(row.spokenName));
         return picture;
     }
-    case Kind::Line: {
+    case formdata::ControlKind::Line: {
         auto *line = new QFrame(client);
         line->setFrameShape(QFrame::HLine);
         line->setFrameShadow(QFrame::Plain);
@@ -156,24 +156,24 @@ QWidget *create(const Control &row, QWidget *client)
     return nullptr;
 }
 
-bool takesFocus(Kind kind)
+bool takesFocus(formdata::ControlKind kind)
 {
-    return kind == Kind::TextBox || kind == Kind::CheckBox || kind == Kind::Button;
+    return kind == formdata::ControlKind::TextBox || kind == formdata::ControlKind::CheckBox || kind == formdata::ControlKind::Button;
 }
 
 // A text box or check box takes the label just before it in the table as its
 // buddy and accessible name, so a screen reader announces "Experiencia:"
 // rather than "edit" or "Sim ou Nao".
-void nameByLabels(const Controls &controls, std::span<const Control> rows)
+void nameByLabels(const Controls &controls, std::span<const formdata::Control> rows)
 {
     for (std::size_t row = 0; row < rows.size(); ++row) {
-        if (rows[row].kind != Kind::TextBox && rows[row].kind != Kind::CheckBox)
+        if (rows[row].kind != formdata::ControlKind::TextBox && rows[row].kind != formdata::ControlKind::CheckBox)
             continue;
-        const std::size_t labelRow = labelRowOf(rows, row);
-        if (labelRow == kNoRow)
+        const std::size_t labelRow = formdata::labelRowOf(rows, row);
+        if (labelRow == formdata::kNoRow)
             continue;
         static_cast<QLabel *>(controls.at(labelRow))->setBuddy(controls.at(row));
-        controls.at(row)->setAccessibleName(labelText(rows, row));
+        controls.at(row)->setAccessibleName(formdata::labelText(rows, row));
     }
 }
 
@@ -184,22 +184,22 @@ int pixels(int twips)
     return twips / 15;
 }
 
-Controls buildControls(QWidget *client, const Window &window)
+Controls buildControls(QWidget *client, const formdata::Window &window)
 {
     substituteFontsOnce();
     client->setFixedSize(pixels(window.width), pixels(window.height));
     // The keyboard visits a window's children in the order they were created,
     // so the controls that take the focus are created last, in tab order.
-    const std::span<const Control> rows = window.controls;
+    const std::span<const formdata::Control> rows = window.controls;
     std::vector<std::size_t> order(rows.size());
     for (std::size_t row = 0; row < rows.size(); ++row)
         order[row] = row;
-    const auto tabKey = [&](std::size_t row) { return takesFocus(rows[row].kind) ? rows[row].tab : kNoTab; };
+    const auto tabKey = [&](std::size_t row) { return takesFocus(rows[row].kind) ? rows[row].tab : formdata::kNoTab; };
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return tabKey(a) < tabKey(b); });
     std::vector<QWidget *> widgets(rows.size());
     for (const std::size_t row : order) {
-        const Control &control = rows[row];
+        const formdata::Control &control = rows[row];
         QWidget *widget = create(control, client);
         widget->setObjectName(QLatin1String(control.name));
         widget->setGeometry(pixels(control.left), pixels(control.top), pixels(control.width),
@@ -213,19 +213,19 @@ Controls buildControls(QWidget *client, const Window &window)
     return controls;
 }
 
-Actions buildMenu(QMenuBar *bar, std::span<const MenuItem> items)
+Actions buildMenu(QMenuBar *bar, std::span<const formdata::MenuItem> items)
 {
     std::vector<QAction *> actions;
     std::vector<QMenu *> menus(items.size(), nullptr);
     for (std::size_t i = 0; i < items.size(); ++i) {
-        const MenuItem &item = items[i];
+        const formdata::MenuItem &item = items[i];
         const QString text = QString::fromUtf8(item.text);
-        const bool hasItems = std::any_of(items.begin(), items.end(), [&](const MenuItem &other) {
+        const bool hasItems = std::any_of(items.begin(), items.end(), [&](const formdata::MenuItem &other) {
             return other.menu && qstrcmp(other.menu, item.name) == 0;
         });
         QAction *action = nullptr;
         if (item.menu) {
-            const auto owner = std::find_if(items.begin(), items.begin() + std::ptrdiff_t(i), [&](const MenuItem &earlier) {
+            const auto owner = std::find_if(items.begin(), items.begin() + std::ptrdiff_t(i), [&](const formdata::MenuItem &earlier) {
                 return qstrcmp(earlier.name, item.menu) == 0;
             });
             Q_ASSERT(owner != items.begin() + std::ptrdiff_t(i)); // a menu comes before its items
@@ -264,4 +264,4 @@ void fixWindow(QWidget *window, const QString &caption, Edits edits)
     announceAsWindow(window);
 }
 
-} // namespace forms
+} // namespace ui::forms

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/forms/table.h"
+#include "formdata/table.h"
 
 #include <QWidget>
 
@@ -13,7 +13,7 @@ class QMenuBar;
 
 // Makes a window's controls and menu from its tables, so that a window class
 // holds only its handlers.
-namespace forms {
+namespace ui::forms {
 
 // What the builder made, one object per table row, reached by typed handles.
 template <typename Object>
@@ -26,7 +26,7 @@ public:
     {
     }
     template <typename T>
-    T *operator[](Ref<T> ref) const
+    T *operator[](formdata::Ref<T> ref) const
     {
         return static_cast<T *>(m_objects.at(ref.row));
     }
@@ -44,9 +44,9 @@ int pixels(int twips);
 // Creates the window's controls on `client` in table order, names them,
 // places, styles and orders them for the keyboard, names each field by its
 // label for screen readers, and fixes the client area's size.
-Controls buildControls(QWidget *client, const Window &window);
+Controls buildControls(QWidget *client, const formdata::Window &window);
 
-Actions buildMenu(QMenuBar *bar, std::span<const MenuItem> items);
+Actions buildMenu(QMenuBar *bar, std::span<const formdata::MenuItem> items);
 
 // The program's icon, in every size it is drawn in.
 QIcon programIcon();
@@ -59,4 +59,4 @@ QIcon programIcon();
 enum class Edits { None, Marked };
 void fixWindow(QWidget *window, const QString &caption, Edits edits = Edits::None);
 
-} // namespace forms
+} // namespace ui::forms

@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-namespace forms {
+namespace ui::forms {
 namespace {
 
 // The classic link colours: black at rest, pure blue when lit.
@@ -78,4 +78,4 @@ void LinkLabel::focusOutEvent(QFocusEvent *event)
     setLit(false);
 }
 
-} // namespace forms
+} // namespace ui::forms

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-namespace forms {
+namespace ui::forms {
 
 // A label that stands for a web page: on one line and as wide as its text,
 // reached with Tab, lit (blue and underlined) or not, and opened by a click,
@@ -36,4 +36,4 @@ private:
     bool m_lit = false;
 };
 
-} // namespace forms
+} // namespace ui::forms

@@ -1,12 +1,12 @@
 #include "ui/forms/settingsbinding.h"
 
-#include "platform/failure.h"
-#include "platform/gui/dialogs.h"
+#include "engine/failure.h"
+#include "desktop/dialogs.h"
 #include "settings/flags.h"
 #include "settings/settingsfile.h"
 #include "ui/forms/filework.h"
-#include "ui/forms/policies.h"
-#include "ui/identity.h"
+#include "ui/forms/reporting.h"
+#include "formdata/identity.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -19,14 +19,14 @@
 
 #include <algorithm>
 
-namespace forms {
+namespace ui::forms {
 namespace {
 
 using namespace std::chrono_literals;
 
 bool isFlag(const settings::Key *key)
 {
-    return key->kind == settings::Kind::Flag;
+    return key->kind == settings::ValueKind::Flag;
 }
 
 // What a control holds, as the file stores it; nullopt for a flag whose state
@@ -38,7 +38,7 @@ std::optional<QString> held(const settings::Key *key, QWidget *control)
     const Qt::CheckState state = static_cast<QCheckBox *>(control)->checkState();
     if (state == Qt::PartiallyChecked)
         return std::nullopt;
-    return flags::toText(state == Qt::Checked);
+    return settings::flags::toText(state == Qt::Checked);
 }
 
 QString kindText(const settings::Key *key)
@@ -67,28 +67,28 @@ Answer askAbout(const std::vector<Conflict> &conflicts, QWidget *owner)
                          conflict.inFile, conflict.typed);
     text += QStringLiteral("\n\nGravar os seus valores por cima dos do arquivo, ou manter os do arquivo nessas caixas? "
                            "As outras mudanças são gravadas de qualquer modo.");
-    const int answer = platform::ask({text,
+    const int answer = desktop::ask({text,
                                       {QStringLiteral("Gravar os meus"), QStringLiteral("Manter os do arquivo"),
                                        QStringLiteral("Cancelar")},
                                       0, CancelSave},
-                                     QString::fromUtf8(identity::kProgramTitle), owner);
+                                     QString::fromUtf8(formdata::identity::kProgramTitle), owner);
     return answer == WriteMine || answer == KeepTheFiles ? Answer(answer) : CancelSave;
 }
 
 [[noreturn]] void cancelled()
 {
-    throw Failure{FailureNumber::FileAccess, QString(), FailureKind::Cancelled, QString()};
+    throw engine::Failure{engine::FailureNumber::FileAccess, QString(), engine::FailureKind::Cancelled, QString()};
 }
 
 } // namespace
 
-SettingsBinding::SettingsBinding(QWidget *owner, const Controls &controls, const Window &window, PathSource path)
+SettingsBinding::SettingsBinding(QWidget *owner, const Controls &controls, const formdata::Window &window, PathSource path)
     : m_owner(owner)
     , m_path(std::move(path))
     , m_watcher(new QFileSystemWatcher(owner))
     , m_refresh(new QTimer(owner))
 {
-    for (const BoundField &field : window.fields)
+    for (const formdata::BoundField &field : window.fields)
         m_loadOrder.push_back({field.key, controls.at(field.row)});
     if (window.saveOrder.empty()) {
         m_saveOrder = m_loadOrder;
@@ -166,7 +166,7 @@ void SettingsBinding::markModified()
     m_owner->setWindowModified(modified());
 }
 
-std::optional<Failure> SettingsBinding::put(const Field &field, const QString &value)
+std::optional<engine::Failure> SettingsBinding::put(const Field &field, const QString &value)
 {
     m_known.insert(field.key, value);
     if (!isFlag(field.key)) {
@@ -179,17 +179,17 @@ std::optional<Failure> SettingsBinding::put(const Field &field, const QString &v
     }
     auto *check = static_cast<QCheckBox *>(field.control);
     try {
-        const bool yes = flags::fromTextOrFail(value, QLatin1String(field.key->name));
+        const bool yes = settings::flags::fromTextOrFail(value, QLatin1String(field.key->name));
         check->setTristate(false);
         check->setChecked(yes);
         return std::nullopt;
-    } catch (const Failure &failure) {
+    } catch (const engine::Failure &failure) {
         check->setCheckState(Qt::PartiallyChecked);
         return failure;
     }
 }
 
-std::optional<Failure> SettingsBinding::show(const QStringList &values, bool onlyUnedited)
+std::optional<engine::Failure> SettingsBinding::show(const QStringList &values, bool onlyUnedited)
 {
     QSet<QWidget *> kept; // boxes the user edited keep their text
     if (onlyUnedited) {
@@ -199,7 +199,7 @@ std::optional<Failure> SettingsBinding::show(const QStringList &values, bool onl
         }
     }
     QSet<QWidget *> filled; // boxes a key of this pass gave a non-empty value
-    std::optional<Failure> unknownFlag;
+    std::optional<engine::Failure> unknownFlag;
     for (std::size_t i = 0; i < m_loadOrder.size(); ++i) {
         const Field &field = m_loadOrder[i];
         const QString &value = values[qsizetype(i)];
@@ -212,7 +212,7 @@ std::optional<Failure> SettingsBinding::show(const QStringList &values, bool onl
         }
         if (!value.isEmpty())
             filled.insert(field.control);
-        const std::optional<Failure> unknown = put(field, value);
+        const std::optional<engine::Failure> unknown = put(field, value);
         if (unknown && !unknownFlag)
             unknownFlag = unknown;
     }
@@ -231,9 +231,9 @@ void SettingsBinding::load(bool reportUnknownFlags)
     for (const Field &field : m_loadOrder)
         keys.push_back(field.key);
     const QString path = m_path();
-    inifile::ReadOutcome read;
-    onFile(path, [&](const filebytes::Patience &patience, bool) { read = settings::SettingsFile(path, patience).read(keys); });
-    const std::optional<Failure> unknownFlag = show(read.values, false);
+    engine::inifile::ReadOutcome read;
+    onFile(path, [&](const engine::filebytes::Patience &patience, bool) { read = settings::SettingsFile(path, patience).read(keys); });
+    const std::optional<engine::Failure> unknownFlag = show(read.values, false);
     m_knownFile = read.fileExists ? path : QString();
     follow(m_knownFile);
     if (unknownFlag && reportUnknownFlags)
@@ -257,12 +257,12 @@ void SettingsBinding::save()
         return;
     const QScopedValueRollback busy(m_busy, true);
     const QString path = m_path();
-    inifile::WriteOptions options;
+    engine::inifile::WriteOptions options;
     options.mustExist = !m_knownFile.isEmpty() && path == m_knownFile;
     // What the window had of each key is a basis only for the file it came from.
     const bool sameFile = options.mustExist;
     QHash<const settings::Key *, QString> overwrite; // conflicts to write over: the file's value then
-    inifile::WriteOutcome outcome;
+    engine::inifile::WriteOutcome outcome;
     for (;;) {
         std::vector<Conflict> conflicts;
         const settings::Choice choose = [&](const QByteArray &file) {
@@ -271,7 +271,7 @@ void SettingsBinding::save()
                 keys.push_back(typed.field->key);
             const QStringList inFile = settings::valuesIn(file, keys);
             conflicts.clear();
-            std::vector<inifile::KeyValue> texts;
+            std::vector<engine::inifile::KeyValue> texts;
             for (std::size_t i = 0; i < changed.size(); ++i) {
                 const settings::Key *key = changed[i].field->key;
                 const QString &now = inFile[qsizetype(i)];
@@ -282,15 +282,15 @@ void SettingsBinding::save()
                 texts.push_back({QLatin1String(key->name), changed[i].text});
             }
             // Nothing is written before the user has decided.
-            return conflicts.empty() ? texts : std::vector<inifile::KeyValue>();
+            return conflicts.empty() ? texts : std::vector<engine::inifile::KeyValue>();
         };
         try {
-            onFile(path, [&](const filebytes::Patience &patience, bool force) {
-                inifile::WriteOptions forced = options;
+            onFile(path, [&](const engine::filebytes::Patience &patience, bool force) {
+                engine::inifile::WriteOptions forced = options;
                 forced.force = force;
                 outcome = settings::SettingsFile(path, patience).writeChosen(choose, forced);
             });
-        } catch (Failure &failure) {
+        } catch (engine::Failure &failure) {
             for (const Field &field : m_saveOrder) {
                 if (failure.key == QLatin1String(field.key->name)) {
                     failure.description = QStringLiteral("Campo \"%1\": ").arg(field.control->accessibleName())
@@ -332,17 +332,17 @@ void SettingsBinding::save()
 }
 
 void SettingsBinding::onFile(const QString &path,
-                             const std::function<void(const filebytes::Patience &, bool force)> &work)
+                             const std::function<void(const engine::filebytes::Patience &, bool force)> &work)
 {
-    const QString title = QString::fromUtf8(identity::kProgramTitle);
+    const QString title = QString::fromUtf8(formdata::identity::kProgramTitle);
     bool force = false;
     for (;;) {
         try {
-            runFileWork(m_owner, [&](const filebytes::Patience &patience) { work(patience, force); });
+            runFileWork(m_owner, [&](const engine::filebytes::Patience &patience) { work(patience, force); });
             return;
-        } catch (const Failure &failure) {
-            if (failure.kind == FailureKind::InterruptedSave) {
-                const int answer = platform::ask(
+        } catch (const engine::Failure &failure) {
+            if (failure.kind == engine::FailureKind::InterruptedSave) {
+                const int answer = desktop::ask(
                     {failure.description
                          + QStringLiteral("\n\nPôr de volta o conteúdo de antes, ou manter o arquivo como está?"),
                      {QStringLiteral("Restaurar o conteúdo de antes"), QStringLiteral("Manter o arquivo como está"),
@@ -351,14 +351,14 @@ void SettingsBinding::onFile(const QString &path,
                     title, m_owner);
                 if (answer != 0 && answer != 1)
                     cancelled();
-                const auto resolution = answer == 0 ? filebytes::Resolution::Restore : filebytes::Resolution::Keep;
-                runFileWork(m_owner, [&](const filebytes::Patience &patience) {
-                    filebytes::resolveInterrupted(path, resolution, patience);
+                const auto resolution = answer == 0 ? engine::filebytes::Resolution::Restore : engine::filebytes::Resolution::Keep;
+                runFileWork(m_owner, [&](const engine::filebytes::Patience &patience) {
+                    engine::filebytes::resolveInterrupted(path, resolution, patience);
                 });
                 continue;
             }
-            if (failure.kind == FailureKind::HeldOpen && !force) {
-                const int answer = platform::ask(
+            if (failure.kind == engine::FailureKind::HeldOpen && !force) {
+                const int answer = desktop::ask(
                     {failure.description
                          + QStringLiteral("\n\nSe esse programa não vai mais gravar o arquivo, grave mesmo assim."),
                      {QStringLiteral("Gravar mesmo assim"), QStringLiteral("Cancelar")},
@@ -402,24 +402,24 @@ void SettingsBinding::refresh()
     std::vector<const settings::Key *> keys;
     for (const Field &field : m_loadOrder)
         keys.push_back(field.key);
-    inifile::ReadOutcome read;
-    std::optional<Failure> gone;
+    engine::inifile::ReadOutcome read;
+    std::optional<engine::Failure> gone;
     try {
         const QString path = m_knownFile;
-        runFileWork(m_owner, [&](const filebytes::Patience &patience) {
+        runFileWork(m_owner, [&](const engine::filebytes::Patience &patience) {
             read = settings::SettingsFile(path, patience).read(keys);
         });
         if (!read.fileExists)
-            gone = Failure{FailureNumber::FileAccess,
+            gone = engine::Failure{engine::FailureNumber::FileAccess,
                            QStringLiteral("O arquivo \"%1\" não existe mais: foi apagado ou movido depois de aberto "
                                           "nesta janela.")
                                .arg(QDir::toNativeSeparators(path))};
-    } catch (const Failure &failure) {
+    } catch (const engine::Failure &failure) {
         gone = failure;
     }
     if (gone) {
         // Once, not on every change.
-        if (!m_reportedGone && gone->kind != FailureKind::Cancelled)
+        if (!m_reportedGone && gone->kind != engine::FailureKind::Cancelled)
             runReported([&] { throw *gone; });
         m_reportedGone = true;
         return;
@@ -428,4 +428,4 @@ void SettingsBinding::refresh()
     show(read.values, true);
 }
 
-} // namespace forms
+} // namespace ui::forms

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/failure.h"
-#include "platform/filebytes.h"
+#include "engine/failure.h"
+#include "engine/filebytes.h"
 #include "settings/keys.h"
 #include "ui/forms/formbuilder.h"
 
@@ -15,7 +15,7 @@
 class QFileSystemWatcher;
 class QTimer;
 
-namespace forms {
+namespace ui::forms {
 
 // The settings file path, asked afresh for every load and save.
 using PathSource = std::function<QString()>;
@@ -42,7 +42,7 @@ class SettingsBinding
 public:
     // `owner`: the window, which shows the progress of a long wait, the
     // questions about the file and the modification mark.
-    SettingsBinding(QWidget *owner, const Controls &controls, const Window &window, PathSource path);
+    SettingsBinding(QWidget *owner, const Controls &controls, const formdata::Window &window, PathSource path);
     ~SettingsBinding();
     SettingsBinding(const SettingsBinding &) = delete;
     SettingsBinding &operator=(const SettingsBinding &) = delete;
@@ -83,14 +83,14 @@ private:
 
     // Puts the file's values (in load order) in the controls: every one, or
     // only those the user has not edited. Returns the first unknown flag.
-    std::optional<Failure> show(const QStringList &values, bool onlyUnedited);
+    std::optional<engine::Failure> show(const QStringList &values, bool onlyUnedited);
     // One key's value in its control; the unknown flag, if it is one.
-    std::optional<Failure> put(const Field &field, const QString &value);
+    std::optional<engine::Failure> put(const Field &field, const QString &value);
     void remember(QWidget *control);
     bool edited(QWidget *control) const;
     void markModified();
     // Runs file work, asking the user what the engine cannot decide.
-    void onFile(const QString &path, const std::function<void(const filebytes::Patience &, bool force)> &work);
+    void onFile(const QString &path, const std::function<void(const engine::filebytes::Patience &, bool force)> &work);
     void follow(const QString &path);
     void refresh();
 
@@ -107,4 +107,4 @@ private:
     bool m_reportedGone = false; // the file that vanished was reported
 };
 
-} // namespace forms
+} // namespace ui::forms

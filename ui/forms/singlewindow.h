@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-namespace forms {
+namespace ui::forms {
 
 // Shows the one window a guarded pointer holds, creating it first when it
 // does not exist (it destroys itself on close), and brings it forward.
@@ -20,4 +20,4 @@ Window *showSingle(QPointer<Window> &window, Create create)
     return window;
 }
 
-} // namespace forms
+} // namespace ui::forms

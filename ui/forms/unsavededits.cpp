@@ -1,11 +1,11 @@
 #include "ui/forms/unsavededits.h"
 
-#include "platform/gui/dialogs.h"
-#include "ui/identity.h"
+#include "desktop/dialogs.h"
+#include "formdata/identity.h"
 
 #include <QMessageBox>
 
-namespace forms {
+namespace ui::forms {
 
 bool askBeforeClosing(const QStringList &windows, QWidget *owner, const std::function<bool()> &save)
 {
@@ -13,13 +13,13 @@ bool askBeforeClosing(const QStringList &windows, QWidget *owner, const std::fun
                              ? QStringLiteral("Há mudanças em \"%1\" que ainda não foram salvas.").arg(windows.constFirst())
                              : QStringLiteral("Há mudanças que ainda não foram salvas em: %1.")
                                    .arg(QStringLiteral("\"") + windows.join(QStringLiteral("\", \"")) + QLatin1Char('"'));
-    const int answer = platform::ask({text + QStringLiteral("\n\nSalvar antes de fechar?"), {},
+    const int answer = desktop::ask({text + QStringLiteral("\n\nSalvar antes de fechar?"), {},
                                       int(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel),
                                       int(QMessageBox::Cancel)},
-                                     QString::fromUtf8(identity::kProgramTitle), owner);
+                                     QString::fromUtf8(formdata::identity::kProgramTitle), owner);
     if (answer == QMessageBox::Save)
         return save();
     return answer == QMessageBox::Discard;
 }
 
-} // namespace forms
+} // namespace ui::forms

@@ -1,6 +1,6 @@
 #include "ui/forms/withoutlinebreaks.h"
 
-namespace forms {
+namespace ui::forms {
 
 QValidator::State WithoutLineBreaks::validate(QString &input, int &position) const
 {
@@ -14,4 +14,4 @@ QValidator::State WithoutLineBreaks::validate(QString &input, int &position) con
     return Acceptable;
 }
 
-} // namespace forms
+} // namespace ui::forms

@@ -2,7 +2,7 @@
 
 #include <QValidator>
 
-namespace forms {
+namespace ui::forms {
 
 // Keeps line breaks out of a one-line box, typed or pasted: a path copied
 // from a terminal with its line break is the path.
@@ -15,4 +15,4 @@ public:
     State validate(QString &input, int &position) const override;
 };
 
-} // namespace forms
+} // namespace ui::forms

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+namespace ui {
+
 // "Creditos": the makers, the author, and three links that light up under
 // the mouse and open their web pages.
 class CreditsWindow : public QWidget
@@ -21,3 +23,5 @@ private:
 
     forms::Controls m_controls;
 };
+
+} // namespace ui

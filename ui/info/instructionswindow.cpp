@@ -1,42 +1,15 @@
 #include "ui/info/instructionswindow.h"
 
+#include "formdata/instructions.h"
 #include "ui/forms/formbuilder.h"
 
-namespace {
-
-using forms::Kind;
-using forms::Style;
-
-constexpr forms::Control kControls[] = {
-    {.kind = Kind::Label, .name = "headingLabel", .text = "Instruçoes de Uso",
-     .left = 1155, .top = 120, .width = 2235, .height = 300, .style = Style::BlueTitle},
-    {.kind = Kind::Label, .name = "browseStepLabel",
-     .text = "1° Clique em Procurar e Procure o arquivo \"\\Data\\commonserver.cfg\" de seu Server s3 Beta 39 .",
-     .left = 120, .top = 600, .width = 4455, .height = 375},
-    {.kind = Kind::Label, .name = "loadStepLabel",
-     .text = "2° Clique em Carregar sera carregado todas as informaçoes de seu commonserver.",
-     .left = 120, .top = 1200, .width = 4455, .height = 375},
-    {.kind = Kind::Label, .name = "saveStepLabel", .text = "3° Modifique a Seu Gosto e clique em Salvar",
-     .left = 120, .top = 1800, .width = 4455, .height = 255},
-    {.kind = Kind::Label, .name = "moreHeadingLabel", .text = "Outras informaçoes :",
-     .left = 120, .top = 2280, .width = 2055, .height = 255, .style = Style::Bold},
-    {.kind = Kind::Label, .name = "monsterHpLabel",
-     .text = "Hp dos Monstros e Medido assim : [ 0 = 100% , 20 = 80%]  e por ai vai...",
-     .left = 120, .top = 2760, .width = 4455, .height = 375},
-    {.kind = Kind::Label, .name = "dropLabel", .text = "Drop de Items e medido em Porcento 0 ao 100.",
-     .left = 120, .top = 3360, .width = 3615, .height = 255},
-    {.kind = Kind::Label, .name = "addressLabel",
-     .text = "O box \"Ip´s\" ira mudar todos os Campos de Ip do Commonserver.",
-     .left = 120, .top = 3840, .width = 4455, .height = 375},
-};
-
-constexpr forms::Window kWindow{.caption = "Instruçoes de Uso", .width = 4680, .height = 4395, .controls = kControls};
-
-} // namespace
+namespace ui {
 
 InstructionsWindow::InstructionsWindow(QWidget *owner)
     : QWidget(owner)
 {
-    forms::buildControls(this, kWindow);
-    forms::fixWindow(this, QString::fromUtf8(kWindow.caption));
+    forms::buildControls(this, formdata::instructions::kWindow);
+    forms::fixWindow(this, QString::fromUtf8(formdata::instructions::kWindow.caption));
 }
+
+} // namespace ui

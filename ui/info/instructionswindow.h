@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+namespace ui {
+
 // "Instruçoes de Uso": a few fixed lines on how to use the program.
 class InstructionsWindow : public QWidget
 {
@@ -10,3 +12,5 @@ class InstructionsWindow : public QWidget
 public:
     explicit InstructionsWindow(QWidget *owner);
 };
+
+} // namespace ui

@@ -1,14 +1,13 @@
 #include "ui/main/mainwindow.h"
 
-#include "platform/gui/commoncontrols.h"
 #include "ui/editors/settingseditor.h"
-#include "ui/forms/policies.h"
+#include "ui/forms/reporting.h"
 #include "ui/forms/unsavededits.h"
 #include "ui/forms/singlewindow.h"
 #include "ui/forms/withoutlinebreaks.h"
 #include "ui/info/creditswindow.h"
 #include "ui/info/instructionswindow.h"
-#include "ui/main/mainwindowtable.h"
+#include "formdata/mainwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,11 +20,13 @@
 #include <QShortcut>
 #include <QTimer>
 
+namespace ui {
+
 namespace {
 
-using forms::ref;
-using mainwindow::kControls;
-using mainwindow::kMenu;
+using formdata::ref;
+using formdata::mainwindow::kControls;
+using formdata::mainwindow::kMenu;
 
 constexpr auto kPath = ref<QLineEdit>(kControls, "settingsPath");
 constexpr auto kBrowse = ref<QPushButton>(kControls, "browseButton");
@@ -44,14 +45,12 @@ constexpr auto kCreditsAction = ref(kMenu, "creditsAction");
 MainWindow::MainWindow(const QString &file, QWidget *parent)
     : QMainWindow(parent)
 {
-    // The system's common controls are ready before the window makes its own.
-    platform::initCommonControls();
     auto *client = new QWidget(this);
-    m_controls = forms::buildControls(client, mainwindow::kWindow);
+    m_controls = forms::buildControls(client, formdata::mainwindow::kWindow);
     setCentralWidget(client);
     m_actions = forms::buildMenu(menuBar(), kMenu);
-    forms::fixWindow(this, QString::fromUtf8(mainwindow::kWindow.caption), forms::Edits::Marked);
-    m_settings.emplace(this, m_controls, mainwindow::kWindow, pathSource());
+    forms::fixWindow(this, QString::fromUtf8(formdata::mainwindow::kWindow.caption), forms::Edits::Marked);
+    m_settings.emplace(this, m_controls, formdata::mainwindow::kWindow, pathSource());
 
     // A path pasted with its line break (copied from a terminal) is the path.
     m_controls[kPath]->setValidator(new forms::WithoutLineBreaks(m_controls[kPath]));
@@ -197,3 +196,5 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     }
     QMainWindow::keyPressEvent(event);
 }
+
+} // namespace ui

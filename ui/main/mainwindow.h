@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/gui/dialogs.h"
+#include "desktop/dialogs.h"
 #include "ui/forms/formbuilder.h"
 #include "ui/forms/settingsbinding.h"
 
@@ -8,6 +8,8 @@
 #include <QPointer>
 
 #include <optional>
+
+namespace ui {
 
 class CreditsWindow;
 class InstructionsWindow;
@@ -46,7 +48,7 @@ private:
 
     forms::Controls m_controls;
     forms::Actions m_actions;
-    platform::OpenFileDialog m_fileDialog;
+    desktop::OpenFileDialog m_fileDialog;
     std::optional<forms::SettingsBinding> m_settings;
     QPointer<SettingsEditor> m_otherSettings;
     QPointer<SettingsEditor> m_castleSiege;
@@ -54,3 +56,5 @@ private:
     QPointer<CreditsWindow> m_credits;
     bool m_quitting = false;
 };
+
+} // namespace ui

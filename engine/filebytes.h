@@ -1,0 +1,105 @@
+#pragma once
+
+#include "engine/filebytes/settling.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// Whole-file reads, and the one way a settings file is changed: a locked,
+// checked, durable update that keeps the file the same file. Failures throw
+// a Failure whose Portuguese description names the file and says what the
+// system reported.
+//
+// The path is followed one component at a time. A symbolic link whose owner
+// is neither the user nor root is followed only to what its owner owns, so
+// that no one can point the program at another person's file; a file that
+// does not exist is never made through a link.
+namespace engine::filebytes {
+
+using settling::Patience;
+
+// The file's bytes; nullopt when nothing exists at the path (or the path is
+// empty). Throws when something exists there but cannot be read, or is not a
+// regular file (a folder, a device, a pipe), or when the path cannot name a
+// file at all (a loop of symbolic links, a name too long), or when an earlier
+// save was cut off and left it torn (FailureKind::InterruptedSave). A read
+// never sees a rewrite in place of this program half done: it waits for it.
+std::optional<QByteArray> read(const QString &path, const Patience &patience = {});
+
+// What an update does with the file's content (nullopt for a missing file):
+// the new content, or nullopt to leave the file as it is. It may throw a
+// Failure to refuse; nothing is written then. It may be called more than
+// once: again with the file's newer content when another program changed the
+// file meanwhile, so it must depend on nothing but its argument.
+using Change = std::function<std::optional<QByteArray>(const std::optional<QByteArray> &content)>;
+
+struct UpdateOptions
+{
+    // Refuse, rather than create, a missing file: one that was read before
+    // and has vanished since, which a save must not recreate with only the
+    // values it changes.
+    bool mustExist = false;
+    // Keep the content it replaces beside the file first (see Outcome::backup).
+    bool backup = false;
+    // Write even when another program holds the file open for writing.
+    bool force = false;
+    Patience patience;
+    // Called once the new content is final, with the content it replaces,
+    // right before the replacement; a Failure it throws stops the update.
+    std::function<void(const std::optional<QByteArray> &before, const QByteArray &after)> beforeReplace;
+};
+
+struct Outcome
+{
+    bool written = false;
+    std::optional<QByteArray> before; // the content the change was applied to
+    QByteArray after;                 // what the file holds now, when written
+    QString backup;                   // "<file>.AAAAMMDD-HHMMSS.bak" beside the real file, when kept
+};
+
+// Applies the change to the file at `path` as one transaction:
+// - Locked: two updates by this program (windows, instances, the command-line
+//   tool) run one after the other; each holds an exclusive lock on the file
+//   it read from the read to the replacement, and the second applies its
+//   change to the first one's result.
+// - Checked against other writers: a file that changed within the last
+//   second, or that another program holds open for writing, is watched until
+//   it has stayed unchanged for a second (at most Patience::budget, then
+//   refused, naming who holds it where the system tells); a file exactly as
+//   this process last wrote it is not waited for. Before the replacement the
+//   path must still name the same file, unchanged since it was read (device
+//   and inode, size, modification and change times), or the file is read and
+//   the change applied again.
+// - Durable and atomic: the new content goes to a temporary file with a
+//   short name of its own (".cse-" and a short hash of the file's name) in
+//   the same folder, flushed to the disk, which then replaces the file; the
+//   folder is flushed after the rename. On Windows the system's own
+//   replacement (ReplaceFileW), written through. Temporaries that an earlier
+//   update of the same file left behind (it was killed) are removed.
+// - The same file: permissions, owner, group, ACLs and extended attributes
+//   are copied to the new file. Where the replacement cannot keep one of
+//   them (more than one hard link, an owner or group the user may not set,
+//   an attribute that cannot be copied), where the system refuses the
+//   rename (a bind-mounted file) or the folder cannot be written to, the
+//   file is rewritten in place instead, journalled (journal.h): a save cut
+//   off halfway is found by whoever reads or saves the file next.
+// - Copies (backup, journal) are private from their first byte and only
+//   then take the file's owner, group, mode and ACL.
+// - Refused, with nothing written: an empty path, a missing folder, a file
+//   without any write permission bit (also for root, like the read-only
+//   attribute on Windows), something that is not a regular file, a loop of
+//   symbolic links, a name too long for the system, a torn file left by an
+//   interrupted save.
+// - Cancelled (Patience::cancel) only while it waits: the file as it was.
+Outcome update(const QString &path, const Change &change, const UpdateOptions &options = {});
+
+// What to do with a file an interrupted save left torn: put the content it
+// had before back (in place, through the same locked update), or keep the
+// file as it is. Either way the journal goes. Throws when there is none.
+enum class Resolution { Restore, Keep };
+void resolveInterrupted(const QString &path, Resolution resolution, const Patience &patience = {});
+
+} // namespace engine::filebytes

@@ -1,0 +1,39 @@
+#include "engine/filebytes/backup.h"
+
+#include "engine/filebytes/failures.h"
+#include "engine/systemerror.h"
+
+#include <QDateTime>
+
+namespace engine::filebytes::backup {
+
+QString keep(const system::Place &place, const system::File &file, const system::Snapshot &of,
+             const QByteArray &content, const QString &path)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString name;
+    std::optional<system::File> copy;
+    int error = 0;
+    for (int number = 1; !copy; ++number) {
+        name = number == 1 ? QStringLiteral("%1.%2.bak").arg(place.name, stamp)
+                           : QStringLiteral("%1.%2-%3.bak").arg(place.name, stamp).arg(number);
+        copy = system::createPrivate(place.folder, name, &error);
+        if (!copy && (!system::alreadyExists(error) || number == 100))
+            failures::cannotKeepCopy(path, place.folder.nativePath(name), engine::systemErrorText(error));
+    }
+    error = system::writeAll(*copy, content, 0);
+    if (error == 0)
+        error = system::flush(*copy);
+    if (error == 0)
+        system::takeIdentity(file, of, *copy, false);
+    if (error == 0)
+        error = system::flushFolder(place.folder);
+    if (error != 0) {
+        copy->reset();
+        system::removeAt(place.folder, name);
+        failures::cannotKeepCopy(path, place.folder.nativePath(name), engine::systemErrorText(error));
+    }
+    return name;
+}
+
+} // namespace engine::filebytes::backup

@@ -1,0 +1,18 @@
+#pragma once
+
+// A backup of a file's content before a change, kept beside the real file
+// (never beside a link to it) as "<name>.AAAAMMDD-HHMMSS.bak".
+
+#include "engine/filebytes/system.h"
+
+namespace engine::filebytes::backup {
+
+// Keeps `content` beside the file ("-2", "-3" ... for another one of the same
+// second; an existing file is never overwritten): private from its first
+// byte, written and flushed, and only then given the file's owner, group,
+// mode and ACL. Returns the backup's name in the place's folder; throws a
+// Failure, which stops the change, when it cannot.
+QString keep(const system::Place &place, const system::File &file, const system::Snapshot &of,
+             const QByteArray &content, const QString &path);
+
+} // namespace engine::filebytes::backup

@@ -1,0 +1,48 @@
+#pragma once
+
+// The reports of the file layer, in Portuguese, each naming the file.
+
+#include <QString>
+
+namespace engine::filebytes::failures {
+
+QString native(const QString &path);
+
+[[noreturn]] void noPath();
+[[noreturn]] void cannotRead(const QString &path, const QString &reason);
+[[noreturn]] void notRegular(const QString &path, bool folder);
+[[noreturn]] void readOnly(const QString &path);
+[[noreturn]] void folderMissing(const QString &path);
+// Nothing was written.
+[[noreturn]] void cannotWrite(const QString &path, const QString &reason);
+[[noreturn]] void cannotCreate(const QString &path, const QString &reason);
+[[noreturn]] void vanished(const QString &path);
+// A symbolic link of another user that leads to what is not theirs.
+[[noreturn]] void foreignLink(const QString &path, const QString &link, const QString &linkOwner,
+                              const QString &target, const QString &targetOwner);
+// A missing file the path names through a symbolic link: never made.
+[[noreturn]] void createThroughLink(const QString &path, const QString &link);
+// Waits that ran out: `holders` says who, where the system tells.
+[[noreturn]] void keepsChanging(const QString &path, const QString &holders, qint64 waitedMs);
+[[noreturn]] void heldOpen(const QString &path, const QString &holders, qint64 waitedMs);
+[[noreturn]] void locked(const QString &path, const QString &holders, qint64 waitedMs);
+[[noreturn]] void cancelled(const QString &path);
+// An earlier save was cut off mid-rewrite: the file holds neither its old
+// content nor the new one; `copy` holds the old content.
+[[noreturn]] void interrupted(const QString &path, const QString &copy);
+[[noreturn]] void noCopyToRestore(const QString &path);
+// No folder of this program's own to keep the copy a rewrite in place needs.
+[[noreturn]] void noStateFolder(const QString &path, const QString &why);
+[[noreturn]] void cannotKeepCopy(const QString &path, const QString &copy, const QString &reason);
+// A replacement or a rewrite in place failed; `now` says what the file was
+// checked to hold afterwards (see describeContent).
+[[noreturn]] void writeFailed(const QString &path, const QString &reason, const QString &now);
+// The new content is in place, but the system could not confirm that it
+// reached the disk.
+[[noreturn]] void notDurable(const QString &path, const QString &reason);
+
+// What a file was checked to hold after a failed write, for writeFailed.
+enum class Content { Old, New, Torn, Unknown };
+QString describeContent(Content content, const QString &copy);
+
+} // namespace engine::filebytes::failures

@@ -1,0 +1,817 @@
+// The file layer's system part on Linux and other POSIX systems: paths
+// resolved one component at a time with openat, flock for the lock, a read
+// lease to tell writers, inotify to watch, renameat for the replacement.
+
+#include "engine/filebytes/system.h"
+
+#include "engine/filebytes/failures.h"
+#include "engine/filebytes/testhooks.h"
+#include "engine/systemerror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <deque>
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <vector>
+#ifdef __linux__
+#include <sys/inotify.h>
+#endif
+
+#ifndef O_PATH
+#define O_PATH O_RDONLY
+#endif
+
+namespace engine::filebytes::system {
+namespace {
+
+QString reason(int error)
+{
+    return engine::systemErrorText(error);
+}
+
+QByteArray encoded(const QString &text)
+{
+    return QFile::encodeName(text);
+}
+
+int openAt(const File &folder, const QByteArray &name, int flags, mode_t mode = 0)
+{
+    int fd;
+    do
+        fd = ::openat(folder.get(), name.constData(), flags | O_CLOEXEC | O_NOCTTY, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+QString userName(uid_t uid)
+{
+    struct passwd entry;
+    struct passwd *found = nullptr;
+    char buffer[1024];
+    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found)
+        return QStringLiteral("%1 (%2)").arg(QString::fromLocal8Bit(found->pw_name)).arg(uid);
+    return QString::number(uid);
+}
+
+QString joined(const QString &folder, const QString &name)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+QString parentOf(const QString &folder)
+{
+    const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : folder.left(slash);
+}
+
+qint64 nanoseconds(const timespec &time)
+{
+    return qint64(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+Snapshot snapshotFrom(const struct stat &st)
+{
+    Snapshot snapshot;
+    snapshot.device = quint64(st.st_dev);
+    snapshot.inode = quint64(st.st_ino);
+    snapshot.size = qint64(st.st_size);
+    snapshot.modified = nanoseconds(st.st_mtim);
+    snapshot.changed = nanoseconds(st.st_ctim);
+    snapshot.links = quint64(st.st_nlink);
+    snapshot.owner = st.st_uid;
+    snapshot.group = st.st_gid;
+    snapshot.mode = st.st_mode & 07777;
+    snapshot.regular = S_ISREG(st.st_mode);
+    snapshot.folder = S_ISDIR(st.st_mode);
+    snapshot.readOnly = !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
+    return snapshot;
+}
+
+// One step of the walk along a path: a name, or the end of a symbolic
+// link's target, where what the link led to is checked against its owner.
+struct Step
+{
+    QByteArray name;
+    bool linkEnd = false;
+    uid_t linkOwner = 0;
+    QString link;
+};
+
+void pushComponents(std::deque<Step> &steps, const QByteArray &path)
+{
+    const QList<QByteArray> parts = path.split('/');
+    for (auto part = parts.crbegin(); part != parts.crend(); ++part) {
+        if (!part->isEmpty() && *part != ".")
+            steps.push_front(Step{*part, false, 0, QString()});
+    }
+}
+
+bool namesRemain(const std::deque<Step> &steps)
+{
+    for (const Step &step : steps) {
+        if (!step.linkEnd)
+            return true;
+    }
+    return false;
+}
+
+[[noreturn]] void cannotReach(const QString &path, Purpose purpose, int error)
+{
+    if (purpose == Purpose::Read)
+        failures::cannotRead(path, reason(error));
+    failures::cannotWrite(path, reason(error));
+}
+
+void checkLinkEnd(const QString &path, const Step &end, uid_t ownerReached, const QString &reached)
+{
+    if (ownerReached != end.linkOwner)
+        failures::foreignLink(path, end.link, userName(end.linkOwner), reached, userName(ownerReached));
+}
+
+} // namespace
+
+File::File(Native native)
+    : m_native(native)
+{
+}
+
+File::~File()
+{
+    reset();
+}
+
+File::File(File &&other) noexcept
+    : m_native(other.m_native)
+{
+    other.m_native = invalid();
+}
+
+File &File::operator=(File &&other) noexcept
+{
+    if (this != &other) {
+        reset();
+        m_native = other.m_native;
+        other.m_native = invalid();
+    }
+    return *this;
+}
+
+bool File::valid() const
+{
+    return m_native >= 0;
+}
+
+void File::reset()
+{
+    if (valid())
+        ::close(m_native);
+    m_native = invalid();
+}
+
+Native File::invalid()
+{
+    return -1;
+}
+
+QString Folder::nativePath(const QString &name) const
+{
+    return joined(path, name);
+}
+
+std::optional<Place> locate(const QString &path, Purpose purpose)
+{
+    const QByteArray asked = encoded(path);
+    const uid_t user = ::geteuid();
+    File current;
+    QString real;
+    if (asked.startsWith('/')) {
+        current = File(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        real = QStringLiteral("/");
+    } else {
+        current = File(::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        real = QDir::currentPath();
+    }
+    if (!current.valid())
+        cannotReach(path, purpose, errno);
+    std::deque<Step> steps;
+    pushComponents(steps, asked);
+    QString throughLink; // the link the last name was reached by
+    int links = 0;
+    while (!steps.empty()) {
+        const Step step = steps.front();
+        steps.pop_front();
+        if (step.linkEnd) {
+            struct stat folder;
+            if (::fstat(current.get(), &folder) != 0)
+                cannotReach(path, purpose, errno);
+            checkLinkEnd(path, step, folder.st_uid, real);
+            continue;
+        }
+        const bool last = !namesRemain(steps);
+        if (step.name == "..") {
+            current = File(openAt(current, "..", O_PATH | O_DIRECTORY));
+            if (!current.valid())
+                cannotReach(path, purpose, errno);
+            real = parentOf(real);
+            continue;
+        }
+        struct stat st;
+        if (::fstatat(current.get(), step.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            const int error = errno;
+            if (error == ENOENT && last) // nothing there yet: the place of a new file
+                return Place{Folder{std::move(current), real}, QFile::decodeName(step.name), throughLink};
+            if (purpose == Purpose::Read && (error == ENOENT || error == ENOTDIR))
+                return std::nullopt;
+            if (error == ENOENT)
+                failures::folderMissing(path);
+            cannotReach(path, purpose, error);
+        }
+        if (S_ISLNK(st.st_mode)) {
+            if (++links > 40)
+                cannotReach(path, purpose, ELOOP);
+            std::vector<char> target(std::size_t(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+            const ssize_t length = ::readlinkat(current.get(), step.name.constData(), target.data(), target.size() - 1);
+            if (length < 0)
+                cannotReach(path, purpose, errno);
+            const QString link = joined(real, QFile::decodeName(step.name));
+            // A link of another user (not root) must lead to what is theirs:
+            // checked once its target is reached.
+            if (st.st_uid != user && st.st_uid != 0)
+                steps.push_front(Step{QByteArray(), true, st.st_uid, link});
+            const QByteArray destination(target.data(), length);
+            pushComponents(steps, destination);
+            if (destination.startsWith('/')) {
+                current = File(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+                real = QStringLiteral("/");
+                if (!current.valid())
+                    cannotReach(path, purpose, errno);
+            }
+            if (last)
+                throughLink = link;
+            continue;
+        }
+        if (last) {
+            const QString reached = joined(real, QFile::decodeName(step.name));
+            for (; !steps.empty() && steps.front().linkEnd; steps.pop_front())
+                checkLinkEnd(path, steps.front(), st.st_uid, reached);
+            return Place{Folder{std::move(current), real}, QFile::decodeName(step.name), throughLink};
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            if (purpose == Purpose::Read)
+                return std::nullopt;
+            cannotReach(path, purpose, ENOTDIR);
+        }
+        File next(openAt(current, step.name, O_PATH | O_DIRECTORY | O_NOFOLLOW));
+        if (!next.valid())
+            cannotReach(path, purpose, errno);
+        current = std::move(next);
+        real = joined(real, QFile::decodeName(step.name));
+    }
+    failures::notRegular(path, true); // the path names a folder ("/", "..")
+}
+
+std::optional<File> openToRead(const Place &place, const QString &path)
+{
+    // Non-blocking: a pipe put there is opened without waiting for a writer.
+    File file(openAt(place.folder.handle, encoded(place.name), O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
+    if (file.valid())
+        return file;
+    const int error = errno;
+    if (error == ENOENT)
+        return std::nullopt;
+    failures::cannotRead(path, reason(error));
+}
+
+File openToWrite(const Place &place, const QString &path)
+{
+    File file(openAt(place.folder.handle, encoded(place.name), O_WRONLY | O_NOFOLLOW));
+    if (!file.valid())
+        failures::cannotWrite(path, reason(errno));
+    return file;
+}
+
+std::optional<File> createNew(const Place &place, const QString &path)
+{
+    File file(openAt(place.folder.handle, encoded(place.name), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, 0666));
+    if (file.valid())
+        return file;
+    const int error = errno;
+    if (error == EEXIST)
+        return std::nullopt;
+    failures::cannotCreate(path, reason(error));
+}
+
+std::optional<File> createPrivate(const Folder &folder, const QString &name, int *error)
+{
+    File file(openAt(folder.handle, encoded(name), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, 0600));
+    if (file.valid())
+        return file;
+    *error = errno;
+    return std::nullopt;
+}
+
+bool alreadyExists(int error)
+{
+    return error == EEXIST;
+}
+
+std::optional<Snapshot> snapshot(const File &file)
+{
+    struct stat st;
+    if (::fstat(file.get(), &st) != 0)
+        return std::nullopt;
+    return snapshotFrom(st);
+}
+
+std::optional<Snapshot> snapshotAt(const Place &place)
+{
+    struct stat st;
+    if (::fstatat(place.folder.handle.get(), encoded(place.name).constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    return snapshotFrom(st);
+}
+
+int writeAccess(const Place &place, const File &)
+{
+    return ::faccessat(place.folder.handle.get(), encoded(place.name).constData(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+Lock::Lock()
+    : m_native(-1)
+{
+}
+
+Lock::Lock(Native native)
+    : m_native(native)
+{
+}
+
+Lock::~Lock()
+{
+    if (m_native >= 0) {
+        ::flock(m_native, LOCK_UN);
+        ::close(m_native);
+    }
+}
+
+Lock::Lock(Lock &&other) noexcept
+    : m_native(other.m_native)
+{
+    other.m_native = -1;
+}
+
+Lock &Lock::operator=(Lock &&other) noexcept
+{
+    std::swap(m_native, other.m_native);
+    return *this;
+}
+
+Lock lock(const Place &place, const File &file, bool exclusive, settling::Waiting &waiting)
+{
+    bool said = false;
+    while (::flock(file.get(), (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+        const int error = errno;
+        if (error == ENOLCK || error == EOPNOTSUPP || error == EINVAL)
+            return Lock(); // a file system without locks: the identity checks remain
+        if (error != EWOULDBLOCK && error != EINTR)
+            failures::cannotWrite(waiting.path(), reason(error));
+        if (waiting.passed())
+            failures::locked(waiting.path(), holders(place, file, true), waiting.waitedMilliseconds());
+        if (!said)
+            waiting.say(settling::Reason::Lock);
+        said = true;
+        waiting.pause(settling::kPoll);
+    }
+    // A duplicate of the descriptor lets the lock go without the file.
+    return Lock(::fcntl(file.get(), F_DUPFD_CLOEXEC, 0));
+}
+
+std::optional<bool> openForWritingElsewhere(const Place &, const File &file)
+{
+#ifdef __linux__
+    // Linux refuses a read lease while another process holds the file open
+    // for writing; leases are for the file's owner and root, and not on every
+    // file system. The lease is let go at once; an opener it held up
+    // meanwhile would signal this process, with a signal ignored by default.
+    ::fcntl(file.get(), F_SETSIG, SIGURG);
+    if (::fcntl(file.get(), F_SETLEASE, F_RDLCK) == 0) {
+        ::fcntl(file.get(), F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    if (errno == EAGAIN)
+        return true;
+#else
+    Q_UNUSED(file);
+#endif
+    return std::nullopt;
+}
+
+namespace {
+
+// "o programa "nome" (PID 12)", and whether it is this program.
+QString describeProcess(const QByteArray &pid)
+{
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid)));
+    QString name = comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll()).trimmed() : QString();
+    char exe[PATH_MAX];
+    const ssize_t length = ::readlink(("/proc/" + pid + "/exe").constData(), exe, sizeof exe - 1);
+    const QString program = length > 0 ? QFile::decodeName(QByteArray(exe, length)) : QString();
+    const bool ours = program.section(QLatin1Char('/'), -1).startsWith(QLatin1String("commonserver-"));
+    return QStringLiteral("%1 \"%2\" (PID %3)")
+        .arg(ours ? QStringLiteral("outra cópia deste programa,") : QStringLiteral("o programa"), name,
+             QString::fromLatin1(pid));
+}
+
+} // namespace
+
+QString holders(const Place &, const File &file, bool lockHolders)
+{
+#ifdef __linux__
+    struct stat st;
+    if (::fstat(file.get(), &st) != 0)
+        return QString();
+    const QByteArray self = QByteArray::number(::getpid());
+    QList<QByteArray> pids;
+    if (lockHolders) {
+        // "1: FLOCK  ADVISORY  WRITE 1234 08:01:5678 0 EOF"; "->" marks a waiter.
+        QFile locks(QStringLiteral("/proc/locks"));
+        const QByteArray device = QByteArray::number(major(st.st_dev), 16).rightJustified(2, '0') + ':'
+                                  + QByteArray::number(minor(st.st_dev), 16).rightJustified(2, '0') + ':'
+                                  + QByteArray::number(quint64(st.st_ino));
+        if (locks.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : locks.readAll().split('\n')) {
+                const QList<QByteArray> fields = line.simplified().split(' ');
+                if (fields.size() >= 6 && fields.at(1) != "->" && fields.at(5) == device && !pids.contains(fields.at(4)))
+                    pids << fields.at(4);
+            }
+        }
+    } else {
+        // Every descriptor of every process this user may look at.
+        QDir proc(QStringLiteral("/proc"));
+        for (const QString &entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const QByteArray pid = entry.toLatin1();
+            if (pid.isEmpty() || !std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; })
+                || pid == self)
+                continue;
+            const QString fds = QStringLiteral("/proc/%1/fd").arg(entry);
+            for (const QString &fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+                struct stat open;
+                if (::stat(QFile::encodeName(fds + QLatin1Char('/') + fd).constData(), &open) != 0
+                    || open.st_dev != st.st_dev || open.st_ino != st.st_ino)
+                    continue;
+                QFile info(QStringLiteral("/proc/%1/fdinfo/%2").arg(entry, fd));
+                if (!info.open(QIODevice::ReadOnly))
+                    continue;
+                for (const QByteArray &line : info.readAll().split('\n')) {
+                    bool number = false;
+                    const int flags = line.startsWith("flags:") ? line.mid(6).trimmed().toInt(&number, 8) : 0;
+                    if (number && (flags & O_ACCMODE) != O_RDONLY && !pids.contains(pid))
+                        pids << pid;
+                }
+            }
+        }
+    }
+    QStringList described;
+    for (const QByteArray &pid : pids)
+        described << describeProcess(pid);
+    return described.join(QStringLiteral("; "));
+#else
+    Q_UNUSED(file);
+    Q_UNUSED(lockHolders);
+    return QString();
+#endif
+}
+
+Watcher::Watcher(const File &file)
+    : m_file(file)
+    , m_watch(-1)
+{
+#ifdef __linux__
+    m_watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(file.get());
+    if (m_watch >= 0
+        && ::inotify_add_watch(m_watch, self.constData(),
+                               IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVE_SELF | IN_DELETE_SELF) < 0) {
+        ::close(m_watch);
+        m_watch = -1;
+    }
+#endif
+    m_seen = snapshot(file);
+}
+
+Watcher::~Watcher()
+{
+    if (m_watch >= 0)
+        ::close(m_watch);
+}
+
+bool Watcher::waitForChange(settling::Nanoseconds timeout, const settling::Waiting &waiting)
+{
+    using namespace std::chrono_literals;
+    const auto end = std::chrono::steady_clock::now() + std::min(timeout, waiting.left());
+    for (;;) {
+        waiting.checkCancelled();
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= end)
+            return false;
+        const auto slice = std::min<settling::Nanoseconds>(20ms, end - now);
+        if (m_watch >= 0) {
+            pollfd watched{m_watch, POLLIN, 0};
+            const int timeoutMs = int(std::max<qint64>(1, std::chrono::duration_cast<std::chrono::milliseconds>(slice).count()));
+            if (::poll(&watched, 1, timeoutMs) > 0) {
+                char events[4096];
+                while (::read(m_watch, events, sizeof events) > 0) {
+                }
+                return true;
+            }
+            continue;
+        }
+        waiting.pause(slice);
+        const std::optional<Snapshot> now2 = snapshot(m_file);
+        if (now2 && m_seen && !sameFileUnchanged(*now2, *m_seen)) {
+            m_seen = now2;
+            return true;
+        }
+    }
+}
+
+int readAll(const File &file, QByteArray *bytes)
+{
+    struct stat st;
+    if (::fstat(file.get(), &st) != 0)
+        return errno;
+    // Straight into the array, one byte more than the file had, so that the
+    // end shows without growing it; a file that grew meanwhile grows it.
+    bytes->resize(qsizetype(st.st_size) + 1);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == bytes->size())
+            bytes->resize(bytes->size() * 2);
+        const ssize_t got = ::pread(file.get(), bytes->data() + filled, std::size_t(bytes->size() - filled), off_t(filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return errno;
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    bytes->truncate(filled);
+    return 0;
+}
+
+int writeAll(const File &file, const QByteArray &bytes, qint64 at)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t written =
+            ::pwrite(file.get(), bytes.constData() + done, std::size_t(bytes.size() - done), off_t(at + done));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return ENOSPC;
+        done += written;
+    }
+    return 0;
+}
+
+int resize(const File &file, qint64 size)
+{
+    return ::ftruncate(file.get(), off_t(size)) == 0 ? 0 : errno;
+}
+
+int reserve(const File &file, qint64 size)
+{
+#ifdef __linux__
+    if (::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, 0, off_t(size)) != 0) {
+        const int error = errno;
+        return error == EOPNOTSUPP || error == ENOSYS || error == EINVAL ? 0 : error;
+    }
+#else
+    Q_UNUSED(file);
+    Q_UNUSED(size);
+#endif
+    return 0;
+}
+
+int flush(const File &file)
+{
+    return testhooks::flushResult(testhooks::Flushed::File, ::fsync(file.get()) == 0 ? 0 : errno);
+}
+
+int flushFolder(const Folder &folder)
+{
+    File readable(openAt(folder.handle, ".", O_RDONLY | O_DIRECTORY));
+    if (!readable.valid())
+        return testhooks::flushResult(testhooks::Flushed::Folder, errno);
+    int error = ::fsync(readable.get()) == 0 ? 0 : errno;
+    if (error == EINVAL || error == ENOTSUP)
+        error = 0; // a file system whose folders need no flushing
+    return testhooks::flushResult(testhooks::Flushed::Folder, error);
+}
+
+bool takeIdentity(const File &file, const Snapshot &of, const File &copy, bool exact)
+{
+    struct stat created;
+    if (::fstat(copy.get(), &created) != 0)
+        return false;
+    // Only root gives a file away, and only to a group one belongs to.
+    const bool owner = created.st_uid == of.owner || ::fchown(copy.get(), of.owner, gid_t(-1)) == 0;
+    if (!owner && exact)
+        return false;
+    const bool group = created.st_gid == of.group || ::fchown(copy.get(), uid_t(-1), of.group) == 0;
+    if (!group && exact)
+        return false;
+    // After fchown, which clears set-id bits. A copy that cannot take the
+    // file's group gives no group permissions: they would reach other people.
+    const mode_t mode = exact ? mode_t(of.mode) : mode_t(of.mode & (group ? 0777 : 0707));
+    if (::fchmod(copy.get(), mode) != 0 && exact)
+        return false;
+    if (!exact && !group)
+        return true; // the ACL's group entries would reach other people too
+    const ssize_t size = ::flistxattr(file.get(), nullptr, 0);
+    if (size < 0)
+        return errno == ENOTSUP || !exact; // no attributes where the file system has none
+    std::vector<char> names(std::size_t(size) + 1);
+    const ssize_t listed = ::flistxattr(file.get(), names.data(), names.size());
+    if (listed < 0)
+        return !exact;
+    for (const char *name = names.data(); name < names.data() + listed; name += std::strlen(name) + 1) {
+        // A copy takes who may read it; the file keeps the rest.
+        if (!exact && std::strcmp(name, "system.posix_acl_access") != 0)
+            continue;
+        const ssize_t valueSize = ::fgetxattr(file.get(), name, nullptr, 0);
+        std::vector<char> value(std::size_t(std::max<ssize_t>(valueSize, 0)) + 1);
+        const ssize_t got = valueSize < 0 ? -1 : ::fgetxattr(file.get(), name, value.data(), value.size());
+        if ((got < 0 || ::fsetxattr(copy.get(), name, value.data(), std::size_t(got), 0) != 0) && exact)
+            return false; // e.g. an SELinux label the user may not set
+    }
+    return true;
+}
+
+std::optional<QByteArray> readAt(const Folder &folder, const QString &name)
+{
+    File file(openAt(folder.handle, encoded(name), O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
+    QByteArray bytes;
+    if (!file.valid() || readAll(file, &bytes) != 0)
+        return std::nullopt;
+    return bytes;
+}
+
+bool existsAt(const Folder &folder, const QString &name)
+{
+    struct stat st;
+    return ::fstatat(folder.handle.get(), encoded(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+void removeAt(const Folder &folder, const QString &name)
+{
+    ::unlinkat(folder.handle.get(), encoded(name).constData(), 0);
+}
+
+QStringList namesIn(const Folder &folder, const QString &prefix)
+{
+    QStringList names;
+    const int fd = openAt(folder.handle, ".", O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return names;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return names;
+    }
+    const QByteArray start = encoded(prefix);
+    while (const dirent *entry = ::readdir(dir)) {
+        if (std::strncmp(entry->d_name, start.constData(), std::size_t(start.size())) == 0)
+            names << QFile::decodeName(entry->d_name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+Replaced replace(const Place &place, File &file, const Snapshot &before, const QByteArray &bytes,
+                 const QString &temporary, const QString &path)
+{
+    if (before.links > 1)
+        return Replaced::InPlace; // a rename would split the names of the file
+    int error = 0;
+    std::optional<File> out = createPrivate(place.folder, temporary, &error);
+    if (!out) {
+        if (error == EACCES || error == EPERM)
+            return Replaced::InPlace; // a folder the user cannot write to
+        failures::cannotWrite(path, reason(error));
+    }
+    const auto discard = [&] {
+        out->reset();
+        removeAt(place.folder, temporary);
+    };
+    error = writeAll(*out, bytes.left(bytes.size() / 2), 0);
+    testhooks::reached(testhooks::Step::TemporaryHalfWritten);
+    if (error == 0)
+        error = writeAll(*out, bytes.mid(bytes.size() / 2), bytes.size() / 2);
+    if (error == 0 && !takeIdentity(file, before, *out, true)) {
+        discard();
+        return Replaced::InPlace;
+    }
+    if (error == 0)
+        error = flush(*out);
+    if (error != 0) {
+        discard();
+        failures::cannotWrite(path, reason(error)); // the file itself was not touched
+    }
+    testhooks::reached(testhooks::Step::TemporaryWritten);
+    // The very last look: a change since the read means reading again.
+    const std::optional<Snapshot> now = snapshotAt(place);
+    if (!now || !sameFileUnchanged(*now, before)) {
+        discard();
+        return Replaced::Retry;
+    }
+    const std::optional<Snapshot> written = snapshot(*out);
+    if (::renameat(place.folder.handle.get(), encoded(temporary).constData(), place.folder.handle.get(),
+                   encoded(place.name).constData())
+        != 0) {
+        error = errno;
+        // Said to have failed, it may still have happened (a network file system).
+        const std::optional<Snapshot> after = snapshotAt(place);
+        if (after && written && sameFile(*after, *written))
+            failures::writeFailed(path, reason(error), failures::describeContent(failures::Content::New, QString()));
+        discard();
+        if (error == EBUSY || error == EXDEV || error == EPERM || error == EACCES)
+            return Replaced::InPlace; // e.g. a file bind-mounted into a container
+        const bool unchanged = after && sameFileUnchanged(*after, before);
+        failures::writeFailed(path, reason(error),
+                              failures::describeContent(unchanged ? failures::Content::Old : failures::Content::Unknown,
+                                                        QString()));
+    }
+    testhooks::reached(testhooks::Step::Renamed);
+    error = flushFolder(place.folder);
+    if (error != 0)
+        failures::notDurable(path, reason(error));
+    return Replaced::Done;
+}
+
+std::optional<Folder> stateFolder(bool make, QString *whyNot)
+{
+    // systemd's StateDirectory= names the folder itself; the others hold it.
+    QString folder = qEnvironmentVariable("STATE_DIRECTORY").section(QLatin1Char(':'), 0, 0);
+    const QString xdg = qEnvironmentVariable("XDG_STATE_HOME");
+    const QString home = qEnvironmentVariable("HOME");
+    struct stat st;
+    if (!folder.startsWith(QLatin1Char('/'))) {
+        if (xdg.startsWith(QLatin1Char('/')))
+            folder = xdg + QStringLiteral("/commonserver-editor");
+        else if (home.startsWith(QLatin1Char('/')) && ::stat(encoded(home).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            folder = home + QStringLiteral("/.local/state/commonserver-editor");
+        else {
+            *whyNot = QStringLiteral("não há pasta para ela: HOME não é uma pasta existente; defina STATE_DIRECTORY "
+                                     "(StateDirectory= num serviço do systemd) ou XDG_STATE_HOME");
+            return std::nullopt;
+        }
+    }
+    folder = QDir::cleanPath(folder);
+    // Every missing folder on the way is made private to the user.
+    qsizetype slash = make ? 0 : -1;
+    while (slash != -1) {
+        slash = folder.indexOf(QLatin1Char('/'), slash + 1);
+        const QByteArray part = encoded(slash == -1 ? folder : folder.left(slash));
+        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST) {
+            *whyNot = QStringLiteral("a pasta \"%1\" não pôde ser criada: %2").arg(QFile::decodeName(part), reason(errno));
+            return std::nullopt;
+        }
+    }
+    File handle(::open(encoded(folder).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!handle.valid() || ::fstat(handle.get(), &st) != 0) {
+        *whyNot = QStringLiteral("a pasta \"%1\" não pôde ser aberta: %2").arg(folder, reason(errno));
+        return std::nullopt;
+    }
+    if (st.st_uid != ::geteuid()) {
+        *whyNot = QStringLiteral("a pasta \"%1\" é do usuário %2").arg(folder, userName(st.st_uid));
+        return std::nullopt;
+    }
+    if ((st.st_mode & 0077) != 0) {
+        const File readable(openAt(handle, ".", O_RDONLY | O_DIRECTORY));
+        if (!readable.valid() || ::fchmod(readable.get(), 0700) != 0) {
+            *whyNot = QStringLiteral("a pasta \"%1\" não pôde ficar só do usuário: %2").arg(folder, reason(errno));
+            return std::nullopt;
+        }
+    }
+    return Folder{std::move(handle), folder};
+}
+
+} // namespace engine::filebytes::system

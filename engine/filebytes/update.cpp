@@ -1,0 +1,249 @@
+// filebytes::update and filebytes::read on every system: the steps of a
+// save, on top of what each system gives (system.h).
+
+#include "engine/filebytes.h"
+
+#include "engine/filebytes/backup.h"
+#include "engine/filebytes/failures.h"
+#include "engine/filebytes/journal.h"
+#include "engine/filebytes/otherwriters.h"
+#include "engine/filebytes/system.h"
+#include "engine/systemerror.h"
+
+#include <QCryptographicHash>
+#include <QRandomGenerator>
+
+namespace engine::filebytes {
+namespace {
+
+using system::File;
+using system::Place;
+using system::Snapshot;
+
+QString reason(int error)
+{
+    return engine::systemErrorText(error);
+}
+
+// The temporaries of one file: ".cse-" and a short hash of its name, so that
+// a save can tell the ones an earlier save of the same file left behind.
+QString temporaryPrefix(const Place &place)
+{
+    return QStringLiteral(".cse-%1-").arg(QString::fromLatin1(
+        QCryptographicHash::hash(place.name.toUtf8(), QCryptographicHash::Sha256).toHex().left(8)));
+}
+
+QString temporaryName(const Place &place)
+{
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QString name = temporaryPrefix(place);
+    for (int i = 0; i < 6; ++i)
+        name += QLatin1Char(kLetters[QRandomGenerator::system()->bounded(36)]);
+    return name;
+}
+
+// With the file locked, no other save of it is under way: whatever
+// temporaries of it are there were left by a save that was killed.
+void removeStaleTemporaries(const Place &place)
+{
+    for (const QString &name : system::namesIn(place.folder, temporaryPrefix(place)))
+        system::removeAt(place.folder, name);
+}
+
+// Removes the empty file an update made for a missing one, unless kept, and
+// only while the place still names that file.
+class CreatedFile
+{
+public:
+    CreatedFile(const Place &place, std::optional<Snapshot> made)
+        : m_place(place)
+        , m_made(made)
+    {
+    }
+    ~CreatedFile()
+    {
+        const std::optional<Snapshot> now = m_made ? system::snapshotAt(m_place) : std::nullopt;
+        if (now && system::sameFile(*now, *m_made))
+            system::removeAt(m_place.folder, m_place.name);
+    }
+    CreatedFile(const CreatedFile &) = delete;
+    CreatedFile &operator=(const CreatedFile &) = delete;
+    void keep() { m_made.reset(); }
+
+private:
+    const Place &m_place;
+    std::optional<Snapshot> m_made;
+};
+
+// The file at the place, open and locked, checked as an update needs it.
+struct Opened
+{
+    File file;
+    bool created = false;
+};
+
+// Opens the file (or makes it, when missing and allowed), refuses what
+// cannot be written, and locks it; nullopt when the place changed meanwhile
+// and the caller should try again.
+std::optional<Opened> openLocked(const Place &place, const QString &path, bool mustExist, system::Lock &lock,
+                                 settling::Waiting &waiting)
+{
+    Opened opened;
+    std::optional<File> file = system::openToRead(place, path);
+    if (!file) {
+        if (mustExist)
+            failures::vanished(path);
+        if (!place.throughLink.isEmpty())
+            failures::createThroughLink(path, place.throughLink);
+        file = system::createNew(place, path);
+        if (!file)
+            return std::nullopt; // made by someone else meanwhile: update that one
+        opened.created = true;
+    }
+    opened.file = std::move(*file);
+    const std::optional<Snapshot> now = system::snapshot(opened.file);
+    if (!now)
+        failures::cannotWrite(path, QStringLiteral("o arquivo não pôde ser examinado"));
+    if (!now->regular)
+        failures::notRegular(path, now->folder);
+    if (now->readOnly)
+        failures::readOnly(path); // also for root, like the read-only attribute on Windows
+    if (const int error = system::writeAccess(place, opened.file))
+        failures::cannotWrite(path, reason(error)); // no permission, a read-only file system
+    lock = system::lock(place, opened.file, true, waiting);
+    // While this update waited for the lock, another one may have put a new
+    // file at the path: update that one instead.
+    const std::optional<Snapshot> atPlace = system::snapshotAt(place);
+    const std::optional<Snapshot> locked = system::snapshot(opened.file);
+    if (!atPlace || !locked || !system::sameFile(*atPlace, *locked))
+        return std::nullopt;
+    return opened;
+}
+
+} // namespace
+
+std::optional<QByteArray> read(const QString &path, const Patience &patience)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    const std::optional<Place> place = system::locate(path, system::Purpose::Read);
+    const std::optional<File> file = place ? system::openToRead(*place, path) : std::nullopt;
+    if (!file)
+        return std::nullopt;
+    const std::optional<Snapshot> opened = system::snapshot(*file);
+    if (!opened)
+        failures::cannotRead(path, QStringLiteral("o arquivo não pôde ser examinado"));
+    if (!opened->regular)
+        failures::notRegular(path, opened->folder);
+    settling::Waiting waiting(path, patience);
+    for (int attempt = 0; attempt < settling::kAttempts; ++attempt) {
+        system::Lock lock;
+        const bool journalled = journal::mayExist(*place);
+        if (journalled) {
+            // A save may be rewriting it in place right now: wait for it to
+            // end, then see what it left.
+            lock = system::lock(*place, *file, false, waiting);
+            journal::check(*place, *file, path);
+        }
+        const std::optional<Snapshot> before = system::snapshot(*file);
+        QByteArray bytes;
+        if (const int error = system::readAll(*file, &bytes))
+            failures::cannotRead(path, reason(error));
+        const std::optional<Snapshot> after = system::snapshot(*file);
+        // A rewrite in place that began after the look for a journal shows
+        // as a change, or as a journal that is there now.
+        if (before && after && system::sameFileUnchanged(*before, *after) && (journalled || !journal::mayExist(*place)))
+            return bytes;
+        waiting.pause(settling::kPoll);
+    }
+    failures::keepsChanging(path, QString(), waiting.waitedMilliseconds());
+}
+
+Outcome update(const QString &path, const Change &change, const UpdateOptions &options)
+{
+    if (path.isEmpty())
+        failures::noPath();
+    const Place place = *system::locate(path, system::Purpose::Write);
+    settling::Waiting waiting(path, options.patience);
+    for (int attempt = 0; attempt < settling::kAttempts; ++attempt) {
+        waiting.checkCancelled();
+        system::Lock lock;
+        std::optional<Opened> opened = openLocked(place, path, options.mustExist, lock, waiting);
+        if (!opened)
+            continue;
+        File &file = opened->file;
+        // A file this update made is removed again unless it is written.
+        CreatedFile madeHere(place, opened->created ? system::snapshot(file) : std::nullopt);
+        journal::check(place, file, path);
+        removeStaleTemporaries(place);
+        if (!opened->created)
+            otherwriters::waitUntilSettled(place, file, waiting, options.force);
+
+        const std::optional<Snapshot> before = system::snapshot(file);
+        QByteArray content;
+        if (const int error = system::readAll(file, &content))
+            failures::cannotRead(path, reason(error));
+        const std::optional<Snapshot> afterRead = system::snapshot(file);
+        if (!before || !afterRead || !system::sameFileUnchanged(*before, *afterRead))
+            continue; // changed while it was read: let it settle and read again
+
+        Outcome outcome;
+        outcome.before = opened->created ? std::nullopt : std::optional<QByteArray>(content);
+        const std::optional<QByteArray> next = change(outcome.before);
+        if (!next)
+            return outcome;
+        // The last moment a cancel can come: from here on the file changes.
+        waiting.checkCancelled();
+        if (options.backup && outcome.before)
+            outcome.backup = backup::keep(place, file, *before, content, path);
+        if (options.beforeReplace)
+            options.beforeReplace(outcome.before, *next);
+        switch (system::replace(place, file, *before, *next, temporaryName(place), path)) {
+        case system::Replaced::Retry:
+            if (!outcome.backup.isEmpty()) // it kept what was read; the file changed since
+                system::removeAt(place.folder, outcome.backup);
+            continue;
+        case system::Replaced::InPlace: {
+            const File writer = system::openToWrite(place, path);
+            const std::optional<Snapshot> now = system::snapshot(writer);
+            if (!now || !system::sameFileUnchanged(*now, *before)) {
+                if (!outcome.backup.isEmpty())
+                    system::removeAt(place.folder, outcome.backup);
+                continue;
+            }
+            journal::rewriteInPlace(place, file, writer, *before, content, *next, path);
+            break;
+        }
+        case system::Replaced::Done:
+            break;
+        }
+        madeHere.keep();
+        if (const std::optional<Snapshot> written = system::snapshotAt(place))
+            otherwriters::remember(place, *written);
+        if (!outcome.backup.isEmpty())
+            outcome.backup = place.folder.nativePath(outcome.backup);
+        outcome.written = true;
+        outcome.after = *next;
+        return outcome;
+    }
+    failures::keepsChanging(path, QString(), waiting.waitedMilliseconds());
+}
+
+void resolveInterrupted(const QString &path, Resolution resolution, const Patience &patience)
+{
+    if (path.isEmpty())
+        failures::noPath();
+    const Place place = *system::locate(path, system::Purpose::Write);
+    settling::Waiting waiting(path, patience);
+    for (int attempt = 0; attempt < settling::kAttempts; ++attempt) {
+        system::Lock lock;
+        const std::optional<Opened> opened = openLocked(place, path, true, lock, waiting);
+        if (!opened)
+            continue;
+        journal::resolve(place, opened->file, resolution == Resolution::Keep, path);
+        return;
+    }
+    failures::keepsChanging(path, QString(), waiting.waitedMilliseconds());
+}
+
+} // namespace engine::filebytes

@@ -1,0 +1,209 @@
+#include "engine/inifile.h"
+
+#include "engine/filebytes.h"
+#include "engine/inifile/encodings.h"
+#include "engine/inifile/parsing.h"
+#include "engine/inifile/refusals.h"
+
+#include <algorithm>
+
+namespace engine::inifile {
+namespace {
+
+using namespace encodings;
+using namespace parsing;
+using namespace refusals;
+
+// The keys once each (ASCII case ignored), at the place of their first
+// mention, with their last value: what writing them one by one would leave.
+std::vector<KeyValue> merged(const std::vector<KeyValue> &values)
+{
+    std::vector<KeyValue> keys;
+    for (const KeyValue &pair : values) {
+        const auto same = std::find_if(keys.begin(), keys.end(), [&](const KeyValue &known) {
+            return known.key.size() == pair.key.size()
+                   && std::equal(known.key.begin(), known.key.end(), pair.key.begin(),
+                                 [](QChar a, QChar b) {
+                                     return parsing::foldAscii(a.unicode()) == parsing::foldAscii(b.unicode());
+                                 });
+        });
+        if (same == keys.end())
+            keys.push_back(pair);
+        else
+            same->value = pair.value;
+    }
+    return keys;
+}
+
+template <typename Codec>
+QStringList valuesInBody(std::basic_string_view<typename Codec::Unit> text, const Codec &codec,
+                         const QString &section, const QStringList &keys,
+                         const QString &defaultValue)
+{
+    using Unit = typename Codec::Unit;
+    QStringList values;
+    const auto sectionUnits = codec.encode(section);
+    std::vector<std::basic_string<Unit>> keyUnits;
+    std::vector<bool> storable;
+    for (const QString &key : keys) {
+        const auto units = codec.encode(key);
+        storable.push_back(units.has_value());
+        keyUnits.push_back(units.value_or(std::basic_string<Unit>()));
+    }
+    // A name the file cannot hold cannot be in it.
+    const SectionScan scan = sectionUnits ? scanSection<Unit>(text, *sectionUnits, keyUnits)
+                                          : SectionScan{false, {}, 0, false};
+    for (std::size_t i = 0; i < std::size_t(keys.size()); ++i) {
+        const bool found = sectionUnits && storable[i] && scan.keys[i];
+        values << (found ? codec.decode(text.substr(scan.keys[i]->value.begin,
+                                                    scan.keys[i]->value.size()))
+                         : defaultValue);
+    }
+    return values;
+}
+
+template <typename Codec, typename Out>
+bool withValuesInBody(std::basic_string_view<typename Codec::Unit> text, const Codec &codec, const QString &section,
+                      const std::vector<KeyValue> &values, Out &out)
+{
+    using Unit = typename Codec::Unit;
+    const std::basic_string<Unit> sectionUnits = encodeName(codec, section);
+    for (const KeyValue &pair : values) { // every one, also those a later pair overrides
+        encodeName(codec, pair.key);
+        if (!codec.encode(pair.value))
+            refuseCharacter(pair.key, codec.firstUnstorable(pair.value).value_or(U'?'));
+    }
+    std::vector<std::basic_string<Unit>> keys;
+    std::vector<std::basic_string<Unit>> encoded;
+    for (const KeyValue &pair : merged(values)) {
+        keys.push_back(*codec.encode(pair.key));
+        encoded.push_back(*codec.encode(pair.value));
+    }
+    const std::vector<Edit<Unit>> edits = editsFor<Unit>(text, sectionUnits, keys, encoded);
+    if (edits.empty())
+        return false;
+    applyEdits<Unit>(text, edits, out);
+    return true;
+}
+
+std::string_view byteBody(const QByteArray &file, qsizetype markSize)
+{
+    return std::string_view(file.constData() + markSize, static_cast<std::size_t>(file.size() - markSize));
+}
+
+QStringList valuesInChecked(const QByteArray &file, const QString &section,
+                            const QStringList &keys, const QString &defaultValue)
+{
+    checkName(section, true);
+    for (const QString &key : keys)
+        checkName(key, false);
+    if (file.startsWith(kUtf16LeMark)) {
+        const Utf16Body body = utf16Body(file);
+        return valuesInBody<Utf16Codec>(body.units, Utf16Codec{}, section, keys, defaultValue);
+    }
+    const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
+    const std::string_view body = byteBody(file, markSize);
+    return valuesInBody(body, ByteCodec(markSize > 0, body), section, keys, defaultValue);
+}
+
+std::optional<QByteArray> withValuesChecked(const QByteArray &file, const QString &section,
+                                            const std::vector<KeyValue> &values)
+{
+    checkName(section, true);
+    for (const KeyValue &pair : values) {
+        checkName(pair.key, false);
+        checkValue(pair.key, pair.value);
+    }
+    if (file.startsWith(kUtf16LeMark)) {
+        const Utf16Body body = utf16Body(file);
+        std::u16string changed;
+        if (!withValuesInBody<Utf16Codec>(body.units, Utf16Codec{}, section, values, changed))
+            return std::nullopt;
+        return kUtf16LeMark + utf16Bytes(changed) + body.oddByte;
+    }
+    const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
+    const std::string_view body = byteBody(file, markSize);
+    QByteArray out(file.constData(), markSize); // the mark, then the changed body
+    if (!withValuesInBody(body, ByteCodec(markSize > 0, body), section, values, out))
+        return std::nullopt;
+    return out;
+}
+
+} // namespace
+
+QStringList valuesIn(const QByteArray &file, const QString &section, const QStringList &keys,
+                     const QString &defaultValue)
+{
+    checkContent(file, QString(), Purpose::Read);
+    return valuesInChecked(file, section, keys, defaultValue);
+}
+
+std::optional<QByteArray> withValues(const QByteArray &file, const QString &section,
+                                     const std::vector<KeyValue> &values)
+{
+    checkContent(file, QString(), Purpose::Write);
+    return withValuesChecked(file, section, values);
+}
+
+std::optional<QByteArray> readFile(const QString &path, const filebytes::Patience &patience)
+{
+    const std::optional<QByteArray> file = filebytes::read(path, patience);
+    if (file)
+        checkContent(*file, path, Purpose::Read);
+    return file;
+}
+
+ReadOutcome read(const QString &path, const QString &section, const QStringList &keys,
+                 const QString &defaultValue, const filebytes::Patience &patience)
+{
+    const std::optional<QByteArray> file = readFile(path, patience);
+    return {valuesInChecked(file.value_or(QByteArray()), section, keys, defaultValue), file.has_value()};
+}
+
+WriteOutcome write(const QString &path, const QString &section, const PairsFor &pairsFor,
+                   const WriteOptions &options)
+{
+    checkName(section, true);
+    return filebytes::update(
+        path,
+        [&](const std::optional<QByteArray> &file) -> std::optional<QByteArray> {
+            if (file)
+                checkContent(*file, path, Purpose::Write);
+            const QByteArray bytes = file.value_or(QByteArray());
+            const std::vector<KeyValue> values = pairsFor(bytes);
+            if (values.empty())
+                return std::nullopt;
+            return withValuesChecked(bytes, section, values);
+        },
+        options);
+}
+
+QString textOf(const QByteArray &file)
+{
+    if (file.startsWith(kUtf16LeMark))
+        return Utf16Codec{}.decode(utf16Body(file).units);
+    const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
+    const std::string_view body = byteBody(file, markSize);
+    return ByteCodec(markSize > 0, body).decode(body);
+}
+
+WriteOutcome write(const QString &path, const QString &section, const std::vector<KeyValue> &values,
+                   const WriteOptions &options)
+{
+    // What can be refused without the file is refused before it is touched.
+    checkName(section, true);
+    for (const KeyValue &pair : values) {
+        checkName(pair.key, false);
+        checkValue(pair.key, pair.value);
+    }
+    return filebytes::update(
+        path,
+        [&](const std::optional<QByteArray> &file) {
+            if (file)
+                checkContent(*file, path, Purpose::Write);
+            return withValuesChecked(file.value_or(QByteArray()), section, values);
+        },
+        options);
+}
+
+} // namespace engine::inifile
