@@ -90,13 +90,18 @@ int change(const QString &file, const std::vector<engine::inifile::KeyValue> &wa
         const settings::SettingsFile settingsFile(file, patience);
         if (options.dryRun) {
             const settings::Preview preview = settingsFile.preview(wanted);
-            if (preview.before.startsWith("\xFF\xFE") && !preview.changes.empty()) {
-                io.err << QStringLiteral("O arquivo \"%1\" está em UTF-16: as mudanças não podem ser mostradas como diff.")
+            // A UTF-16 file, or one with lone CR line endings, has no lines diff can show.
+            const std::optional<QByteArray> diff = preview.before.startsWith("\xFF\xFE")
+                                                       ? std::nullopt
+                                                       : unifiedDiff(QFile::encodeName(native(file)), preview.before,
+                                                                     preview.after);
+            if (diff)
+                writeBytes(io.out, *diff);
+            else if (!preview.changes.empty())
+                io.err << QStringLiteral("As mudanças em \"%1\" não podem ser mostradas como diff: o arquivo está em "
+                                         "UTF-16 ou tem linhas terminadas só por CR.")
                               .arg(native(file))
                        << Qt::endl;
-            } else {
-                writeBytes(io.out, unifiedDiff(QFile::encodeName(native(file)), preview.before, preview.after));
-            }
             return preview.changes.empty() ? exitstatus::kDone : options.changedExit.value_or(exitstatus::kDone);
         }
         engine::inifile::WriteOptions writeOptions;
@@ -217,7 +222,7 @@ int listKeys(Streams io)
     };
     std::vector<Row> rows{{"chave", "tipo", "janela", "rótulo"}};
     for (const Shown &shown : windows) {
-        for (const formdata::BoundField &field : shown.table->fields) {
+        for (const formdata::BoundKey &field : shown.table->fields) {
             rows.push_back({QLatin1String(field.key->name),
                             field.key->kind == settings::ValueKind::Flag ? QStringLiteral("sim ou não") : QStringLiteral("texto"),
                             QString::fromUtf8(shown.window), formdata::labelText(shown.table->controls, field.row)});

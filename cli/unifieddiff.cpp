@@ -1,5 +1,7 @@
 #include "cli/unifieddiff.h"
 
+#include "engine/inifile.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -13,8 +15,8 @@ constexpr qsizetype kContext = 3;
 // lines of one section.
 constexpr qsizetype kMostCells = 4'000'000;
 
-// One line of a text, as diff sees it: the bytes up to an LF (a CR before
-// it included), and whether the LF is there.
+// One line of a text, as diff sees it: the bytes up to an LF (a CR before it
+// included), and whether the LF is there.
 struct Line
 {
     qsizetype begin;
@@ -22,16 +24,28 @@ struct Line
     bool terminated;
 };
 
+// The lines of text[from, to), split where the settings file's lines end.
 std::vector<Line> linesIn(const QByteArray &text, qsizetype from, qsizetype to, std::size_t most = std::size_t(-1))
 {
+    const QByteArrayView region(text.constData(), to);
     std::vector<Line> lines;
     while (from < to && lines.size() < most) {
-        const void *lf = std::memchr(text.constData() + from, '\n', std::size_t(to - from));
-        const qsizetype end = lf ? static_cast<const char *>(lf) - text.constData() : to;
-        lines.push_back({from, end, lf != nullptr});
-        from = end + 1;
+        const engine::inifile::LineSpan line = engine::inifile::lineAt(region, from);
+        const bool terminated = line.next > line.end;
+        lines.push_back({from, terminated ? line.next - 1 : line.end, terminated});
+        from = line.next;
     }
     return lines;
+}
+
+// A CR that ends a line on its own: diff and patch would see no line there.
+bool hasLoneCr(const QByteArray &text)
+{
+    for (qsizetype at = text.indexOf('\r'); at >= 0; at = text.indexOf('\r', at + 1)) {
+        if (at + 1 == text.size() || text.at(at + 1) != '\n')
+            return true;
+    }
+    return false;
 }
 
 bool atLineStart(const QByteArray &text, qsizetype at)
@@ -112,10 +126,12 @@ void appendLine(QByteArray &diff, char kind, const QByteArray &text, const Line 
 
 } // namespace
 
-QByteArray unifiedDiff(const QByteArray &name, const QByteArray &a, const QByteArray &b)
+std::optional<QByteArray> unifiedDiff(const QByteArray &name, const QByteArray &a, const QByteArray &b)
 {
     if (a == b)
         return QByteArray();
+    if (hasLoneCr(a) || hasLoneCr(b))
+        return std::nullopt;
     const Texts texts{a, b};
     // What both share at the start, back to a line start ...
     const qsizetype shorter = std::min(a.size(), b.size());

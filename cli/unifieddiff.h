@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <optional>
+
 namespace cli {
 
 // The lines that differ between two versions of a file, as `diff -u` prints
@@ -9,6 +11,7 @@ namespace cli {
 // the line), three lines of context, "\ No newline at end of file" where a
 // version ends without one, headed by the file's name; empty when nothing
 // differs. GNU patch applies it. Only the changed region is split into lines.
-QByteArray unifiedDiff(const QByteArray &name, const QByteArray &before, const QByteArray &after);
+// nullopt for a file with lone CR line endings, which diff cannot show.
+std::optional<QByteArray> unifiedDiff(const QByteArray &name, const QByteArray &before, const QByteArray &after);
 
 } // namespace cli

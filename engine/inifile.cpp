@@ -106,14 +106,20 @@ QStringList valuesInChecked(const QByteArray &file, const QString &section,
     return valuesInBody(body, ByteCodec(markSize > 0, body), section, keys, defaultValue);
 }
 
-std::optional<QByteArray> withValuesChecked(const QByteArray &file, const QString &section,
-                                            const std::vector<KeyValue> &values)
+// The names and values a write refuses whatever the file holds.
+void checkPairs(const std::vector<KeyValue> &values)
 {
-    checkName(section, true);
     for (const KeyValue &pair : values) {
         checkName(pair.key, false);
         checkValue(pair.key, pair.value);
     }
+}
+
+// The file with the pairs applied; the section's name and the pairs are
+// checked already.
+std::optional<QByteArray> withCheckedValues(const QByteArray &file, const QString &section,
+                                            const std::vector<KeyValue> &values)
+{
     if (file.startsWith(kUtf16LeMark)) {
         const Utf16Body body = utf16Body(file);
         std::u16string changed;
@@ -142,7 +148,9 @@ std::optional<QByteArray> withValues(const QByteArray &file, const QString &sect
                                      const std::vector<KeyValue> &values)
 {
     checkContent(file, QString(), Purpose::Write);
-    return withValuesChecked(file, section, values);
+    checkName(section, true);
+    checkPairs(values);
+    return withCheckedValues(file, section, values);
 }
 
 std::optional<QByteArray> readFile(const QString &path, const filebytes::Patience &patience)
@@ -173,18 +181,72 @@ WriteOutcome write(const QString &path, const QString &section, const PairsFor &
             const std::vector<KeyValue> values = pairsFor(bytes);
             if (values.empty())
                 return std::nullopt;
-            return withValuesChecked(bytes, section, values);
+            checkPairs(values);
+            return withCheckedValues(bytes, section, values);
         },
         options);
 }
 
-QString textOf(const QByteArray &file)
+namespace {
+
+template <typename Codec>
+std::vector<inifile::Line> linesOfBody(std::basic_string_view<typename Codec::Unit> text, const Codec &codec)
 {
+    using Unit = typename Codec::Unit;
+    std::vector<inifile::Line> lines;
+    QString section;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const parsing::Line span = parsing::lineAt(text, pos);
+        pos = span.next;
+        inifile::Line line;
+        line.number = int(lines.size()) + 1;
+        line.text = codec.decode(text.substr(span.begin, span.end - span.begin));
+        const parsing::Span content = parsing::trimmed(text, span.begin, span.end);
+        std::size_t equals = content.begin;
+        while (equals < content.end && text[equals] != Unit('='))
+            ++equals;
+        if (content.size() == 0) {
+            line.kind = inifile::Line::Kind::Blank;
+        } else if (text[content.begin] == Unit(';')) {
+            line.kind = inifile::Line::Kind::Comment;
+        } else if (text[content.begin] == Unit('[')) {
+            std::size_t close = content.begin + 1;
+            while (close < content.end && text[close] != Unit(']'))
+                ++close;
+            const parsing::Span name = parsing::trimmed(text, content.begin + 1, close);
+            section = codec.decode(text.substr(name.begin, name.size()));
+            line.kind = inifile::Line::Kind::Section;
+        } else if (equals < content.end) {
+            const parsing::Span name = parsing::trimmed(text, content.begin, equals);
+            const parsing::Span value = parsing::trimmed(text, equals + 1, content.end);
+            line.kind = inifile::Line::Kind::Key;
+            line.key = codec.decode(text.substr(name.begin, name.size()));
+            line.value = codec.decode(text.substr(value.begin, value.size()));
+        } else {
+            line.kind = inifile::Line::Kind::Other;
+        }
+        line.section = section;
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+} // namespace
+
+std::vector<inifile::Line> linesOf(const QByteArray &file)
+{
+    checkContent(file, QString(), Purpose::Read);
     if (file.startsWith(kUtf16LeMark))
-        return Utf16Codec{}.decode(utf16Body(file).units);
+        return linesOfBody<Utf16Codec>(utf16Body(file).units, Utf16Codec{});
     const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
     const std::string_view body = byteBody(file, markSize);
-    return ByteCodec(markSize > 0, body).decode(body);
+    return linesOfBody(body, ByteCodec(markSize > 0, body));
+}
+
+LineSpan lineAt(QByteArrayView bytes, qsizetype at)
+{
+    const parsing::Line line = parsing::lineAt(std::string_view(bytes.data(), std::size_t(bytes.size())), std::size_t(at));
+    return {qsizetype(line.begin), qsizetype(line.end), qsizetype(line.next)};
 }
 
 WriteOutcome write(const QString &path, const QString &section, const std::vector<KeyValue> &values,
@@ -192,16 +254,13 @@ WriteOutcome write(const QString &path, const QString &section, const std::vecto
 {
     // What can be refused without the file is refused before it is touched.
     checkName(section, true);
-    for (const KeyValue &pair : values) {
-        checkName(pair.key, false);
-        checkValue(pair.key, pair.value);
-    }
+    checkPairs(values);
     return filebytes::update(
         path,
         [&](const std::optional<QByteArray> &file) {
             if (file)
                 checkContent(*file, path, Purpose::Write);
-            return withValuesChecked(file.value_or(QByteArray()), section, values);
+            return withCheckedValues(file.value_or(QByteArray()), section, values);
         },
         options);
 }

@@ -3,6 +3,7 @@
 #include "engine/filebytes.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -125,9 +126,30 @@ WriteOutcome write(const QString &path, const QString &section, const PairsFor &
 // engine would damage, like read() does; nullopt when there is none.
 std::optional<QByteArray> readFile(const QString &path, const filebytes::Patience &patience = {});
 
-// The file's text as this engine reads it: its mark gone, its bytes decoded
-// by the rules above (stray bytes of a UTF-8 file as U+DC80-U+DCFF). For
-// showing a file, such as the lines a change would alter.
-QString textOf(const QByteArray &file);
+// The lines of a file as this engine reads them, decoded by the rules above:
+// for a tool that checks a file of this format line by line (a preset), so
+// that it reads the format by the same rules. Throws Failure for a file this
+// engine refuses to read.
+struct Line
+{
+    enum class Kind { Blank, Comment, Section, Key, Other };
+    int number = 0; // from 1
+    Kind kind = Kind::Blank;
+    QString section; // the section the line is in; a Section line's own name
+    QString key;     // a Key line's name and value, blanks around them removed
+    QString value;
+    QString text;    // the whole line, for reports
+};
+std::vector<Line> linesOf(const QByteArray &file);
+
+// Where a line of an 8-bit file's bytes that starts at `at` ends (before its
+// line ending: CR LF, LF or a lone CR) and where the next one starts.
+struct LineSpan
+{
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    qsizetype next = 0;
+};
+LineSpan lineAt(QByteArrayView bytes, qsizetype at);
 
 } // namespace engine::inifile

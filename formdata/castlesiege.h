@@ -70,7 +70,7 @@ inline constexpr formdata::MenuItem kMenu[] = {
 
 // Loaded and saved in this order: the run flag last, after the nine dates,
 // so that when it is not a number the dates are shown when that is reported.
-inline constexpr formdata::Field kFields[] = {
+inline constexpr formdata::KeyControl kFields[] = {
     {&keys::CastleCycleStartYear},
     {&keys::CastleCycleStartMonth},
     {&keys::CastleCycleStartDay},

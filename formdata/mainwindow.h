@@ -87,7 +87,7 @@ inline constexpr formdata::MenuItem kMenu[] = {
 // In load order. One box shows the event servers' address, which three keys
 // hold: the last one read that is not empty stays in it, and a change goes
 // to all three.
-inline constexpr formdata::Field kFields[] = {
+inline constexpr formdata::KeyControl kFields[] = {
     {&keys::AddExperience},
     {&keys::MonsterHp},
     {&keys::ItemDropPer},

@@ -82,7 +82,7 @@ inline constexpr formdata::Control kControls[] = {
 };
 
 // Loaded and saved in this order.
-inline constexpr formdata::Field kFields[] = {
+inline constexpr formdata::KeyControl kFields[] = {
     {&keys::NumberOfMaxUser},
     {&keys::MaxLevel},
     {&keys::ExcellentItemsDropRate},

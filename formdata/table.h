@@ -67,14 +67,14 @@ struct MenuItem
 
 // A key and the control that shows it: the one named after the key, unless
 // `control` names another (one box may show several keys).
-struct Field
+struct KeyControl
 {
     const settings::Key *key;
     const char *control = nullptr;
 };
 
-// A field with its control's row, as the builder's tables resolve it.
-struct BoundField
+// A key with its control's row, as the builder's tables resolve it.
+struct BoundKey
 {
     const settings::Key *key = nullptr;
     std::size_t row = 0;
@@ -88,7 +88,7 @@ struct Window
     int height;
     std::span<const Control> controls;
     std::span<const MenuItem> menu = {};
-    std::span<const BoundField> fields = {};                // in load order
+    std::span<const BoundKey> fields = {};                // in load order
     std::span<const settings::Key *const> saveOrder = {};   // empty: the fields' order
 };
 
@@ -141,9 +141,9 @@ consteval Ref<QAction> ref(std::span<const MenuItem> items, std::string_view nam
 // Each field with its control's row. A text key needs a text box, a flag a
 // check box.
 template <std::size_t N>
-consteval std::array<BoundField, N> bind(std::span<const Control> rows, const Field (&fields)[N])
+consteval std::array<BoundKey, N> bind(std::span<const Control> rows, const KeyControl (&fields)[N])
 {
-    std::array<BoundField, N> bound{};
+    std::array<BoundKey, N> bound{};
     for (std::size_t i = 0; i < N; ++i) {
         const settings::Key *key = fields[i].key;
         const std::size_t row = rowNamed(rows, fields[i].control ? fields[i].control : key->name);

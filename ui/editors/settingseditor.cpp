@@ -41,7 +41,7 @@ SettingsEditor::SettingsEditor(const formdata::EditorTable &table, forms::PathSo
     forms::fixWindow(this, QString::fromUtf8(table.window.caption), forms::Edits::Marked);
     m_settings.emplace(this, m_controls, table.window, std::move(settingsPath));
 
-    connect(m_controls[table.open], &QPushButton::clicked, this, &SettingsEditor::open);
+    connect(m_controls[table.open], &QPushButton::clicked, this, &SettingsEditor::load);
     connect(m_controls[table.save], &QPushButton::clicked, this, &SettingsEditor::save);
     connect(m_controls[table.cancel], &QPushButton::clicked, this, &SettingsEditor::discard);
     // Escape does what "Cancelar" does; Ctrl+S what "Salvar" does.
@@ -54,7 +54,7 @@ bool SettingsEditor::modified() const
     return m_settings->modified();
 }
 
-void SettingsEditor::open()
+void SettingsEditor::load()
 {
     // A flag that is not a number is reported once every box is filled.
     forms::runReported([this] { m_settings->load(/*reportUnknownFlags=*/true); });

@@ -37,7 +37,7 @@ protected:
 private:
     SettingsEditor(const formdata::EditorTable &table, forms::PathSource settingsPath, QWidget *owner);
 
-    void open();
+    void load(); // "Abrir"
 
     forms::Controls m_controls;
     forms::Actions m_actions;

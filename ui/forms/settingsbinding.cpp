@@ -88,14 +88,14 @@ SettingsBinding::SettingsBinding(QWidget *owner, const Controls &controls, const
     , m_watcher(new QFileSystemWatcher(owner))
     , m_refresh(new QTimer(owner))
 {
-    for (const formdata::BoundField &field : window.fields)
+    for (const formdata::BoundKey &field : window.fields)
         m_loadOrder.push_back({field.key, controls.at(field.row)});
     if (window.saveOrder.empty()) {
         m_saveOrder = m_loadOrder;
     } else {
         for (const settings::Key *key : window.saveOrder) {
             const auto field = std::find_if(m_loadOrder.begin(), m_loadOrder.end(),
-                                            [key](const Field &f) { return f.key == key; });
+                                            [key](const KeyBox &f) { return f.key == key; });
             Q_ASSERT(field != m_loadOrder.end());
             m_saveOrder.push_back(*field);
         }
@@ -104,12 +104,12 @@ SettingsBinding::SettingsBinding(QWidget *owner, const Controls &controls, const
     // order of the list of keys), and their kind.
     QHash<QWidget *, QStringList> keysOf;
     for (const settings::Key *key : settings::keys::kAll) {
-        for (const Field &field : m_loadOrder) {
+        for (const KeyBox &field : m_loadOrder) {
             if (field.key == key)
                 keysOf[field.control] << QLatin1String(key->name);
         }
     }
-    for (const Field &field : m_loadOrder) {
+    for (const KeyBox &field : m_loadOrder) {
         const QString named = keysOf.value(field.control).join(QStringLiteral(", ")) + QStringLiteral(": ")
                               + kindText(field.key);
         field.control->setToolTip(named);
@@ -125,7 +125,7 @@ SettingsBinding::SettingsBinding(QWidget *owner, const Controls &controls, const
             QObject::connect(box, &QLineEdit::textChanged, box, [this] { markModified(); });
         }
     }
-    for (const Field &field : m_loadOrder)
+    for (const KeyBox &field : m_loadOrder)
         remember(field.control);
     // Changes come in bursts (a file written in pieces): one look after them.
     m_refresh->setSingleShot(true);
@@ -144,20 +144,20 @@ SettingsBinding::~SettingsBinding()
 
 bool SettingsBinding::modified() const
 {
-    return std::any_of(m_loadOrder.begin(), m_loadOrder.end(), [this](const Field &field) { return edited(field.control); });
+    return std::any_of(m_loadOrder.begin(), m_loadOrder.end(), [this](const KeyBox &field) { return edited(field.control); });
 }
 
 bool SettingsBinding::edited(QWidget *control) const
 {
     const auto field = std::find_if(m_loadOrder.begin(), m_loadOrder.end(),
-                                    [control](const Field &f) { return f.control == control; });
+                                    [control](const KeyBox &f) { return f.control == control; });
     return held(field->key, control) != m_remembered.value(control);
 }
 
 void SettingsBinding::remember(QWidget *control)
 {
     const auto field = std::find_if(m_loadOrder.begin(), m_loadOrder.end(),
-                                    [control](const Field &f) { return f.control == control; });
+                                    [control](const KeyBox &f) { return f.control == control; });
     m_remembered.insert(control, held(field->key, control));
 }
 
@@ -166,7 +166,7 @@ void SettingsBinding::markModified()
     m_owner->setWindowModified(modified());
 }
 
-std::optional<engine::Failure> SettingsBinding::put(const Field &field, const QString &value)
+std::optional<engine::Failure> SettingsBinding::put(const KeyBox &field, const QString &value)
 {
     m_known.insert(field.key, value);
     if (!isFlag(field.key)) {
@@ -193,7 +193,7 @@ std::optional<engine::Failure> SettingsBinding::show(const QStringList &values, 
 {
     QSet<QWidget *> kept; // boxes the user edited keep their text
     if (onlyUnedited) {
-        for (const Field &field : m_loadOrder) {
+        for (const KeyBox &field : m_loadOrder) {
             if (edited(field.control))
                 kept.insert(field.control);
         }
@@ -201,7 +201,7 @@ std::optional<engine::Failure> SettingsBinding::show(const QStringList &values, 
     QSet<QWidget *> filled; // boxes a key of this pass gave a non-empty value
     std::optional<engine::Failure> unknownFlag;
     for (std::size_t i = 0; i < m_loadOrder.size(); ++i) {
-        const Field &field = m_loadOrder[i];
+        const KeyBox &field = m_loadOrder[i];
         const QString &value = values[qsizetype(i)];
         if (kept.contains(field.control))
             continue;
@@ -216,7 +216,7 @@ std::optional<engine::Failure> SettingsBinding::show(const QStringList &values, 
         if (unknown && !unknownFlag)
             unknownFlag = unknown;
     }
-    for (const Field &field : m_loadOrder) {
+    for (const KeyBox &field : m_loadOrder) {
         if (!kept.contains(field.control))
             remember(field.control);
     }
@@ -228,7 +228,7 @@ void SettingsBinding::load(bool reportUnknownFlags)
 {
     const QScopedValueRollback busy(m_busy, true);
     std::vector<const settings::Key *> keys;
-    for (const Field &field : m_loadOrder)
+    for (const KeyBox &field : m_loadOrder)
         keys.push_back(field.key);
     const QString path = m_path();
     engine::inifile::ReadOutcome read;
@@ -244,11 +244,11 @@ void SettingsBinding::save()
 {
     struct Typed
     {
-        const Field *field;
+        const KeyBox *field;
         QString text;
     };
     std::vector<Typed> changed;
-    for (const Field &field : m_saveOrder) {
+    for (const KeyBox &field : m_saveOrder) {
         const std::optional<QString> now = held(field.key, field.control);
         if (now && now != m_remembered.value(field.control))
             changed.push_back({&field, *now});
@@ -291,7 +291,7 @@ void SettingsBinding::save()
                 outcome = settings::SettingsFile(path, patience).writeChosen(choose, forced);
             });
         } catch (engine::Failure &failure) {
-            for (const Field &field : m_saveOrder) {
+            for (const KeyBox &field : m_saveOrder) {
                 if (failure.key == QLatin1String(field.key->name)) {
                     failure.description = QStringLiteral("Campo \"%1\": ").arg(field.control->accessibleName())
                                           + failure.description;
@@ -312,7 +312,7 @@ void SettingsBinding::save()
             }
             // The box takes the file's value, and nothing is written for it.
             const auto field = std::find_if(m_loadOrder.begin(), m_loadOrder.end(),
-                                            [&](const Field &f) { return f.key == conflict.key; });
+                                            [&](const KeyBox &f) { return f.key == conflict.key; });
             put(*field, conflict.inFile);
             remember(conflict.control);
             changed.erase(std::remove_if(changed.begin(), changed.end(),
@@ -324,7 +324,7 @@ void SettingsBinding::save()
     }
     // Every box shows the file's value as it now stands.
     std::vector<const settings::Key *> keys;
-    for (const Field &field : m_loadOrder)
+    for (const KeyBox &field : m_loadOrder)
         keys.push_back(field.key);
     show(settings::valuesIn(outcome.written ? outcome.after : outcome.before.value_or(QByteArray()), keys), false);
     m_knownFile = path;
@@ -400,7 +400,7 @@ void SettingsBinding::refresh()
     if (!m_watcher->files().contains(m_knownFile) && QFileInfo::exists(m_knownFile))
         m_watcher->addPath(m_knownFile); // replaced by a rename: the new file
     std::vector<const settings::Key *> keys;
-    for (const Field &field : m_loadOrder)
+    for (const KeyBox &field : m_loadOrder)
         keys.push_back(field.key);
     engine::inifile::ReadOutcome read;
     std::optional<engine::Failure> gone;

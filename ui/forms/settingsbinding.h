@@ -75,7 +75,7 @@ public:
     bool modified() const;
 
 private:
-    struct Field
+    struct KeyBox
     {
         const settings::Key *key;
         QWidget *control; // a text box for a text key, a check box for a flag
@@ -85,7 +85,7 @@ private:
     // only those the user has not edited. Returns the first unknown flag.
     std::optional<engine::Failure> show(const QStringList &values, bool onlyUnedited);
     // One key's value in its control; the unknown flag, if it is one.
-    std::optional<engine::Failure> put(const Field &field, const QString &value);
+    std::optional<engine::Failure> put(const KeyBox &field, const QString &value);
     void remember(QWidget *control);
     bool edited(QWidget *control) const;
     void markModified();
@@ -95,8 +95,8 @@ private:
     void refresh();
 
     QWidget *m_owner;
-    std::vector<Field> m_loadOrder;
-    std::vector<Field> m_saveOrder;
+    std::vector<KeyBox> m_loadOrder;
+    std::vector<KeyBox> m_saveOrder;
     PathSource m_path;
     QString m_knownFile; // the path of the last load or save, when it named a file
     QHash<QWidget *, std::optional<QString>> m_remembered;

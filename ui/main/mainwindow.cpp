@@ -59,7 +59,7 @@ MainWindow::MainWindow(const QString &file, QWidget *parent)
     m_controls[kCastleSiege]->setDefault(true);
 
     connect(m_controls[kBrowse], &QPushButton::clicked, this, &MainWindow::browse);
-    connect(m_controls[kOpen], &QPushButton::clicked, this, &MainWindow::open);
+    connect(m_controls[kOpen], &QPushButton::clicked, this, &MainWindow::loadAndUnlock);
     connect(m_controls[kSave], &QPushButton::clicked, this, &MainWindow::save);
     connect(m_controls[kCancel], &QPushButton::clicked, this, &MainWindow::quit);
     connect(m_controls[kOtherSettings], &QPushButton::clicked, this, &MainWindow::showOtherSettings);
@@ -74,7 +74,7 @@ MainWindow::MainWindow(const QString &file, QWidget *parent)
     if (!file.isEmpty()) {
         m_controls[kPath]->setText(QDir::toNativeSeparators(file));
         m_controls[kOpen]->setEnabled(true);
-        QTimer::singleShot(0, this, &MainWindow::open);
+        QTimer::singleShot(0, this, &MainWindow::loadAndUnlock);
     }
 }
 
@@ -103,7 +103,7 @@ void MainWindow::browse()
     });
 }
 
-void MainWindow::open()
+void MainWindow::loadAndUnlock()
 {
     load();
     for (const auto button : {kBrowse, kOtherSettings, kCastleSiege, kSave})

@@ -34,8 +34,8 @@ protected:
 
 private:
     void browse();
-    void open();        // the button: load, then unlock the other buttons
-    void load();        // the menu: load only
+    void loadAndUnlock(); // "Abrir": load, then unlock the other buttons
+    void load();          // "Arquivo", "Abrir": load only
     void save();
     void quit(); // "Cancelar": ends the program at once, edits dropped
     void showOtherSettings();
