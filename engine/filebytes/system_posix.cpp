@@ -1,8 +1,10 @@
-// The file layer's system part on Linux and other POSIX systems: paths
-// resolved one component at a time with openat, flock for the lock, a read
-// lease to tell writers, inotify to watch, renameat for the replacement.
+// The file layer's system part on Linux and other POSIX systems: files
+// opened in their held folder, flock for the lock, a read lease to tell
+// writers and /proc to name them, inotify to watch, renameat for the
+// replacement. The walk along a path is place_posix.cpp, a file's identity
+// identity_posix.cpp.
 
-#include "engine/filebytes/system.h"
+#include "engine/filebytes/posix.h"
 
 #include "engine/filebytes/failures.h"
 #include "engine/filebytes/testhooks.h"
@@ -10,279 +12,28 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <cstring>
-#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 #ifdef __linux__
 #include <sys/inotify.h>
 #endif
 
-#ifndef O_PATH
-#define O_PATH O_RDONLY
-#endif
-
 namespace engine::filebytes::system {
-namespace {
 
-QString reason(int error)
-{
-    return engine::systemErrorText(error);
-}
-
-QByteArray encoded(const QString &text)
-{
-    return QFile::encodeName(text);
-}
-
-int openAt(const File &folder, const QByteArray &name, int flags, mode_t mode = 0)
-{
-    int fd;
-    do
-        fd = ::openat(folder.get(), name.constData(), flags | O_CLOEXEC | O_NOCTTY, mode);
-    while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
-QString userName(uid_t uid)
-{
-    struct passwd entry;
-    struct passwd *found = nullptr;
-    char buffer[1024];
-    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found)
-        return QStringLiteral("%1 (%2)").arg(QString::fromLocal8Bit(found->pw_name)).arg(uid);
-    return QString::number(uid);
-}
-
-QString joined(const QString &folder, const QString &name)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
-}
-
-QString parentOf(const QString &folder)
-{
-    const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : folder.left(slash);
-}
-
-qint64 nanoseconds(const timespec &time)
-{
-    return qint64(time.tv_sec) * 1000000000 + time.tv_nsec;
-}
-
-Snapshot snapshotFrom(const struct stat &st)
-{
-    Snapshot snapshot;
-    snapshot.device = quint64(st.st_dev);
-    snapshot.inode = quint64(st.st_ino);
-    snapshot.size = qint64(st.st_size);
-    snapshot.modified = nanoseconds(st.st_mtim);
-    snapshot.changed = nanoseconds(st.st_ctim);
-    snapshot.links = quint64(st.st_nlink);
-    snapshot.owner = st.st_uid;
-    snapshot.group = st.st_gid;
-    snapshot.mode = st.st_mode & 07777;
-    snapshot.regular = S_ISREG(st.st_mode);
-    snapshot.folder = S_ISDIR(st.st_mode);
-    snapshot.readOnly = !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
-    return snapshot;
-}
-
-// One step of the walk along a path: a name, or the end of a symbolic
-// link's target, where what the link led to is checked against its owner.
-struct Step
-{
-    QByteArray name;
-    bool linkEnd = false;
-    uid_t linkOwner = 0;
-    QString link;
-};
-
-void pushComponents(std::deque<Step> &steps, const QByteArray &path)
-{
-    const QList<QByteArray> parts = path.split('/');
-    for (auto part = parts.crbegin(); part != parts.crend(); ++part) {
-        if (!part->isEmpty() && *part != ".")
-            steps.push_front(Step{*part, false, 0, QString()});
-    }
-}
-
-bool namesRemain(const std::deque<Step> &steps)
-{
-    for (const Step &step : steps) {
-        if (!step.linkEnd)
-            return true;
-    }
-    return false;
-}
-
-[[noreturn]] void cannotReach(const QString &path, Purpose purpose, int error)
-{
-    if (purpose == Purpose::Read)
-        failures::cannotRead(path, reason(error));
-    failures::cannotWrite(path, reason(error));
-}
-
-void checkLinkEnd(const QString &path, const Step &end, uid_t ownerReached, const QString &reached)
-{
-    if (ownerReached != end.linkOwner)
-        failures::foreignLink(path, end.link, userName(end.linkOwner), reached, userName(ownerReached));
-}
-
-} // namespace
-
-File::File(Native native)
-    : m_native(native)
-{
-}
-
-File::~File()
-{
-    reset();
-}
-
-File::File(File &&other) noexcept
-    : m_native(other.m_native)
-{
-    other.m_native = invalid();
-}
-
-File &File::operator=(File &&other) noexcept
-{
-    if (this != &other) {
-        reset();
-        m_native = other.m_native;
-        other.m_native = invalid();
-    }
-    return *this;
-}
-
-bool File::valid() const
-{
-    return m_native >= 0;
-}
-
-void File::reset()
-{
-    if (valid())
-        ::close(m_native);
-    m_native = invalid();
-}
-
-Native File::invalid()
-{
-    return -1;
-}
-
-QString Folder::nativePath(const QString &name) const
-{
-    return joined(path, name);
-}
-
-std::optional<Place> locate(const QString &path, Purpose purpose)
-{
-    const QByteArray asked = encoded(path);
-    const uid_t user = ::geteuid();
-    File current;
-    QString real;
-    if (asked.startsWith('/')) {
-        current = File(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-        real = QStringLiteral("/");
-    } else {
-        current = File(::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-        real = QDir::currentPath();
-    }
-    if (!current.valid())
-        cannotReach(path, purpose, errno);
-    std::deque<Step> steps;
-    pushComponents(steps, asked);
-    QString throughLink; // the link the last name was reached by
-    int links = 0;
-    while (!steps.empty()) {
-        const Step step = steps.front();
-        steps.pop_front();
-        if (step.linkEnd) {
-            struct stat folder;
-            if (::fstat(current.get(), &folder) != 0)
-                cannotReach(path, purpose, errno);
-            checkLinkEnd(path, step, folder.st_uid, real);
-            continue;
-        }
-        const bool last = !namesRemain(steps);
-        if (step.name == "..") {
-            current = File(openAt(current, "..", O_PATH | O_DIRECTORY));
-            if (!current.valid())
-                cannotReach(path, purpose, errno);
-            real = parentOf(real);
-            continue;
-        }
-        struct stat st;
-        if (::fstatat(current.get(), step.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            const int error = errno;
-            if (error == ENOENT && last) // nothing there yet: the place of a new file
-                return Place{Folder{std::move(current), real}, QFile::decodeName(step.name), throughLink};
-            if (purpose == Purpose::Read && (error == ENOENT || error == ENOTDIR))
-                return std::nullopt;
-            if (error == ENOENT)
-                failures::folderMissing(path);
-            cannotReach(path, purpose, error);
-        }
-        if (S_ISLNK(st.st_mode)) {
-            if (++links > 40)
-                cannotReach(path, purpose, ELOOP);
-            std::vector<char> target(std::size_t(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
-            const ssize_t length = ::readlinkat(current.get(), step.name.constData(), target.data(), target.size() - 1);
-            if (length < 0)
-                cannotReach(path, purpose, errno);
-            const QString link = joined(real, QFile::decodeName(step.name));
-            // A link of another user (not root) must lead to what is theirs:
-            // checked once its target is reached.
-            if (st.st_uid != user && st.st_uid != 0)
-                steps.push_front(Step{QByteArray(), true, st.st_uid, link});
-            const QByteArray destination(target.data(), length);
-            pushComponents(steps, destination);
-            if (destination.startsWith('/')) {
-                current = File(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-                real = QStringLiteral("/");
-                if (!current.valid())
-                    cannotReach(path, purpose, errno);
-            }
-            if (last)
-                throughLink = link;
-            continue;
-        }
-        if (last) {
-            const QString reached = joined(real, QFile::decodeName(step.name));
-            for (; !steps.empty() && steps.front().linkEnd; steps.pop_front())
-                checkLinkEnd(path, steps.front(), st.st_uid, reached);
-            return Place{Folder{std::move(current), real}, QFile::decodeName(step.name), throughLink};
-        }
-        if (!S_ISDIR(st.st_mode)) {
-            if (purpose == Purpose::Read)
-                return std::nullopt;
-            cannotReach(path, purpose, ENOTDIR);
-        }
-        File next(openAt(current, step.name, O_PATH | O_DIRECTORY | O_NOFOLLOW));
-        if (!next.valid())
-            cannotReach(path, purpose, errno);
-        current = std::move(next);
-        real = joined(real, QFile::decodeName(step.name));
-    }
-    failures::notRegular(path, true); // the path names a folder ("/", "..")
-}
+using posix::encoded;
+using posix::openAt;
+using posix::reason;
+using posix::userName;
 
 std::optional<File> openToRead(const Place &place, const QString &path)
 {
@@ -327,22 +78,6 @@ std::optional<File> createPrivate(const Folder &folder, const QString &name, int
 bool alreadyExists(int error)
 {
     return error == EEXIST;
-}
-
-std::optional<Snapshot> snapshot(const File &file)
-{
-    struct stat st;
-    if (::fstat(file.get(), &st) != 0)
-        return std::nullopt;
-    return snapshotFrom(st);
-}
-
-std::optional<Snapshot> snapshotAt(const Place &place)
-{
-    struct stat st;
-    if (::fstatat(place.folder.handle.get(), encoded(place.name).constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return std::nullopt;
-    return snapshotFrom(st);
 }
 
 int writeAccess(const Place &place, const File &)
@@ -624,45 +359,6 @@ int flushFolder(const Folder &folder)
     if (error == EINVAL || error == ENOTSUP)
         error = 0; // a file system whose folders need no flushing
     return testhooks::flushResult(testhooks::Flushed::Folder, error);
-}
-
-bool takeIdentity(const File &file, const Snapshot &of, const File &copy, bool exact)
-{
-    struct stat created;
-    if (::fstat(copy.get(), &created) != 0)
-        return false;
-    // Only root gives a file away, and only to a group one belongs to.
-    const bool owner = created.st_uid == of.owner || ::fchown(copy.get(), of.owner, gid_t(-1)) == 0;
-    if (!owner && exact)
-        return false;
-    const bool group = created.st_gid == of.group || ::fchown(copy.get(), uid_t(-1), of.group) == 0;
-    if (!group && exact)
-        return false;
-    // After fchown, which clears set-id bits. A copy that cannot take the
-    // file's group gives no group permissions: they would reach other people.
-    const mode_t mode = exact ? mode_t(of.mode) : mode_t(of.mode & (group ? 0777 : 0707));
-    if (::fchmod(copy.get(), mode) != 0 && exact)
-        return false;
-    if (!exact && !group)
-        return true; // the ACL's group entries would reach other people too
-    const ssize_t size = ::flistxattr(file.get(), nullptr, 0);
-    if (size < 0)
-        return errno == ENOTSUP || !exact; // no attributes where the file system has none
-    std::vector<char> names(std::size_t(size) + 1);
-    const ssize_t listed = ::flistxattr(file.get(), names.data(), names.size());
-    if (listed < 0)
-        return !exact;
-    for (const char *name = names.data(); name < names.data() + listed; name += std::strlen(name) + 1) {
-        // A copy takes who may read it; the file keeps the rest.
-        if (!exact && std::strcmp(name, "system.posix_acl_access") != 0)
-            continue;
-        const ssize_t valueSize = ::fgetxattr(file.get(), name, nullptr, 0);
-        std::vector<char> value(std::size_t(std::max<ssize_t>(valueSize, 0)) + 1);
-        const ssize_t got = valueSize < 0 ? -1 : ::fgetxattr(file.get(), name, value.data(), value.size());
-        if ((got < 0 || ::fsetxattr(copy.get(), name, value.data(), std::size_t(got), 0) != 0) && exact)
-            return false; // e.g. an SELinux label the user may not set
-    }
-    return true;
 }
 
 std::optional<QByteArray> readAt(const Folder &folder, const QString &name)

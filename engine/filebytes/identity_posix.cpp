@@ -1,0 +1,182 @@
+// A file's identity on POSIX systems: what tells it from another (device,
+// inode) and a change of it from none (size, times), and what makes a copy
+// the same file to the people who may read it (owner, group, mode, ACL,
+// extended attributes). With the helpers the other POSIX files share.
+
+#include "engine/filebytes/posix.h"
+
+#include "engine/systemerror.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <vector>
+
+namespace engine::filebytes::system {
+namespace posix {
+
+QString reason(int error)
+{
+    return engine::systemErrorText(error);
+}
+
+QByteArray encoded(const QString &text)
+{
+    return QFile::encodeName(text);
+}
+
+int openAt(const File &folder, const QByteArray &name, int flags, mode_t mode)
+{
+    int fd;
+    do
+        fd = ::openat(folder.get(), name.constData(), flags | O_CLOEXEC | O_NOCTTY, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+QString userName(uid_t uid)
+{
+    struct passwd entry;
+    struct passwd *found = nullptr;
+    char buffer[1024];
+    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found)
+        return QStringLiteral("%1 (%2)").arg(QString::fromLocal8Bit(found->pw_name)).arg(uid);
+    return QString::number(uid);
+}
+
+namespace {
+
+qint64 nanoseconds(const timespec &time)
+{
+    return qint64(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+} // namespace
+
+Snapshot snapshotFrom(const struct stat &st)
+{
+    Snapshot snapshot;
+    snapshot.device = quint64(st.st_dev);
+    snapshot.inode = quint64(st.st_ino);
+    snapshot.size = qint64(st.st_size);
+    snapshot.modified = nanoseconds(st.st_mtim);
+    snapshot.changed = nanoseconds(st.st_ctim);
+    snapshot.links = quint64(st.st_nlink);
+    snapshot.owner = st.st_uid;
+    snapshot.group = st.st_gid;
+    snapshot.mode = st.st_mode & 07777;
+    snapshot.regular = S_ISREG(st.st_mode);
+    snapshot.folder = S_ISDIR(st.st_mode);
+    snapshot.readOnly = !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
+    return snapshot;
+}
+
+} // namespace posix
+
+using posix::encoded;
+using posix::snapshotFrom;
+
+File::File(Native native)
+    : m_native(native)
+{
+}
+
+File::~File()
+{
+    reset();
+}
+
+File::File(File &&other) noexcept
+    : m_native(other.m_native)
+{
+    other.m_native = invalid();
+}
+
+File &File::operator=(File &&other) noexcept
+{
+    if (this != &other) {
+        reset();
+        m_native = other.m_native;
+        other.m_native = invalid();
+    }
+    return *this;
+}
+
+bool File::valid() const
+{
+    return m_native >= 0;
+}
+
+void File::reset()
+{
+    if (valid())
+        ::close(m_native);
+    m_native = invalid();
+}
+
+Native File::invalid()
+{
+    return -1;
+}
+
+std::optional<Snapshot> snapshot(const File &file)
+{
+    struct stat st;
+    if (::fstat(file.get(), &st) != 0)
+        return std::nullopt;
+    return snapshotFrom(st);
+}
+
+std::optional<Snapshot> snapshotAt(const Place &place)
+{
+    struct stat st;
+    if (::fstatat(place.folder.handle.get(), encoded(place.name).constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    return snapshotFrom(st);
+}
+
+bool takeIdentity(const File &file, const Snapshot &of, const File &copy, bool exact)
+{
+    struct stat created;
+    if (::fstat(copy.get(), &created) != 0)
+        return false;
+    // Only root gives a file away, and only to a group one belongs to.
+    const bool owner = created.st_uid == of.owner || ::fchown(copy.get(), of.owner, gid_t(-1)) == 0;
+    if (!owner && exact)
+        return false;
+    const bool group = created.st_gid == of.group || ::fchown(copy.get(), uid_t(-1), of.group) == 0;
+    if (!group && exact)
+        return false;
+    // After fchown, which clears set-id bits. A copy that cannot take the
+    // file's group gives no group permissions: they would reach other people.
+    const mode_t mode = exact ? mode_t(of.mode) : mode_t(of.mode & (group ? 0777 : 0707));
+    if (::fchmod(copy.get(), mode) != 0 && exact)
+        return false;
+    if (!exact && !group)
+        return true; // the ACL's group entries would reach other people too
+    const ssize_t size = ::flistxattr(file.get(), nullptr, 0);
+    if (size < 0)
+        return errno == ENOTSUP || !exact; // no attributes where the file system has none
+    std::vector<char> names(std::size_t(size) + 1);
+    const ssize_t listed = ::flistxattr(file.get(), names.data(), names.size());
+    if (listed < 0)
+        return !exact;
+    for (const char *name = names.data(); name < names.data() + listed; name += std::strlen(name) + 1) {
+        // A copy takes who may read it; the file keeps the rest.
+        if (!exact && std::strcmp(name, "system.posix_acl_access") != 0)
+            continue;
+        const ssize_t valueSize = ::fgetxattr(file.get(), name, nullptr, 0);
+        std::vector<char> value(std::size_t(std::max<ssize_t>(valueSize, 0)) + 1);
+        const ssize_t got = valueSize < 0 ? -1 : ::fgetxattr(file.get(), name, value.data(), value.size());
+        if ((got < 0 || ::fsetxattr(copy.get(), name, value.data(), std::size_t(got), 0) != 0) && exact)
+            return false; // e.g. an SELinux label the user may not set
+    }
+    return true;
+}
+
+} // namespace engine::filebytes::system
