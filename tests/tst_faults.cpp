@@ -249,11 +249,11 @@ private slots:
 
     void tornFileIsOfferedBack()
     {
-        QFETCH(int, answer);
-        QFETCH(QString, shown);
 #ifdef Q_OS_WIN
         QSKIP("the second name of the file is made with link(2) here");
 #else
+        QFETCH(int, answer);
+        QFETCH(QString, shown);
         const QByteArray old = fileBytes(fixture("commonserver.cfg")) + QByteArray(64 << 10, ';') + "\r\n";
         MainWindowOnFile setup(old);
         QCOMPARE(::link(QFile::encodeName(setup.path).constData(),
@@ -296,10 +296,10 @@ private slots:
 
     void waitingSave()
     {
+#ifdef Q_OS_LINUX
         QFETCH(bool, cancel);
         QFETCH(int, writeAnyway);
         QFETCH(bool, written);
-#ifdef Q_OS_LINUX
         engine::filebytes::testhooks::setDefaultBudget(std::chrono::milliseconds(1500));
         const auto restoreBudget = qScopeGuard([] { engine::filebytes::testhooks::setDefaultBudget(engine::filebytes::settling::kBudget); });
         const QByteArray old = fileBytes(fixture("commonserver.cfg"));

@@ -528,6 +528,10 @@ private slots:
         QFETCH(int, which);
         QFETCH(bool, written);
         QFETCH(QString, said);
+#ifdef Q_OS_WIN
+        if (kind == int(engine::filebytes::testhooks::Flushed::Folder))
+            QSKIP("Windows writes a folder's entries through with the file: there is no folder to flush");
+#endif
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
         const QByteArray before("[GameServerInfo]\r\nTrade = 0\r\n");

@@ -117,9 +117,13 @@ std::optional<Snapshot> snapshotAt(const Place &place);
 // 0, or why the user may not write the file (no permission, a read-only file system).
 int writeAccess(const Place &place, const File &file);
 
-// A lock that every update and every read of a journalled file of this
-// program takes, held until the object goes. Throws the locked failure when
-// the wait runs out, the cancelled one when it is stopped.
+// The lock every update of this program takes, and every read of a file
+// with a journal, held until the object goes: first on the place, before the
+// file is opened (Windows: a named mutex of the file's real path; nothing on
+// POSIX), then on the open file (POSIX: flock; nothing on Windows, whose
+// other programs' open handles would keep the replacement from happening).
+// Throws the locked failure when the wait runs out, the cancelled one when
+// it is stopped.
 class Lock
 {
 public:
@@ -134,7 +138,8 @@ public:
 private:
     Native m_native;
 };
-Lock lock(const Place &place, const File &file, bool exclusive, settling::Waiting &waiting);
+Lock lockPlace(const Place &place, settling::Waiting &waiting);
+Lock lockFile(const Place &place, const File &file, bool exclusive, settling::Waiting &waiting);
 
 // Whether another process holds the file open for writing right now; nullopt
 // where the system cannot tell.

@@ -115,7 +115,12 @@ Lock &Lock::operator=(Lock &&other) noexcept
     return *this;
 }
 
-Lock lock(const Place &place, const File &file, bool exclusive, settling::Waiting &waiting)
+Lock lockPlace(const Place &, settling::Waiting &)
+{
+    return Lock(); // the lock is the file's own (flock)
+}
+
+Lock lockFile(const Place &place, const File &file, bool exclusive, settling::Waiting &waiting)
 {
     bool said = false;
     while (::flock(file.get(), (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {

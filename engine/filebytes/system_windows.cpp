@@ -372,7 +372,12 @@ Lock &Lock::operator=(Lock &&other) noexcept
     return *this;
 }
 
-Lock lock(const Place &place, const File &file, bool, settling::Waiting &waiting)
+Lock lockFile(const Place &, const File &, bool, settling::Waiting &)
+{
+    return Lock(); // the place's mutex is the lock
+}
+
+Lock lockPlace(const Place &place, settling::Waiting &waiting)
 {
     // A mutex of the user's session, named after the file's real path.
     const QByteArray key =
@@ -394,7 +399,7 @@ Lock lock(const Place &place, const File &file, bool, settling::Waiting &waiting
         }
         if (waiting.passed()) {
             CloseHandle(mutex);
-            failures::locked(waiting.path(), holders(place, file, true), waiting.waitedMilliseconds());
+            failures::locked(waiting.path(), holders(place, File(), true), waiting.waitedMilliseconds());
         }
         if (!said)
             waiting.say(settling::Reason::Lock);

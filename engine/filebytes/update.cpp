@@ -82,12 +82,20 @@ struct Opened
     bool created = false;
 };
 
+// The locks of one attempt, let go in reverse order.
+struct Locks
+{
+    system::Lock place;
+    system::Lock file;
+};
+
 // Opens the file (or makes it, when missing and allowed), refuses what
 // cannot be written, and locks it; nullopt when the place changed meanwhile
 // and the caller should try again.
-std::optional<Opened> openLocked(const Place &place, const QString &path, bool mustExist, system::Lock &lock,
+std::optional<Opened> openLocked(const Place &place, const QString &path, bool mustExist, Locks &locks,
                                  settling::Waiting &waiting)
 {
+    locks.place = system::lockPlace(place, waiting);
     Opened opened;
     std::optional<File> file = system::openToRead(place, path);
     if (!file) {
@@ -110,7 +118,7 @@ std::optional<Opened> openLocked(const Place &place, const QString &path, bool m
         failures::readOnly(path); // also for root, like the read-only attribute on Windows
     if (const int error = system::writeAccess(place, opened.file))
         failures::cannotWrite(path, reason(error)); // no permission, a read-only file system
-    lock = system::lock(place, opened.file, true, waiting);
+    locks.file = system::lockFile(place, opened.file, true, waiting);
     // While this update waited for the lock, another one may have put a new
     // file at the path: update that one instead.
     const std::optional<Snapshot> atPlace = system::snapshotAt(place);
@@ -137,12 +145,13 @@ std::optional<QByteArray> read(const QString &path, const Patience &patience)
         failures::notRegular(path, opened->folder);
     settling::Waiting waiting(path, patience);
     for (int attempt = 0; attempt < settling::kAttempts; ++attempt) {
-        system::Lock lock;
+        Locks locks;
         const bool journalled = journal::mayExist(*place);
         if (journalled) {
             // A save may be rewriting it in place right now: wait for it to
             // end, then see what it left.
-            lock = system::lock(*place, *file, false, waiting);
+            locks.place = system::lockPlace(*place, waiting);
+            locks.file = system::lockFile(*place, *file, false, waiting);
             journal::check(*place, *file, path);
         }
         const std::optional<Snapshot> before = system::snapshot(*file);
@@ -167,8 +176,8 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
     settling::Waiting waiting(path, options.patience);
     for (int attempt = 0; attempt < settling::kAttempts; ++attempt) {
         waiting.checkCancelled();
-        system::Lock lock;
-        std::optional<Opened> opened = openLocked(place, path, options.mustExist, lock, waiting);
+        Locks locks;
+        std::optional<Opened> opened = openLocked(place, path, options.mustExist, locks, waiting);
         if (!opened)
             continue;
         File &file = opened->file;
@@ -236,8 +245,8 @@ void resolveInterrupted(const QString &path, Resolution resolution, const Patien
     const Place place = *system::locate(path, system::Purpose::Write);
     settling::Waiting waiting(path, patience);
     for (int attempt = 0; attempt < settling::kAttempts; ++attempt) {
-        system::Lock lock;
-        const std::optional<Opened> opened = openLocked(place, path, true, lock, waiting);
+        Locks locks;
+        const std::optional<Opened> opened = openLocked(place, path, true, locks, waiting);
         if (!opened)
             continue;
         journal::resolve(place, opened->file, resolution == Resolution::Keep, path);
