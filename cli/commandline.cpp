@@ -15,7 +15,8 @@ QString helpText()
         "que não perde o que outro programa gravou; tudo o mais no arquivo fica como estava.\n"
         "\n"
         "Comandos:\n"
-        "  get ARQUIVO [CHAVE...]      mostra CHAVE=valor de cada chave (de todas, sem CHAVE)\n"
+        "  get ARQUIVO [CHAVE...]      mostra CHAVE=valor de cada chave (das 36, sem CHAVE); uma\n"
+        "                              chave que falta sai vazia\n"
         "  set ARQUIVO CHAVE=VALOR...  grava os valores que diferem dos do arquivo, um espaço\n"
         "                              e o texto, como o editor; mostra o que mudou\n"
         "  apply ARQUIVO PRESET        grava as chaves de um preset: um arquivo com a seção\n"
@@ -26,13 +27,23 @@ QString helpText()
         "                              está); até lá, get, set e apply recusam o arquivo\n"
         "\n"
         "Opções:\n"
-        "  --json              (get) um objeto JSON em vez de linhas CHAVE=valor\n"
+        "  --json              (get) um objeto JSON em vez de linhas CHAVE=valor, null para\n"
+        "                      uma chave que falta; (set, apply) o que mudou, num objeto JSON:\n"
+        "                      changed, changes (key, before, after), backup e, com --dry-run,\n"
+        "                      diff\n"
+        "  --all               (get) todas as chaves da seção, as 36 e as outras, na ordem do\n"
+        "                      arquivo\n"
+        "  --missing-exit N    (get) sai com N (de 3 a 255) quando falta uma chave pedida\n"
+        "  --any-key           (get, set, apply) aceita também chaves que o editor não mostra,\n"
+        "                      como texto\n"
         "  --raw               (get) os valores como estão no arquivo; sem ela, caracteres de\n"
         "                      controle aparecem escapados (\\x1b), para não agirem no terminal\n"
         "  --dry-run           (set, apply) mostra o que mudaria, como um diff unificado do\n"
         "                      arquivo, e não grava nada\n"
         "  --backup            (set, apply) antes de mudar o arquivo, guarda o conteúdo anterior\n"
         "                      ao lado dele, em ARQUIVO.AAAAMMDD-HHMMSS.bak\n"
+        "  --keep-backups N    (com --backup) depois de gravar, mantém só as N cópias mais\n"
+        "                      novas do arquivo feitas por --backup\n"
         "  --changed-exit N    (set, apply) sai com N (de 3 a 255) quando o arquivo mudou (com\n"
         "                      --dry-run: quando mudaria)\n"
         "  --wait SEGUNDOS     quanto esperar por outro programa que grava o arquivo ou o mantém\n"
@@ -51,7 +62,8 @@ QString helpText()
         "  1  um valor recusado ou uma falha do arquivo: a mensagem vai para a saída de erro e\n"
         "     nada foi gravado\n"
         "  2  uso errado: comando, opção ou chave desconhecidos, argumentos que faltam\n"
-        "  N  com --changed-exit N, quando o arquivo mudou\n");
+        "  N  com --changed-exit N, quando o arquivo mudou; com --missing-exit N, quando falta\n"
+        "     uma chave\n");
 }
 
 int run(const QStringList &arguments, Streams io)
@@ -67,7 +79,12 @@ int run(const QStringList &arguments, Streams io)
     const QCommandLineOption wait(QStringLiteral("wait"), QString(), QStringLiteral("SEGUNDOS"));
     const QCommandLineOption force(QStringLiteral("force"), QString());
     const QCommandLineOption discard(QStringLiteral("discard"), QString());
-    parser.addOptions({help, version, json, raw, dryRun, backup, changedExit, wait, force, discard});
+    const QCommandLineOption all(QStringLiteral("all"), QString());
+    const QCommandLineOption missingExit(QStringLiteral("missing-exit"), QString(), QStringLiteral("N"));
+    const QCommandLineOption anyKey(QStringLiteral("any-key"), QString());
+    const QCommandLineOption keepBackups(QStringLiteral("keep-backups"), QString(), QStringLiteral("N"));
+    parser.addOptions({help, version, json, raw, dryRun, backup, changedExit, wait, force, discard, all, missingExit,
+                       anyKey, keepBackups});
     const auto usage = [&io](const QString &message) {
         io.err << "commonserver-cfg: " << message << "\nUse \"commonserver-cfg --help\" para ver o uso." << Qt::endl;
         return exitstatus::kUsage;
@@ -87,18 +104,36 @@ int run(const QStringList &arguments, Streams io)
     const QString command = positional.value(0);
     const QStringList rest = positional.mid(1);
     const bool changes = command == QLatin1String("set") || command == QLatin1String("apply");
-    if ((parser.isSet(json) || parser.isSet(raw)) && command != QLatin1String("get"))
-        return usage(QStringLiteral("--json e --raw são opções de \"get\"."));
+    const bool get = command == QLatin1String("get");
+    if (parser.isSet(json) && !get && !changes)
+        return usage(QStringLiteral("--json é uma opção de \"get\", \"set\" e \"apply\"."));
+    if ((parser.isSet(raw) || parser.isSet(all) || parser.isSet(missingExit)) && !get)
+        return usage(QStringLiteral("--raw, --all e --missing-exit são opções de \"get\"."));
     if (parser.isSet(json) && parser.isSet(raw))
         return usage(QStringLiteral("--json e --raw não vão juntas."));
-    if ((parser.isSet(dryRun) || parser.isSet(backup) || parser.isSet(changedExit) || parser.isSet(force)) && !changes)
-        return usage(QStringLiteral("--dry-run, --backup, --changed-exit e --force são opções de \"set\" e \"apply\"."));
+    if (parser.isSet(all) && positional.size() > 2)
+        return usage(QStringLiteral("--all mostra todas as chaves: não vai com CHAVE."));
+    if (parser.isSet(anyKey) && !get && !changes)
+        return usage(QStringLiteral("--any-key é uma opção de \"get\", \"set\" e \"apply\"."));
+    if ((parser.isSet(dryRun) || parser.isSet(backup) || parser.isSet(keepBackups) || parser.isSet(changedExit)
+         || parser.isSet(force))
+        && !changes)
+        return usage(QStringLiteral("--dry-run, --backup, --keep-backups, --changed-exit e --force são opções de \"set\" "
+                                    "e \"apply\"."));
+    if (parser.isSet(keepBackups) && !parser.isSet(backup))
+        return usage(QStringLiteral("--keep-backups vai com --backup."));
     if (parser.isSet(discard) && command != QLatin1String("restore"))
         return usage(QStringLiteral("--discard é uma opção de \"restore\"."));
     ChangeOptions options;
     options.dryRun = parser.isSet(dryRun);
     options.backup = parser.isSet(backup);
     options.force = parser.isSet(force);
+    options.json = parser.isSet(json);
+    options.anyKey = parser.isSet(anyKey);
+    GetOptions getOptions;
+    getOptions.format = parser.isSet(json) ? GetFormat::Json : parser.isSet(raw) ? GetFormat::Raw : GetFormat::Lines;
+    getOptions.all = parser.isSet(all);
+    getOptions.anyKey = parser.isSet(anyKey);
     engine::filebytes::Patience patience;
     if (parser.isSet(wait)) {
         bool number = false;
@@ -107,21 +142,30 @@ int run(const QStringList &arguments, Streams io)
             return usage(QStringLiteral("--wait precisa de um número de segundos, de 0 a 86400."));
         patience.budget = std::chrono::duration_cast<engine::filebytes::settling::Nanoseconds>(std::chrono::duration<double>(seconds));
     }
-    if (parser.isSet(changedExit)) {
+    // 0, 1 and 2 already say done, refused and usage error.
+    const auto exitStatus = [&](const QCommandLineOption &option) -> std::optional<int> {
         bool number = false;
-        const int status = parser.value(changedExit).toInt(&number);
-        // 0, 1 and 2 already say done, refused and usage error.
+        const int status = parser.value(option).toInt(&number);
         if (!number || status < 3 || status > 255)
-            return usage(QStringLiteral("--changed-exit precisa de um número de 3 a 255 (0, 1 e 2 já dizem "
-                                        "feito, recusado e uso errado)."));
-        options.changedExit = status;
+            return std::nullopt;
+        return status;
+    };
+    if (parser.isSet(changedExit) && !(options.changedExit = exitStatus(changedExit)))
+        return usage(QStringLiteral("--changed-exit precisa de um número de 3 a 255 (0, 1 e 2 já dizem "
+                                    "feito, recusado e uso errado)."));
+    if (parser.isSet(missingExit) && !(getOptions.missingExit = exitStatus(missingExit)))
+        return usage(QStringLiteral("--missing-exit precisa de um número de 3 a 255 (0, 1 e 2 já dizem "
+                                    "feito, recusado e uso errado)."));
+    if (parser.isSet(keepBackups)) {
+        bool number = false;
+        options.keepBackups = parser.value(keepBackups).toInt(&number);
+        if (!number || options.keepBackups < 1)
+            return usage(QStringLiteral("--keep-backups precisa de um número de cópias, 1 ou mais."));
     }
 
     try {
-        if (command == QLatin1String("get") && !rest.isEmpty())
-            return get(rest.first(), rest.mid(1),
-                       parser.isSet(json) ? GetFormat::Json : parser.isSet(raw) ? GetFormat::Raw : GetFormat::Lines,
-                       patience, io);
+        if (get && !rest.isEmpty())
+            return cli::get(rest.first(), rest.mid(1), getOptions, patience, io);
         if (command == QLatin1String("set") && rest.size() >= 2)
             return set(rest.first(), rest.mid(1), options, patience, io);
         if (command == QLatin1String("apply") && rest.size() == 2)

@@ -6,6 +6,7 @@
 #include "cli/unifieddiff.h"
 #include "engine/failure.h"
 #include "engine/inifile.h"
+#include "engine/inifile/encodings.h"
 #include "settings/keys.h"
 #include "settings/settingsfile.h"
 #include "formdata/castlesiege.h"
@@ -42,13 +43,17 @@ int report(const engine::Failure &failure, Streams io)
     return exitstatus::kRefused;
 }
 
-const settings::Key *resolve(const QString &name)
+// The key's name as the editor writes it; with `anyKey`, a name it does not
+// know as typed (the engine refuses names a file cannot hold).
+QString resolve(const QString &name, bool anyKey)
 {
     if (const settings::Key *key = keyNamed(name))
-        return key;
+        return QLatin1String(key->name);
+    if (anyKey)
+        return name;
     const QStringList near = nearestKeys(name);
     throw UsageError{QStringLiteral("A chave \"%1\" não é uma das que este programa edita%2; \"commonserver-cfg keys\" "
-                                    "lista todas.")
+                                    "lista todas, e --any-key aceita outras.")
                          .arg(name, near.isEmpty() ? QString()
                                                    : QStringLiteral(" (quis dizer %1?)").arg(near.join(QStringLiteral(", "))))};
 }
@@ -65,7 +70,8 @@ void requireFile(const QString &file)
 void checkFlags(const std::vector<engine::inifile::KeyValue> &wanted)
 {
     for (const engine::inifile::KeyValue &pair : wanted) {
-        if (keyNamed(pair.key)->kind == settings::ValueKind::Flag && pair.value != QLatin1String("0")
+        const settings::Key *key = keyNamed(pair.key);
+        if (key && key->kind == settings::ValueKind::Flag && pair.value != QLatin1String("0")
             && pair.value != QLatin1String("1")) {
             throw engine::Failure{engine::FailureNumber::InvalidValue,
                           QStringLiteral("O valor de \"%1\" é sim ou não: 0 ou 1, não \"%2\". Nada foi gravado.")
@@ -79,6 +85,38 @@ void writeBytes(QTextStream &stream, const QByteArray &bytes)
 {
     stream.flush();
     stream.device()->write(bytes);
+}
+
+QString jsonOrNull(const std::optional<QString> &value)
+{
+    return value ? output::jsonString(*value) : QStringLiteral("null");
+}
+
+// What a change did (or, with a diff, would do) as one JSON object.
+void printJson(QTextStream &out, const std::vector<settings::ValueChange> &changes, const QString &backup,
+               const std::optional<std::optional<QString>> &diff)
+{
+    out << "{\n  \"changed\": " << (changes.empty() ? "false" : "true") << ",\n  \"changes\": [";
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        const settings::ValueChange &c = changes[i];
+        out << (i ? ",\n" : "\n") << "    {\"key\": " << output::jsonString(c.key)
+            << ", \"before\": " << jsonOrNull(c.existed ? std::optional<QString>(c.before) : std::nullopt)
+            << ", \"after\": " << output::jsonString(c.after) << '}';
+    }
+    out << (changes.empty() ? "],\n" : "\n  ],\n") << "  \"backup\": "
+        << jsonOrNull(backup.isEmpty() ? std::nullopt : std::optional<QString>(native(backup)));
+    if (diff)
+        out << ",\n  \"diff\": " << jsonOrNull(*diff);
+    out << "\n}" << Qt::endl;
+}
+
+// The diff's bytes as text, read the way the file is read.
+QString diffText(const QByteArray &file, const QByteArray &diff)
+{
+    using engine::inifile::encodings::ByteCodec;
+    const bool mark = file.startsWith(engine::inifile::encodings::kUtf8Mark);
+    const ByteCodec codec(mark, std::string_view(file.constData(), std::size_t(file.size())).substr(mark ? 3 : 0));
+    return codec.decode(std::string_view(diff.constData(), std::size_t(diff.size())));
 }
 
 int change(const QString &file, const std::vector<engine::inifile::KeyValue> &wanted, const ChangeOptions &options,
@@ -95,25 +133,33 @@ int change(const QString &file, const std::vector<engine::inifile::KeyValue> &wa
                                                        ? std::nullopt
                                                        : unifiedDiff(QFile::encodeName(native(file)), preview.before,
                                                                      preview.after);
-            if (diff)
-                writeBytes(io.out, *diff);
-            else if (!preview.changes.empty())
+            if (!diff && !preview.changes.empty())
                 io.err << QStringLiteral("As mudanças em \"%1\" não podem ser mostradas como diff: o arquivo está em "
                                          "UTF-16 ou tem linhas terminadas só por CR.")
                               .arg(native(file))
                        << Qt::endl;
+            if (options.json)
+                printJson(io.out, preview.changes, QString(),
+                          diff ? std::optional<QString>(diffText(preview.before, *diff)) : std::nullopt);
+            else if (diff)
+                writeBytes(io.out, *diff);
             return preview.changes.empty() ? exitstatus::kDone : options.changedExit.value_or(exitstatus::kDone);
         }
         engine::inifile::WriteOptions writeOptions;
         writeOptions.mustExist = true;
         writeOptions.backup = options.backup;
+        writeOptions.keepBackups = options.keepBackups;
         writeOptions.force = options.force;
         const settings::Written written = settingsFile.writeDiffering(wanted, writeOptions);
-        for (const settings::ValueChange &changed : written.changes)
-            io.out << changed.key << ": \"" << output::escaped(changed.before) << "\" -> \""
-                   << output::escaped(changed.after) << '"' << Qt::endl;
-        if (!written.backup.isEmpty())
-            io.out << QStringLiteral("Cópia de segurança: %1").arg(native(written.backup)) << Qt::endl;
+        if (options.json) {
+            printJson(io.out, written.changes, written.backup, std::nullopt);
+        } else {
+            for (const settings::ValueChange &changed : written.changes)
+                io.out << changed.key << ": \"" << output::escaped(changed.before) << "\" -> \""
+                       << output::escaped(changed.after) << '"' << Qt::endl;
+            if (!written.backup.isEmpty())
+                io.out << QStringLiteral("Cópia de segurança: %1").arg(native(written.backup)) << Qt::endl;
+        }
         return written.changes.empty() ? exitstatus::kDone : options.changedExit.value_or(exitstatus::kDone);
     } catch (const engine::Failure &failure) {
         return report(failure, io);
@@ -128,37 +174,42 @@ struct Shown
 
 } // namespace
 
-int get(const QString &file, const QStringList &names, GetFormat format, const engine::filebytes::Patience &patience,
-        Streams io)
+int get(const QString &file, const QStringList &names, const GetOptions &options,
+        const engine::filebytes::Patience &patience, Streams io)
 {
-    std::vector<const settings::Key *> keys;
+    QStringList keys;
     for (const QString &name : names)
-        keys.push_back(resolve(name));
-    if (keys.empty())
-        keys.assign(std::begin(settings::keys::kAll), std::end(settings::keys::kAll));
+        keys << resolve(name, options.anyKey);
+    if (keys.isEmpty() && !options.all) {
+        for (const settings::Key *key : settings::keys::kAll)
+            keys << QLatin1String(key->name);
+    }
     try {
-        const engine::inifile::ReadOutcome read = settings::SettingsFile(file, patience).read(keys);
-        if (!read.fileExists)
+        const std::optional<QByteArray> bytes = engine::inifile::readFile(file, patience);
+        if (!bytes)
             requireFile(file);
-        const bool json = format == GetFormat::Json;
+        if (options.all)
+            keys = engine::inifile::keysIn(*bytes, settings::kSection);
+        const std::vector<std::optional<QString>> values = engine::inifile::lookup(*bytes, settings::kSection, keys);
+        const bool json = options.format == GetFormat::Json;
         if (json)
-            io.out << "{\n";
-        for (std::size_t i = 0; i < keys.size(); ++i) {
-            const QString name = QLatin1String(keys[i]->name);
-            const QString &value = read.values.at(qsizetype(i));
+            io.out << "{";
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            const std::optional<QString> &value = values[std::size_t(i)];
             if (json) {
-                io.out << "  " << output::jsonString(name) << ": " << output::jsonString(value)
-                       << (i + 1 < keys.size() ? ",\n" : "\n");
-            } else if (format == GetFormat::Raw) {
-                io.out << name << '=';
-                writeBytes(io.out, output::raw(value) + '\n');
+                io.out << (i ? ",\n  " : "\n  ") << output::jsonString(keys[i]) << ": " << jsonOrNull(value);
+            } else if (options.format == GetFormat::Raw) {
+                io.out << keys[i] << '=';
+                writeBytes(io.out, output::raw(value.value_or(QString())) + '\n');
             } else {
-                io.out << name << '=' << output::escaped(value) << '\n';
+                io.out << keys[i] << '=' << output::escaped(value.value_or(QString())) << '\n';
             }
         }
         if (json)
-            io.out << "}\n";
-        return exitstatus::kDone;
+            io.out << (keys.isEmpty() ? "}\n" : "\n}\n");
+        io.out.flush();
+        const bool missing = std::any_of(values.cbegin(), values.cend(), [](const auto &value) { return !value; });
+        return missing && options.missingExit ? *options.missingExit : exitstatus::kDone;
     } catch (const engine::Failure &failure) {
         return report(failure, io);
     }
@@ -168,18 +219,18 @@ int set(const QString &file, const QStringList &assignments, const ChangeOptions
         const engine::filebytes::Patience &patience, Streams io)
 {
     std::vector<engine::inifile::KeyValue> wanted;
-    QSet<const settings::Key *> seen;
+    QSet<QString> seen;
     for (const QString &assignment : assignments) {
         const qsizetype equals = assignment.indexOf(QLatin1Char('='));
         if (equals <= 0)
             throw UsageError{QStringLiteral("\"%1\" não é CHAVE=VALOR.").arg(assignment)};
-        const settings::Key *key = resolve(assignment.left(equals).trimmed());
-        if (seen.contains(key))
-            throw UsageError{QStringLiteral("A chave \"%1\" aparece duas vezes.").arg(QLatin1String(key->name))};
-        seen.insert(key);
+        const QString key = resolve(assignment.left(equals).trimmed(), options.anyKey);
+        if (seen.contains(key.toLower()))
+            throw UsageError{QStringLiteral("A chave \"%1\" aparece duas vezes.").arg(key)};
+        seen.insert(key.toLower());
         // Read back, a value has no blanks around it: without them the same
         // value twice changes nothing the second time.
-        wanted.push_back({QLatin1String(key->name), assignment.mid(equals + 1).trimmed()});
+        wanted.push_back({key, assignment.mid(equals + 1).trimmed()});
     }
     return change(file, wanted, options, patience, io);
 }
@@ -189,7 +240,7 @@ int apply(const QString &file, const QString &preset, const ChangeOptions &optio
 {
     std::vector<engine::inifile::KeyValue> wanted;
     try {
-        wanted = readPreset(preset);
+        wanted = readPreset(preset, options.anyKey);
     } catch (const engine::Failure &failure) {
         return report(failure, io);
     }

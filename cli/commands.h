@@ -33,7 +33,10 @@ struct ChangeOptions
 {
     bool dryRun = false;
     bool backup = false;
+    int keepBackups = 0;            // with backup: how many of the file's backups to keep (0: all)
     bool force = false;             // write even when another program holds the file open for writing
+    bool json = false;              // what changed as one JSON object
+    bool anyKey = false;            // also keys the editor does not show, as text
     std::optional<int> changedExit; // the status when the file changed
 };
 
@@ -41,10 +44,18 @@ struct ChangeOptions
 // the same lines with values as they are, or one JSON object.
 enum class GetFormat { Lines, Raw, Json };
 
-// Prints each key named (every key when none).
+struct GetOptions
+{
+    GetFormat format = GetFormat::Lines;
+    bool all = false;               // every key the section holds, in file order
+    bool anyKey = false;            // also keys the editor does not show
+    std::optional<int> missingExit; // the status when a key asked for is missing
+};
+
+// Prints each key named (the editor's 36 when none).
 // `patience`: how long each command may wait for locks and other writers.
-int get(const QString &file, const QStringList &names, GetFormat format, const engine::filebytes::Patience &patience,
-        Streams io);
+int get(const QString &file, const QStringList &names, const GetOptions &options,
+        const engine::filebytes::Patience &patience, Streams io);
 // Writes the KEY=VALUE pairs whose values differ from the file's.
 int set(const QString &file, const QStringList &assignments, const ChangeOptions &options,
         const engine::filebytes::Patience &patience, Streams io);

@@ -62,6 +62,8 @@ QString jsonString(const QString &value)
             text += QLatin1Char('\\') + ch;
         else if (c == u'\n')
             text += QStringLiteral("\\n");
+        else if (c == u'\r')
+            text += QStringLiteral("\\r");
         else if (c == u'\t')
             text += QStringLiteral("\\t");
         else if (isControl(c) || isLayoutFormat(c) || ch.isSurrogate())

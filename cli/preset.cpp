@@ -20,7 +20,7 @@ using Line = engine::inifile::Line;
 
 } // namespace
 
-std::vector<engine::inifile::KeyValue> readPreset(const QString &path)
+std::vector<engine::inifile::KeyValue> readPreset(const QString &path, bool anyKey)
 {
     const std::optional<QByteArray> bytes = engine::inifile::readFile(path);
     if (!bytes)
@@ -28,7 +28,7 @@ std::vector<engine::inifile::KeyValue> readPreset(const QString &path)
 
     // The file is read by the engine's rules; the preset's own are these.
     std::vector<engine::inifile::KeyValue> values;
-    QHash<const settings::Key *, int> lineOf;
+    QHash<QString, int> lineOf; // by the name in lower case
     int sectionLine = 0;
     for (const Line &line : engine::inifile::linesOf(*bytes)) {
         switch (line.kind) {
@@ -54,18 +54,19 @@ std::vector<engine::inifile::KeyValue> readPreset(const QString &path)
         if (!sectionLine)
             refuse(path, QStringLiteral("tem uma chave antes da seção [%1], na linha %2").arg(settings::kSection).arg(line.number));
         const settings::Key *key = keyNamed(line.key);
-        if (!key) {
+        if (!key && !anyKey) {
             const QStringList near = nearestKeys(line.key);
             refuse(path, QStringLiteral("tem na linha %1 a chave \"%2\", que este programa não edita%3")
                              .arg(line.number)
                              .arg(line.key, near.isEmpty() ? QString()
                                                            : QStringLiteral(" (quis dizer %1?)").arg(near.join(QStringLiteral(", ")))));
         }
-        if (lineOf.contains(key))
+        const QString name = key ? QString(QLatin1String(key->name)) : line.key;
+        if (lineOf.contains(name.toLower()))
             refuse(path, QStringLiteral("dá a chave \"%1\" duas vezes, nas linhas %2 e %3")
-                             .arg(QLatin1String(key->name)).arg(lineOf.value(key)).arg(line.number));
-        lineOf.insert(key, line.number);
-        values.push_back({QLatin1String(key->name), line.value});
+                             .arg(name).arg(lineOf.value(name.toLower())).arg(line.number));
+        lineOf.insert(name.toLower(), line.number);
+        values.push_back({name, line.value});
     }
     if (!sectionLine)
         refuse(path, QStringLiteral("não tem a seção [%1]").arg(settings::kSection));

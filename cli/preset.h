@@ -12,8 +12,9 @@ namespace cli {
 // as written (blanks around them removed). A preset is a settings file of
 // its own: a "[GameServerInfo]" section holding some of the game server's
 // keys, with comments and blank lines. Anything else (another section, a
-// key the program does not edit, a key twice, a line that is no key) is
-// refused with a Failure naming the line; so is a file that cannot be read.
-std::vector<engine::inifile::KeyValue> readPreset(const QString &path);
+// key the program does not edit unless `anyKey`, a key twice, a line that is
+// no key) is refused with a Failure naming the line; so is a file that
+// cannot be read.
+std::vector<engine::inifile::KeyValue> readPreset(const QString &path, bool anyKey = false);
 
 } // namespace cli

@@ -44,6 +44,9 @@ struct UpdateOptions
     bool mustExist = false;
     // Keep the content it replaces beside the file first (see Outcome::backup).
     bool backup = false;
+    // With backup: once the file is written, keep only this many of its
+    // backups: the one just made and the newest others (0: keep them all).
+    int keepBackups = 0;
     // Write even when another program holds the file open for writing.
     bool force = false;
     Patience patience;

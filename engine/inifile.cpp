@@ -36,12 +36,11 @@ std::vector<KeyValue> merged(const std::vector<KeyValue> &values)
 }
 
 template <typename Codec>
-QStringList valuesInBody(std::basic_string_view<typename Codec::Unit> text, const Codec &codec,
-                         const QString &section, const QStringList &keys,
-                         const QString &defaultValue)
+std::vector<std::optional<QString>> valuesInBody(std::basic_string_view<typename Codec::Unit> text, const Codec &codec,
+                                                 const QString &section, const QStringList &keys)
 {
     using Unit = typename Codec::Unit;
-    QStringList values;
+    std::vector<std::optional<QString>> values;
     const auto sectionUnits = codec.encode(section);
     std::vector<std::basic_string<Unit>> keyUnits;
     std::vector<bool> storable;
@@ -54,10 +53,10 @@ QStringList valuesInBody(std::basic_string_view<typename Codec::Unit> text, cons
     const SectionScan scan = sectionUnits ? scanSection<Unit>(text, *sectionUnits, keyUnits)
                                           : SectionScan{false, {}, 0, false};
     for (std::size_t i = 0; i < std::size_t(keys.size()); ++i) {
-        const bool found = sectionUnits && storable[i] && scan.keys[i];
-        values << (found ? codec.decode(text.substr(scan.keys[i]->value.begin,
-                                                    scan.keys[i]->value.size()))
-                         : defaultValue);
+        if (sectionUnits && storable[i] && scan.keys[i])
+            values.push_back(codec.decode(text.substr(scan.keys[i]->value.begin, scan.keys[i]->value.size())));
+        else
+            values.push_back(std::nullopt);
     }
     return values;
 }
@@ -91,19 +90,27 @@ std::string_view byteBody(const QByteArray &file, qsizetype markSize)
     return std::string_view(file.constData() + markSize, static_cast<std::size_t>(file.size() - markSize));
 }
 
-QStringList valuesInChecked(const QByteArray &file, const QString &section,
-                            const QStringList &keys, const QString &defaultValue)
+std::vector<std::optional<QString>> lookupChecked(const QByteArray &file, const QString &section,
+                                                  const QStringList &keys)
 {
     checkName(section, true);
     for (const QString &key : keys)
         checkName(key, false);
     if (file.startsWith(kUtf16LeMark)) {
         const Utf16Body body = utf16Body(file);
-        return valuesInBody<Utf16Codec>(body.units, Utf16Codec{}, section, keys, defaultValue);
+        return valuesInBody<Utf16Codec>(body.units, Utf16Codec{}, section, keys);
     }
     const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
     const std::string_view body = byteBody(file, markSize);
-    return valuesInBody(body, ByteCodec(markSize > 0, body), section, keys, defaultValue);
+    return valuesInBody(body, ByteCodec(markSize > 0, body), section, keys);
+}
+
+QStringList valuesOrDefault(const std::vector<std::optional<QString>> &found, const QString &defaultValue)
+{
+    QStringList values;
+    for (const std::optional<QString> &value : found)
+        values << value.value_or(defaultValue);
+    return values;
 }
 
 // The names and values a write refuses whatever the file holds.
@@ -137,11 +144,16 @@ std::optional<QByteArray> withCheckedValues(const QByteArray &file, const QStrin
 
 } // namespace
 
+std::vector<std::optional<QString>> lookup(const QByteArray &file, const QString &section, const QStringList &keys)
+{
+    checkContent(file, QString(), Purpose::Read);
+    return lookupChecked(file, section, keys);
+}
+
 QStringList valuesIn(const QByteArray &file, const QString &section, const QStringList &keys,
                      const QString &defaultValue)
 {
-    checkContent(file, QString(), Purpose::Read);
-    return valuesInChecked(file, section, keys, defaultValue);
+    return valuesOrDefault(lookup(file, section, keys), defaultValue);
 }
 
 std::optional<QByteArray> withValues(const QByteArray &file, const QString &section,
@@ -165,7 +177,11 @@ ReadOutcome read(const QString &path, const QString &section, const QStringList 
                  const QString &defaultValue, const filebytes::Patience &patience)
 {
     const std::optional<QByteArray> file = readFile(path, patience);
-    return {valuesInChecked(file.value_or(QByteArray()), section, keys, defaultValue), file.has_value()};
+    const std::vector<std::optional<QString>> found = lookupChecked(file.value_or(QByteArray()), section, keys);
+    ReadOutcome outcome{valuesOrDefault(found, defaultValue), file.has_value(), {}};
+    for (const std::optional<QString> &value : found)
+        outcome.found << value.has_value();
+    return outcome;
 }
 
 WriteOutcome write(const QString &path, const QString &section, const PairsFor &pairsFor,
@@ -241,6 +257,37 @@ std::vector<inifile::Line> linesOf(const QByteArray &file)
     const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
     const std::string_view body = byteBody(file, markSize);
     return linesOfBody(body, ByteCodec(markSize > 0, body));
+}
+
+namespace {
+
+// Names match as the file's reader matches them: ASCII letters in any case.
+bool sameName(const QString &a, const QString &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (parsing::foldAscii(a.at(i).unicode()) != parsing::foldAscii(b.at(i).unicode()))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QStringList keysIn(const QByteArray &file, const QString &section)
+{
+    QStringList keys;
+    int sections = 0; // of that name, seen so far
+    for (const inifile::Line &line : linesOf(file)) {
+        if (line.kind == inifile::Line::Kind::Section && sameName(line.section, section) && ++sections > 1)
+            break;
+        if (line.kind != inifile::Line::Kind::Key || sections != 1 || !sameName(line.section, section))
+            continue;
+        if (std::none_of(keys.cbegin(), keys.cend(), [&](const QString &key) { return sameName(key, line.key); }))
+            keys << line.key;
+    }
+    return keys;
 }
 
 LineSpan lineAt(QByteArrayView bytes, qsizetype at)

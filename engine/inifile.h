@@ -93,8 +93,10 @@ struct KeyValue
     QString value;
 };
 
-// The rules on a file's bytes, without a disk. Both throw Failure for a file
+// The rules on a file's bytes, without a disk. They throw Failure for a file
 // or a name they refuse.
+// One value per key, in the order asked; nullopt for a missing key.
+std::vector<std::optional<QString>> lookup(const QByteArray &file, const QString &section, const QStringList &keys);
 // One value per key, in the order asked; the default for a missing key.
 QStringList valuesIn(const QByteArray &file, const QString &section, const QStringList &keys,
                      const QString &defaultValue = QString());
@@ -108,6 +110,7 @@ struct ReadOutcome
 {
     QStringList values;
     bool fileExists = false; // else every value is the default
+    QList<bool> found;       // per key: whether the file has it (else its value is the default)
 };
 ReadOutcome read(const QString &path, const QString &section, const QStringList &keys,
                  const QString &defaultValue = QString(), const filebytes::Patience &patience = {});
@@ -141,6 +144,11 @@ struct Line
     QString text;    // the whole line, for reports
 };
 std::vector<Line> linesOf(const QByteArray &file);
+
+// The keys of a section as the file names them, in file order, each once
+// (the first of a name, whatever its case, is the one read); only the
+// first section of that name counts, as for every read.
+QStringList keysIn(const QByteArray &file, const QString &section);
 
 // Where a line of an 8-bit file's bytes that starts at `at` ends (before its
 // line ending: CR LF, LF or a lone CR) and where the next one starts.

@@ -24,11 +24,12 @@ std::vector<ValueChange> differingIn(const QByteArray &file, const std::vector<e
     QStringList keys;
     for (const engine::inifile::KeyValue &pair : wanted)
         keys << pair.key;
-    const QStringList current = engine::inifile::valuesIn(file, kSection, keys);
+    const std::vector<std::optional<QString>> current = engine::inifile::lookup(file, kSection, keys);
     std::vector<ValueChange> changes;
     for (std::size_t i = 0; i < wanted.size(); ++i) {
-        if (current[qsizetype(i)] != wanted[i].value.trimmed())
-            changes.push_back({wanted[i].key, current[qsizetype(i)], wanted[i].value});
+        const QString before = current[i].value_or(QString());
+        if (before != wanted[i].value.trimmed())
+            changes.push_back({wanted[i].key, before, wanted[i].value, current[i].has_value()});
     }
     return changes;
 }

@@ -18,6 +18,7 @@ struct ValueChange
     QString key;
     QString before;
     QString after;
+    bool existed = true; // else the write adds the key
 };
 
 // The wanted values that differ from the file's (as read: blanks around a

@@ -80,6 +80,25 @@ private slots:
         QTest::newRow("get as JSON") << QStringList{"get", "--json", "{file}", "Trade", "MaxZenMessage"} << kFixture
                                      << none << 0 << "{\n  \"Trade\": \"0\",\n  \"MaxZenMessage\": \"207\"\n}\n" << ""
                                      << none;
+        const QByteArray sparse("[GameServerInfo]\nMotd = Ol\xC3\xA1\nTrade = 1\nmotd = shadowed\n[Other]\nPort = 1\n"
+                                "[GameServerInfo]\nLater = 2\n");
+        QTest::newRow("get --json: a missing key is null, an empty one empty")
+            << QStringList{"get", "--json", "{file}", "Trade", "MaxZen"} << QByteArray("[GameServerInfo]\nTrade =\n")
+            << none << 0 << "{\n  \"Trade\": \"\",\n  \"MaxZen\": null\n}\n" << "" << none;
+        QTest::newRow("get --json: a missing section gives null")
+            << QStringList{"get", "--json", "{file}", "Trade"} << QByteArray("[Other]\nTrade = 1\n") << none << 0
+            << "{\n  \"Trade\": null\n}\n" << "" << none;
+        QTest::newRow("get --missing-exit: the status when a key is missing")
+            << QStringList{"get", "--missing-exit", "4", "{file}", "Trade", "MaxZen"} << sparse << none << 4
+            << "Trade=1\nMaxZen=\n" << "" << none;
+        QTest::newRow("get --missing-exit: 0 when every key is there")
+            << QStringList{"get", "--missing-exit", "4", "{file}", "Trade"} << sparse << none << 0 << "Trade=1\n" << ""
+            << none;
+        QTest::newRow("get --all: the first section's keys in file order, each once")
+            << QStringList{"get", "--all", "--json", "{file}"} << sparse << none << 0
+            << "{\n  \"Motd\": \"Olá\",\n  \"Trade\": \"1\"\n}\n" << "" << none;
+        QTest::newRow("get --any-key: a key the editor does not show")
+            << QStringList{"get", "--any-key", "{file}", "MOTD"} << sparse << none << 0 << "MOTD=Olá\n" << "" << none;
         QTest::newRow("get an unknown key: the nearest named")
             << QStringList{"get", "{file}", "MaxZenMesage"} << kFixture << none << 2 << "" << "quis dizer MaxZenMessage"
             << none;
@@ -121,6 +140,21 @@ private slots:
         QTest::newRow("set --dry-run on lone CR line endings: no diff can be shown")
             << QStringList{"set", "--dry-run", "{file}", "Trade=1"} << QByteArray("[GameServerInfo]\rTrade = 0\r") << none
             << 0 << "" << "não podem ser mostradas como diff" << none;
+        QTest::newRow("set --json: before is null for a key the write adds")
+            << QStringList{"set", "--json", "--any-key", "{file}", "Trade=1", "Motd=Oi"}
+            << QByteArray("[GameServerInfo]\nTrade = 0\n") << none << 0
+            << "{\n  \"changed\": true,\n  \"changes\": [\n    {\"key\": \"Trade\", \"before\": \"0\", \"after\": \"1\"},\n"
+               "    {\"key\": \"Motd\", \"before\": null, \"after\": \"Oi\"}\n  ],\n  \"backup\": null\n}\n"
+            << "" << QByteArray("[GameServerInfo]\nTrade = 1\nMotd= Oi\n");
+        QTest::newRow("set --json: nothing to change")
+            << QStringList{"set", "--json", "{file}", "Trade=0"} << kFixture << none << 0
+            << "{\n  \"changed\": false,\n  \"changes\": [],\n  \"backup\": null\n}\n" << "" << none;
+        QTest::newRow("set --json --dry-run: the diff as text, in the file's code page")
+            << QStringList{"set", "--json", "--dry-run", "{file}", "MaxZenMessage=Você"}
+            << QByteArray("[GameServerInfo]\nMaxZenMessage = Ol\xE1\n") << none << 0
+            << "~\"diff\": \"--- " << "" << none;
+        QTest::newRow("set a key the editor does not show, without --any-key")
+            << QStringList{"set", "{file}", "ServerName=x"} << kFixture << none << 2 << "" << "--any-key" << none;
         QTest::newRow("set an unknown key") << QStringList{"set", "{file}", "Trades=1"} << kFixture << none << 2 << ""
                                             << "quis dizer Trade" << none;
         QTest::newRow("set a flag to something but 0 or 1")
@@ -154,6 +188,10 @@ private slots:
             << QStringList{"apply", "{file}", "{preset}"} << kFixture
             << QByteArray("[GameServerInfo]\nAddExperience=2\nMaxZenn=3\n") << 1 << "" << "linha 3 a chave \"MaxZenn\""
             << none;
+        QTest::newRow("apply --any-key: the preset's other keys as text")
+            << QStringList{"apply", "--any-key", "{file}", "{preset}"} << kFixture
+            << QByteArray("[GameServerInfo]\nservername = Outro\nTrade = 1\n") << 0 << "~servername: \"Fixture\" -> \"Outro\"" << ""
+            << changed(changed(kFixture, "ServerName = Fixture", "ServerName = Outro"), "Trade = 0", "Trade = 1");
         QTest::newRow("apply a preset with a broken line")
             << QStringList{"apply", "{file}", "{preset}"} << kFixture << QByteArray("[GameServerInfo]\nAddExperience 2\n")
             << 1 << "" << "na linha 2 algo que não é chave" << none;
@@ -171,8 +209,11 @@ private slots:
         QTest::newRow("no command") << QStringList{} << none << none << 2 << "" << "falta o comando" << none;
         QTest::newRow("an unknown command") << QStringList{"put", "{file}"} << kFixture << none << 2 << ""
                                             << "\"put\" não é um comando" << none;
-        QTest::newRow("an option of another command") << QStringList{"set", "--json", "{file}", "Trade=1"} << kFixture
-                                                      << none << 2 << "" << "--json" << none;
+        QTest::newRow("an option of another command") << QStringList{"set", "--raw", "{file}", "Trade=1"} << kFixture
+                                                      << none << 2 << "" << "--raw" << none;
+        QTest::newRow("--keep-backups without --backup")
+            << QStringList{"set", "--keep-backups", "2", "{file}", "Trade=1"} << kFixture << none << 2 << ""
+            << "vai com --backup" << none;
         QTest::newRow("an unknown option") << QStringList{"get", "--jsno", "{file}"} << kFixture << none << 2 << ""
                                            << "jsno" << none;
     }
@@ -452,6 +493,23 @@ private slots:
         QCOMPARE(run({"set", "--backup", path, "AddExperience=251"}).status, 0);
         QCOMPARE(run({"set", "--backup", path, "AddExperience=252"}).status, 0);
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.bak")}, QDir::Files).size(), 3);
+
+        // --keep-backups keeps the copy just made and the newest others, by
+        // the time and number in their names; other files stay.
+        const QStringList planted{"commonserver.cfg.20991231-235959-9.bak", "commonserver.cfg.20991231-235959-10.bak",
+                                  "commonserver.cfg.20200101-000000.bak", "other.cfg.20200101-000000.bak",
+                                  "commonserver.cfg.20200101-000000.bak.txt", "commonserver.cfg.bak"};
+        for (const QString &name : planted)
+            putFile(dir.filePath(name), "x");
+        const Run pruning = run({"set", "--backup", "--keep-backups", "2", "--json", path, "AddExperience=253"});
+        QCOMPARE(pruning.status, 0);
+        QString made = QRegularExpression(QStringLiteral("\"backup\": \"([^\"]+)\"")).match(pruning.out).captured(1);
+        QVERIFY2(QFileInfo::exists(made.replace(QStringLiteral("\\\\"), QStringLiteral("\\"))), qPrintable(pruning.out));
+        QStringList left = QDir(dir.path()).entryList(QDir::Files);
+        left.removeOne(QFileInfo(made).fileName());
+        QCOMPARE(left, (QStringList{"commonserver.cfg", "commonserver.cfg.20200101-000000.bak.txt",
+                                    "commonserver.cfg.20991231-235959-10.bak", "commonserver.cfg.bak",
+                                    "other.cfg.20200101-000000.bak"}));
     }
 };
 

@@ -15,4 +15,9 @@ namespace engine::filebytes::backup {
 QString keep(const system::Place &place, const system::File &file, const system::Snapshot &of,
              const QByteArray &content, const QString &path);
 
+// Removes the file's backups beside it but `kept` (the one just made) and
+// the `keep` - 1 newest others (by the time and number in their names);
+// other files are left alone.
+void prune(const system::Place &place, const QString &kept, int keep);
+
 } // namespace engine::filebytes::backup

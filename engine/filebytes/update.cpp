@@ -229,8 +229,11 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
         madeHere.keep();
         if (const std::optional<Snapshot> written = system::snapshotAt(place))
             otherwriters::remember(place, *written);
-        if (!outcome.backup.isEmpty())
+        if (!outcome.backup.isEmpty()) {
+            if (options.keepBackups > 0)
+                backup::prune(place, outcome.backup, options.keepBackups);
             outcome.backup = place.folder.nativePath(outcome.backup);
+        }
         outcome.written = true;
         outcome.after = *next;
         return outcome;
