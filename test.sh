@@ -4,6 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/common.sh
 
-install_missing "${PACKAGES[@]}"
+install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 build
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j2

@@ -5,6 +5,10 @@
 # Portuguese texts need.
 PACKAGES=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-liberation2 fonts-urw-base35 patch)
 
+# What the tests add: Ansible for the collection's playbooks, and the
+# Python packages its offline sanity tests use in place of PyPI's.
+TEST_PACKAGES=(ansible-core python3-voluptuous python3-packaging python3-pycodestyle yamllint)
+
 BUILD_DIR=${BUILD_DIR:-build}
 
 install_missing() {
