@@ -7,6 +7,8 @@ source "$1"
 tool=$2
 cd "$(mktemp -d)" && touch commonserver.cfg fim-de-semana.cfg
 mkdir bin && ln -s "$tool" bin/commonserver-cfg
+# On the PATH of the checkout rows: no tool at all, whatever this machine has installed.
+mkdir none && printf '#!/bin/sh\nexit 127\n' >none/commonserver-cfg && chmod +x none/commonserver-cfg
 function=$(complete -p commonserver-cfg | sed -n 's/.*-F \([^ ]*\) .*/\1/p')
 [ -n "$function" ] || { echo "no completion registered for commonserver-cfg"; exit 1; }
 failures=0
@@ -42,7 +44,7 @@ commonserver-cfg set commonserver.cfg trad|Trade=
 commonserver-cfg apply commonserver.cfg fim-de-semana.cfg |
 ROWS
 # From a checkout: the tool named by its path, not on the PATH.
-check <<ROWS
+PATH=$PWD/none:$PATH check <<ROWS
 $tool get commonserver.cfg castlesiegeru|CastleSiegeRun
 ROWS
 
