@@ -9,7 +9,7 @@ BUILD_DIR=build-package
 
 install_missing "${PACKAGES[@]}" desktop-file-utils appstream dpkg-dev man-db lintian
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DWARNINGS_AS_ERRORS=ON >/dev/null
-cmake --build "$BUILD_DIR" -j2 --target commonserver-editor commonserver-cfg
+cmake --build "$BUILD_DIR" -j2 --target commonserver-editor commonserver-cfg documents
 
 stage="$BUILD_DIR/stage"
 rm -rf "$stage"
