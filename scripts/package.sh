@@ -8,7 +8,11 @@ source scripts/common.sh
 BUILD_DIR=build-package
 
 install_missing "${PACKAGES[@]}" desktop-file-utils appstream dpkg-dev man-db lintian
-cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DWARNINGS_AS_ERRORS=ON >/dev/null
+# Built with Debian's hardening flags, as Debian builds its own packages.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DWARNINGS_AS_ERRORS=ON \
+    -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
 cmake --build "$BUILD_DIR" -j2 --target commonserver-editor commonserver-cfg documents
 
 stage="$BUILD_DIR/stage"
