@@ -1,5 +1,6 @@
 #include "engine/inifile.h"
 
+#include "engine/failure.h"
 #include "engine/filebytes.h"
 #include "engine/inifile/encodings.h"
 #include "engine/inifile/parsing.h"
@@ -284,6 +285,11 @@ QStringList keysIn(const QByteArray &file, const QString &section)
             break;
         if (line.kind != inifile::Line::Kind::Key || sections != 1 || !sameName(line.section, section))
             continue;
+        try {
+            checkName(line.key, false);
+        } catch (const engine::Failure &) {
+            continue; // a line no read can name, such as " = value"
+        }
         if (std::none_of(keys.cbegin(), keys.cend(), [&](const QString &key) { return sameName(key, line.key); }))
             keys << line.key;
     }

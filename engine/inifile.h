@@ -147,7 +147,8 @@ std::vector<Line> linesOf(const QByteArray &file);
 
 // The keys of a section as the file names them, in file order, each once
 // (the first of a name, whatever its case, is the one read); only the
-// first section of that name counts, as for every read.
+// first section of that name counts, as for every read. Lines whose names
+// no read can ask for (" = value") are left out.
 QStringList keysIn(const QByteArray &file, const QString &section);
 
 // Where a line of an 8-bit file's bytes that starts at `at` ends (before its

@@ -27,8 +27,9 @@ std::vector<ValueChange> differingIn(const QByteArray &file, const std::vector<e
     const std::vector<std::optional<QString>> current = engine::inifile::lookup(file, kSection, keys);
     std::vector<ValueChange> changes;
     for (std::size_t i = 0; i < wanted.size(); ++i) {
+        // A missing key differs from an empty one: setting it empty adds it.
         const QString before = current[i].value_or(QString());
-        if (before != wanted[i].value.trimmed())
+        if (before != wanted[i].value.trimmed() || !current[i])
             changes.push_back({wanted[i].key, before, wanted[i].value, current[i].has_value()});
     }
     return changes;

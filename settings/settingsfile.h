@@ -22,7 +22,8 @@ struct ValueChange
 };
 
 // The wanted values that differ from the file's (as read: blanks around a
-// value do not count), in the order wanted. `file` is the file's bytes.
+// value do not count; a missing key differs even from an empty value), in
+// the order wanted. `file` is the file's bytes.
 std::vector<ValueChange> differingIn(const QByteArray &file, const std::vector<engine::inifile::KeyValue> &wanted);
 
 // The values of these keys in a file's bytes, blanks around them removed;

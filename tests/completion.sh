@@ -40,6 +40,9 @@ commonserver-cfg set --changed-exit 3 comm|commonserver.cfg
 commonserver-cfg apply --changed-exit 3 --backup --keep-backups 2 commonserver.cfg fim|fim-de-semana.cfg
 commonserver-cfg get --missing-exit 4 commonserver.cfg maxz|MaxZen MaxZenMessage
 commonserver-cfg get --wait 5 commonserver.cfg ADDEXP|AddExperience
+commonserver-cfg get --wait = 5 comm|commonserver.cfg
+commonserver-cfg set --backup --keep-backups = 2 commonserver.cfg trad|Trade=
+commonserver-cfg get --wait = |
 commonserver-cfg set commonserver.cfg trad|Trade=
 commonserver-cfg apply commonserver.cfg fim-de-semana.cfg |
 ROWS

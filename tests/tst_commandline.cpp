@@ -97,6 +97,9 @@ private slots:
         QTest::newRow("get --all: the first section's keys in file order, each once")
             << QStringList{"get", "--all", "--json", "{file}"} << sparse << none << 0
             << "{\n  \"Motd\": \"Olá\",\n  \"Trade\": \"1\"\n}\n" << "" << none;
+        QTest::newRow("get --all leaves out a line no read can name")
+            << QStringList{"get", "--all", "{file}"} << QByteArray("[GameServerInfo]\n = v\nTrade = 1\n") << none << 0
+            << "Trade=1\n" << "" << none;
         QTest::newRow("get --any-key: a key the editor does not show")
             << QStringList{"get", "--any-key", "{file}", "MOTD"} << sparse << none << 0 << "MOTD=Olá\n" << "" << none;
         QTest::newRow("get an unknown key: the nearest named")
@@ -130,6 +133,9 @@ private slots:
         QTest::newRow("--changed-exit cannot be a status that already means something")
             << QStringList{"set", "--changed-exit", "1", "{file}", "Trade=1"} << kFixture << none << 2 << ""
             << "de 3 a 255" << none;
+        QTest::newRow("--changed-exit takes a number only")
+            << QStringList{"set", "--changed-exit", "abc", "{file}", "Trade=1"} << kFixture << none << 2 << ""
+            << "de 3 a 255" << none;
         QTest::newRow("set with --changed-exit, nothing to change")
             << QStringList{"set", "--changed-exit", "7", "{file}", "Trade=0"} << kFixture << none << 0 << "" << "" << none;
         QTest::newRow("set --dry-run: a unified diff, nothing written")
@@ -146,6 +152,11 @@ private slots:
             << "{\n  \"changed\": true,\n  \"changes\": [\n    {\"key\": \"Trade\", \"before\": \"0\", \"after\": \"1\"},\n"
                "    {\"key\": \"Motd\", \"before\": null, \"after\": \"Oi\"}\n  ],\n  \"backup\": null\n}\n"
             << "" << QByteArray("[GameServerInfo]\nTrade = 1\nMotd= Oi\n");
+        QTest::newRow("set --json: a missing key set empty is added")
+            << QStringList{"set", "--json", "{file}", "MaxZen="} << QByteArray("[GameServerInfo]\nTrade = 0\n") << none << 0
+            << "{\n  \"changed\": true,\n  \"changes\": [\n    {\"key\": \"MaxZen\", \"before\": null, \"after\": \"\"}\n  ],\n"
+               "  \"backup\": null\n}\n"
+            << "" << QByteArray("[GameServerInfo]\nTrade = 0\nMaxZen= \n");
         QTest::newRow("set --json: nothing to change")
             << QStringList{"set", "--json", "{file}", "Trade=0"} << kFixture << none << 0
             << "{\n  \"changed\": false,\n  \"changes\": [],\n  \"backup\": null\n}\n" << "" << none;
@@ -155,6 +166,8 @@ private slots:
             << "~\"diff\": \"--- " << "" << none;
         QTest::newRow("set a key the editor does not show, without --any-key")
             << QStringList{"set", "{file}", "ServerName=x"} << kFixture << none << 2 << "" << "--any-key" << none;
+        QTest::newRow("set --dry-run on a missing file: no diff that makes one")
+            << QStringList{"set", "--dry-run", "{file}", "Trade=1"} << none << none << 1 << "" << "não existe" << none;
         QTest::newRow("set an unknown key") << QStringList{"set", "{file}", "Trades=1"} << kFixture << none << 2 << ""
                                             << "quis dizer Trade" << none;
         QTest::newRow("set a flag to something but 0 or 1")
@@ -181,6 +194,9 @@ private slots:
             << QStringList{"apply", "{file}", "{preset}"} << kFixture
             << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\n; caf\xe9\r\nTrade = 1\r\n") << 0 << "Trade: \"0\" -> \"1\"\n"
             << "" << changed(kFixture, "Trade = 0", "Trade = 1");
+        QTest::newRow("apply a preset in Windows-1252")
+            << QStringList{"apply", "{file}", "{preset}"} << kFixture << QByteArray("[GameServerInfo]\nMaxZenMessage = a\xe7\xe3o\n")
+            << 0 << "MaxZenMessage: \"207\" -> \"ação\"\n" << "" << changed(kFixture, "MaxZenMessage = 207", "MaxZenMessage = a\xe7\xe3o");
         QTest::newRow("apply a preset with a key before its section")
             << QStringList{"apply", "{file}", "{preset}"} << kFixture << QByteArray("Trade=1\n[GameServerInfo]\nMaxZen=2\n")
             << 1 << "" << "antes da seção" << none;

@@ -558,6 +558,14 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".cse-")), QStringList());
     }
 
+#ifdef Q_OS_LINUX
+    // A file the system opens but cannot read (EIO) ends in a report, at once.
+    void unreadableFileIsReported()
+    {
+        QVERIFY_THROWS_EXCEPTION(engine::Failure, engine::inifile::readFile(QStringLiteral("/proc/self/mem")));
+    }
+#endif
+
     // A reason the system gives in a code this program has no text for, or
     // no reason at all, still reads as one (the known ones show in the
     // reports of the real failures above).

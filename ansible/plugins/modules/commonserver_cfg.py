@@ -28,7 +28,9 @@ options:
   values:
     description:
       - The keys to set and their values, as a mapping. Keys are matched in any case.
-      - Booleans become C(1) and C(0), as the yes/no keys take them; other values are written as text.
+      - Booleans become C(1) and C(0), as the yes/no keys take them; numbers and strings are written as
+        text. Quote values whose text matters, such as C("010") or C("1.50"), which YAML would read as 8 and 1.5.
+      - A key name holding C(=), and a value that is a list or a mapping, fail the task.
       - Mutually exclusive with O(preset).
     type: dict
   preset:
@@ -61,7 +63,7 @@ attributes:
     description: Nothing is written; RV(changed) says whether the file would change.
   diff_mode:
     support: full
-    description: The lines of the keys that change, before and after.
+    description: The change as a unified diff of the file, in its own lines (the tool's C(--dry-run)).
 author:
   - Equipe Vardok (@vardok)
 '''
@@ -119,16 +121,20 @@ from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.vardok.commonserver.plugins.module_utils.tool import COMMON_ARGS, run_tool
 
 
-def text_of(value):
-    """A value as the file holds it: yes/no as 1 and 0, nothing as empty."""
-    if isinstance(value, bool):
-        return '1' if value else '0'
-    return '' if value is None else '%s' % value
-
-
-def lines(changes, side):
-    """The key lines of one side of the change, as Ansible's diff shows them."""
-    return ''.join('%s = %s\n' % (c['key'], c[side]) for c in changes if c[side] is not None)
+def pairs(module, values):
+    """KEY=VALUE arguments, values as the file holds them: yes/no as 1 and 0,
+    nothing as empty. A key with '=' would name another key; a list or a
+    mapping has no text the game server reads."""
+    result = []
+    for key, value in values.items():
+        if not key or '=' in key:
+            module.fail_json(msg='A chave "%s" não pode ter "=" nem ser vazia. Nada foi gravado.' % key)
+        if isinstance(value, (list, dict)):
+            module.fail_json(msg='O valor de "%s" é uma lista ou um mapeamento, não um texto. Nada foi gravado.' % key)
+        if isinstance(value, bool):
+            value = '1' if value else '0'
+        result.append('%s=%s' % (key, '' if value is None else value))
+    return result
 
 
 def main():
@@ -142,29 +148,39 @@ def main():
         ),
         mutually_exclusive=[('values', 'preset')],
         required_one_of=[('values', 'preset')],
-        required_by={'keep_backups': 'backup'},
         supports_check_mode=True,
     )
     params = module.params
-    options = []
-    if module.check_mode:
-        options.append('--dry-run')
-    elif params['backup']:
-        options.append('--backup')
-        if params['keep_backups'] is not None:
-            options += ['--keep-backups', str(params['keep_backups'])]
+    if params['keep_backups'] is not None and (not params['backup'] or params['keep_backups'] < 1):
+        module.fail_json(msg='keep_backups vai com backup: true e é 1 ou mais.')
     if params['preset'] is not None:
-        result = run_tool(module, 'apply', options, [params['path'], params['preset']])
+        command, operands = 'apply', [params['path'], params['preset']]
     else:
-        pairs = ['%s=%s' % (key, text_of(value)) for key, value in params['values'].items()]
-        result = run_tool(module, 'set', options, [params['path']] + pairs)
+        command, operands = 'set', [params['path']] + pairs(module, params['values'])
+        if len(operands) == 1:
+            module.exit_json(changed=False, changes=[])
+
+    # The diff is the tool's own, of the file as it stands: in check mode the
+    # run itself; otherwise a dry run right before the change.
+    diff = None
+    if module.check_mode or module._diff:
+        foreseen = run_tool(module, command, ['--dry-run'], operands)
+        diff = foreseen['diff']
+        if module.check_mode:
+            result = foreseen
+    if not module.check_mode:
+        options = []
+        if params['backup']:
+            options.append('--backup')
+            if params['keep_backups'] is not None:
+                options += ['--keep-backups', str(params['keep_backups'])]
+        result = run_tool(module, command, options, operands)
 
     outcome = dict(changed=result['changed'], changes=result['changes'])
     if result['backup']:
         outcome['backup_file'] = result['backup']
-    if module._diff and result['changed']:
-        outcome['diff'] = dict(before_header=params['path'], after_header=params['path'],
-                               before=lines(result['changes'], 'before'), after=lines(result['changes'], 'after'))
+    if module._diff and result['changed'] and diff:
+        outcome['diff'] = dict(prepared=diff)
     module.exit_json(**outcome)
 
 
