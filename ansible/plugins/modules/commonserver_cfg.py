@@ -19,7 +19,6 @@ description:
     program that is writing it, and refuses values the game server cannot read (a yes/no key takes
     only 0 or 1); a refused value fails the task with the tool's report, in Portuguese, and nothing is
     written.
-  - The tool C(commonserver-cfg) must be installed on the managed host (package C(commonserver-editor)).
 options:
   path:
     description: The settings file. It must exist; it is never created.
@@ -51,12 +50,8 @@ options:
         text. Without it such a key fails the task.
     type: bool
     default: false
-  wait:
-    description: How many seconds to wait for another program that is writing the file (the tool's default is 10).
-    type: float
-  executable:
-    description: The path of C(commonserver-cfg), when it is not on the PATH.
-    type: path
+extends_documentation_fragment:
+  - vardok.commonserver.tool
 attributes:
   check_mode:
     support: full

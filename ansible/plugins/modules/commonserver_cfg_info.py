@@ -14,7 +14,6 @@ description:
   - Reads the C([GameServerInfo]) section of a game server's C(commonserver.cfg) through the installed
     C(commonserver-cfg) tool, by the same rules the game server and the editor read it.
   - Reads only; the file is never written.
-  - The tool C(commonserver-cfg) must be installed on the managed host (package C(commonserver-editor)).
 options:
   path:
     description: The settings file. It must exist.
@@ -32,12 +31,8 @@ options:
         C(Motd) ...). Without it such a key fails the task.
     type: bool
     default: false
-  wait:
-    description: How many seconds to wait for another program that is writing the file (the tool's default is 10).
-    type: float
-  executable:
-    description: The path of C(commonserver-cfg), when it is not on the PATH.
-    type: path
+extends_documentation_fragment:
+  - vardok.commonserver.tool
 attributes:
   check_mode:
     support: full
