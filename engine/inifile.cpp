@@ -178,11 +178,7 @@ ReadOutcome read(const QString &path, const QString &section, const QStringList 
                  const QString &defaultValue, const filebytes::Patience &patience)
 {
     const std::optional<QByteArray> file = readFile(path, patience);
-    const std::vector<std::optional<QString>> found = lookupChecked(file.value_or(QByteArray()), section, keys);
-    ReadOutcome outcome{valuesOrDefault(found, defaultValue), file.has_value(), {}};
-    for (const std::optional<QString> &value : found)
-        outcome.found << value.has_value();
-    return outcome;
+    return {valuesOrDefault(lookupChecked(file.value_or(QByteArray()), section, keys), defaultValue), file.has_value()};
 }
 
 WriteOutcome write(const QString &path, const QString &section, const PairsFor &pairsFor,

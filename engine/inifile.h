@@ -110,7 +110,6 @@ struct ReadOutcome
 {
     QStringList values;
     bool fileExists = false; // else every value is the default
-    QList<bool> found;       // per key: whether the file has it (else its value is the default)
 };
 ReadOutcome read(const QString &path, const QString &section, const QStringList &keys,
                  const QString &defaultValue = QString(), const filebytes::Patience &patience = {});

@@ -303,6 +303,10 @@ private slots:
         for (int i = 0; i < 12; ++i)
             apart += "; " + QByteArray::number(i) + "\r\n";
         QTest::newRow("changes far apart: two hunks") << apart + "MaxZen = 1\r\n" << QStringList{"Trade=1", "MaxZen=2"};
+        QByteArray near("[GameServerInfo]\r\nTrade = 0\r\n");
+        for (int i = 0; i < 6; ++i)
+            near += "; " + QByteArray::number(i) + "\r\n";
+        QTest::newRow("changes whose contexts meet: one hunk") << near + "MaxZen = 1\r\n" << QStringList{"Trade=1", "MaxZen=2"};
     }
 
     void dryRunDiffAppliesWithPatch()
@@ -332,6 +336,13 @@ private slots:
         QVERIFY(patching.waitForFinished(30000));
         QVERIFY2(patching.exitCode() == 0, printed + patching.readAll());
         QCOMPARE(fileBytes(dir.filePath(QStringLiteral("patched.cfg"))), fileBytes(set));
+
+        // Hunk for hunk what GNU diff -u prints (the lines after the names).
+        QProcess gnu;
+        gnu.start(QStringLiteral("diff"), {"-u", previewed, set});
+        QVERIFY(gnu.waitForFinished(30000));
+        const QByteArray expected = gnu.readAllStandardOutput();
+        QCOMPARE(printed.mid(printed.indexOf("\n@@")), expected.mid(expected.indexOf("\n@@")));
     }
 
     // The diff of a large file needs about three times its size in memory:

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -510,15 +511,18 @@ private slots:
         QTest::addColumn<int>("which"); // the failing one of that kind, from 1
         QTest::addColumn<bool>("written");
         QTest::addColumn<QString>("said");
+        QTest::addColumn<bool>("backup"); // --backup asked for
         using engine::filebytes::testhooks::Flushed;
         QTest::newRow("the new content, before the rename") << false << int(Flushed::File) << 1 << false
-                                                              << "O arquivo ficou como estava.";
+                                                              << "O arquivo ficou como estava." << false;
         QTest::newRow("the folder, after the rename") << false << int(Flushed::Folder) << 1 << true
-                                                      << "foi gravado, mas o sistema não confirmou";
+                                                      << "foi gravado, mas o sistema não confirmou" << false;
         QTest::newRow("the journal, before the file is touched") << true << int(Flushed::File) << 1 << false
-                                                                   << "Nada foi gravado.";
+                                                                   << "Nada foi gravado." << false;
         QTest::newRow("the file rewritten in place: the old content back") << true << int(Flushed::File) << 2
-                                                                             << false << "O arquivo ficou como estava.";
+                                                                             << false << "O arquivo ficou como estava." << false;
+        QTest::newRow("the backup, before the change") << false << int(Flushed::File) << 1 << false
+                                                       << "Nada foi gravado." << true;
     }
 
     void failedFlushes()
@@ -528,6 +532,7 @@ private slots:
         QFETCH(int, which);
         QFETCH(bool, written);
         QFETCH(QString, said);
+        QFETCH(bool, backup);
 #ifdef Q_OS_WIN
         if (kind == int(engine::filebytes::testhooks::Flushed::Folder))
             QSKIP("Windows writes a folder's entries through with the file: there is no folder to flush");
@@ -549,13 +554,44 @@ private slots:
         });
         const auto unhook = qScopeGuard([] { engine::filebytes::testhooks::setFlushHook(nullptr); });
         try {
-            writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1"));
+            engine::inifile::WriteOptions options;
+            options.backup = backup;
+            engine::inifile::write(path, kSection, {{QStringLiteral("Trade"), QStringLiteral(" 1")}}, options);
             QFAIL("the save did not fail");
         } catch (const engine::Failure &failure) {
             QVERIFY2(failure.description.contains(said), qPrintable(failure.description));
         }
         QCOMPARE(fileBytes(path), written ? QByteArray("[GameServerInfo]\r\nTrade = 1\r\n") : before);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".cse-")), QStringList());
+        // Neither a temporary, nor a journal, nor a partial backup stays.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression(QStringLiteral("^\\.cse-|\\.bak$"))),
+                 QStringList());
+    }
+
+    // Another program that rewrites the file in place while a save is under
+    // way (here once the save has half written its replacement) keeps its
+    // change: same file, same size, only its times tell; the save reads it
+    // again and applies its own key to the new content.
+    void changeInPlaceDuringASaveIsKept()
+    {
+        QTemporaryDir dir;
+        static QString path;
+        static int wrote; // -1: not yet, 0: could not, 1: did
+        path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, "[GameServerInfo]\r\nTrade = 0\r\nMaxZen = 1\r\n");
+        wrote = -1;
+        engine::filebytes::testhooks::setStepHook([](engine::filebytes::testhooks::Step step) {
+            if (step != engine::filebytes::testhooks::Step::TemporaryHalfWritten || wrote != -1)
+                return;
+            QFile file(path);
+            wrote = file.open(QIODevice::ReadWrite) && file.seek(file.readAll().indexOf("MaxZen = 1") + 9)
+                    && file.write("9") == 1;
+        });
+        const auto unhook = qScopeGuard([] { engine::filebytes::testhooks::setStepHook(nullptr); });
+        writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1"));
+        if (wrote == 0)
+            QSKIP("the system lets no other program write the file during a save");
+        QCOMPARE(wrote, 1);
+        QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\nTrade = 1\r\nMaxZen = 9\r\n"));
     }
 
 #ifdef Q_OS_LINUX

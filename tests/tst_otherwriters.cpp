@@ -425,6 +425,8 @@ private slots:
             QVERIFY2(found == QLatin1String("torn"), qPrintable(failure.description));
             QCOMPARE(failure.kind, engine::FailureKind::InterruptedSave);
             QVERIFY2(QFileInfo::exists(failure.copy), qPrintable(failure.copy));
+            // Whoever may read the file may read its old content, to put it back.
+            QCOMPARE(QFileInfo(failure.copy).permissions(), QFileInfo(path).permissions());
             QVERIFY(failure.description.contains(QDir::toNativeSeparators(failure.copy)));
             const QByteArray torn = fileBytes(path);
             QVERIFY(torn != old && torn != saved);
