@@ -109,6 +109,10 @@ private slots:
         QTest::newRow("get escapes the control characters the file's owner planted")
             << QStringList{"get", "{file}", "MaxZenMessage"} << planted << none << 0
             << "MaxZenMessage=a\\x1b]2;x\\x07\\x9b" "2Jb\n" << "" << none;
+        QTest::newRow("get escapes the characters that reorder or break the line")
+            << QStringList{"get", "{file}", "MaxZenMessage"}
+            << QByteArray("[GameServerInfo]\nMaxZenMessage = a\xe2\x80\xa8" "b\xe2\x80\xaa" "c\xe2\x80\xae" "d\xe2\x81\xa6" "e\xe2\x81\xa9" "f\n")
+            << none << 0 << "MaxZenMessage=a\\u2028b\\u202ac\\u202ed\\u2066e\\u2069f\n" << "" << none;
         QTest::newRow("get --raw prints them as they are")
             << QStringList{"get", "--raw", "{file}", "MaxZenMessage"} << planted << none << 0
             << "MaxZenMessage=a\x1b]2;x\x07\u009b" "2Jb\n" << "" << none;
@@ -227,6 +231,10 @@ private slots:
                                             << "\"put\" não é um comando" << none;
         QTest::newRow("an option of another command") << QStringList{"set", "--raw", "{file}", "Trade=1"} << kFixture
                                                       << none << 2 << "" << "--raw" << none;
+        QTest::newRow("--keep-backups 0") << QStringList{"set", "--backup", "--keep-backups", "0", "{file}", "Trade=1"}
+                                          << kFixture << none << 2 << "" << "1 ou mais" << none;
+        QTest::newRow("restore with a second file") << QStringList{"restore", "{file}", "{file}"} << kFixture << none << 2
+                                                    << "" << "argumentos errados" << none;
         QTest::newRow("--keep-backups without --backup")
             << QStringList{"set", "--keep-backups", "2", "{file}", "Trade=1"} << kFixture << none << 2 << ""
             << "vai com --backup" << none;
@@ -419,6 +427,7 @@ private slots:
         QCOMPARE(fileBytes(path), torn);
         const Run restored = run({"restore", path});
         QCOMPARE(restored.status, 0);
+        QVERIFY2(restored.out.contains(QStringLiteral("foi restaurado")), qPrintable(restored.out));
         QCOMPARE(fileBytes(path), old);
         QCOMPARE(run({"get", path, "AddExperience"}).out, QStringLiteral("AddExperience=101\n"));
         QCOMPARE(run({"restore", path}).status, 1); // nothing left to restore

@@ -5,6 +5,7 @@
 #include "support.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -565,6 +566,48 @@ private slots:
         // Neither a temporary, nor a journal, nor a partial backup stays.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression(QStringLiteral("^\\.cse-|\\.bak$"))),
                  QStringList());
+    }
+
+    // A file with two names is rewritten in place: both names show the new
+    // content, longer or shorter than the old.
+    void rewriteInPlace_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("longer") << " 1234567";
+        QTest::newRow("shorter") << " 1";
+    }
+
+    void rewriteInPlace()
+    {
+        QFETCH(QString, value);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        const QByteArray before("[GameServerInfo]\r\nAddExperience = 101\r\nTrade = 0\r\n");
+        putFile(path, before);
+        QVERIFY(hardLink(path, dir.filePath(QStringLiteral("second.cfg"))));
+        writeValue(path, kSection, QStringLiteral("AddExperience"), value);
+        const QByteArray expected = withValue(before, kSection, QStringLiteral("AddExperience"), value);
+        QCOMPARE(fileBytes(path), expected);
+        QCOMPARE(fileBytes(dir.filePath(QStringLiteral("second.cfg"))), expected);
+    }
+
+    // This program's own saves are not another program's changes: saves in a
+    // row do not wait for the file to stay unchanged for a second each.
+    void savesInARowDoNotWait()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, "[GameServerInfo]\r\nAddExperience = 101\r\n");
+        {
+            QFile aged(path);
+            QVERIFY(aged.open(QIODevice::ReadWrite)
+                    && aged.setFileTime(QDateTime::currentDateTimeUtc().addDays(-3), QFileDevice::FileModificationTime));
+        }
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 5; ++i)
+            writeValue(path, kSection, QStringLiteral("AddExperience"), QStringLiteral(" %1").arg(i));
+        QVERIFY2(timer.elapsed() < 2500, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
     }
 
     // Another program that rewrites the file in place while a save is under
