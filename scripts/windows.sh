@@ -89,9 +89,14 @@ gather() {
 }
 
 # A Wine of our own, kept with the Qt build; made the first time (about 10 s).
+# Its server is kept running until the script ends: a server that shuts down
+# between two test programs, while the next one starts, can leave a program
+# hanging at its exit.
 export WINEPREFIX=$CACHE_ROOT/wine WINEDEBUG=-all WINEARCH=win64
 use_wine() {
     [ -f "$WINEPREFIX/system.reg" ] || wineboot --init >/dev/null 2>&1
+    wineserver -p
+    trap 'wineserver -k 2>/dev/null || true' EXIT
 }
 
 install_missing "${WINDOWS_PACKAGES[@]}"
@@ -120,7 +125,7 @@ if [ "${1:-}" = screenshot ]; then
     install_missing xvfb imagemagick
     Xvfb :93 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb=$!
-    trap 'kill $xvfb 2>/dev/null; wineserver -k 2>/dev/null' EXIT
+    trap 'kill $xvfb 2>/dev/null; wineserver -k 2>/dev/null || true' EXIT
     sleep 1
     DISPLAY=:93 wine "$BUILD_DIR/commonserver-editor.exe" >/dev/null 2>&1 &
     sleep 8
