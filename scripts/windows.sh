@@ -95,6 +95,7 @@ gather() {
 export WINEPREFIX=$CACHE_ROOT/wine WINEDEBUG=-all WINEARCH=win64
 use_wine() {
     [ -f "$WINEPREFIX/system.reg" ] || wineboot --init >/dev/null 2>&1
+    wineserver -k 2>/dev/null || true # one left by an earlier run would refuse -p
     wineserver -p
     trap 'wineserver -k 2>/dev/null || true' EXIT
 }
