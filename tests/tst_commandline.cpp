@@ -150,6 +150,9 @@ private slots:
         QTest::newRow("set --dry-run on lone CR line endings: no diff can be shown")
             << QStringList{"set", "--dry-run", "{file}", "Trade=1"} << QByteArray("[GameServerInfo]\rTrade = 0\r") << none
             << 0 << "" << "não podem ser mostradas como diff" << none;
+        QTest::newRow("set --dry-run on CR LF lines but a lone CR at the very end: no diff")
+            << QStringList{"set", "--dry-run", "{file}", "Trade=1"} << QByteArray("[GameServerInfo]\r\nTrade = 0\r")
+            << none << 0 << "" << "não podem ser mostradas como diff" << none;
         QTest::newRow("set --json: before is null for a key the write adds")
             << QStringList{"set", "--json", "--any-key", "{file}", "Trade=1", "Motd=Oi"}
             << QByteArray("[GameServerInfo]\nTrade = 0\n") << none << 0
@@ -174,6 +177,8 @@ private slots:
             << QStringList{"set", "--dry-run", "{file}", "Trade=1"} << none << none << 1 << "" << "não existe" << none;
         QTest::newRow("set an unknown key") << QStringList{"set", "{file}", "Trades=1"} << kFixture << none << 2 << ""
                                             << "quis dizer Trade" << none;
+        QTest::newRow("set an unknown key three letters off") << QStringList{"set", "{file}", "MaxZenMsg=1"} << kFixture
+                                                              << none << 2 << "" << "(quis dizer MaxZen?)" << none;
         QTest::newRow("set a flag to something but 0 or 1")
             << QStringList{"set", "{file}", "Trade=sim"} << kFixture << none << 1 << "" << "0 ou 1" << none;
         QTest::newRow("set a value with a control character: nothing written, not even the other key")
@@ -225,6 +230,8 @@ private slots:
         QTest::newRow("keys: the 36, with kind, window and label")
             << QStringList{"keys"} << none << none << 0
             << "~\nTrade                      sim ou não  janela principal  Trade:\n" << "" << none;
+        QTest::newRow("version") << QStringList{"--version"} << none << none << 0
+                                 << QStringLiteral("commonserver-cfg " COMMONSERVER_VERSION "\n") << "" << none;
         QTest::newRow("help") << QStringList{"--help"} << none << none << 0 << "~  2  uso errado" << "" << none;
         QTest::newRow("no command") << QStringList{} << none << none << 2 << "" << "falta o comando" << none;
         QTest::newRow("an unknown command") << QStringList{"put", "{file}"} << kFixture << none << 2 << ""
@@ -468,6 +475,12 @@ private slots:
         QCOMPARE(waited.status, 1);
         QVERIFY2(waited.err.contains(said) && waited.err.contains(who), qPrintable(waited.err));
         QVERIFY2(took >= 1000 && took < 5000, qPrintable(QString::number(took)));
+        // The report says how long it waited, in seconds with a decimal comma.
+        const QRegularExpressionMatch waitedFor =
+            QRegularExpression(QStringLiteral("durante (\\d+),(\\d) s de espera")).match(waited.err);
+        QVERIFY2(waitedFor.hasMatch(), qPrintable(waited.err));
+        const int tenths = waitedFor.captured(1).toInt() * 10 + waitedFor.captured(2).toInt();
+        QVERIFY2(tenths >= 10 && tenths * 100 <= took + 50, qPrintable(waited.err));
         QCOMPARE(fileBytes(path), kFixture);
         if (said.startsWith(QLatin1String("aberto"))) {
             QCOMPARE(run({"set", "--force", path, "Trade=1"}).status, 0);

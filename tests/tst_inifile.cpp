@@ -263,6 +263,7 @@ private slots:
             << head + "AddExperience=" + QByteArray(1000, '7') + "\r\n" << exp << QString(1000, QLatin1Char('7'));
         QTest::newRow("Windows-1252 decoded")
             << head + "AddExperience=Cria\xe7\xe3o \x80\x81\r\n" << exp << QStringLiteral("Criação €") + QChar(0x81);
+        QTest::newRow("a lone 0x80: Windows-1252 €") << head + "AddExperience=10 \x80\r\n" << exp << QStringLiteral("10 €");
         QTest::newRow("UTF-8 without a mark") << head + "AddExperience=Voc\xC3\xAA\r\n" << exp << QStringLiteral("Você");
         QTest::newRow("a stray byte: Windows-1252")
             << head + "AddExperience=Voc\xC3\xAA \xE9\r\n" << exp << QStringLiteral("VocÃª é");

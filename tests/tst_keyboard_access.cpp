@@ -2,6 +2,7 @@
 // controls in, the names a screen reader announces, and every window's icon.
 
 #include "desktop/application.h"
+#include "formdata/identity.h"
 #include "ui/main/mainwindow.h"
 #include "uisupport.h"
 
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -229,10 +231,14 @@ private slots:
         QFETCH(QByteArray, context);
         QFETCH(QByteArray, english);
         QFETCH(QString, portuguese);
-        desktop::setUpApplication(*qApp, QStringLiteral("org.example.CommonServerEditor"));
+        desktop::setUpApplication(*qApp, QString::fromUtf8(formdata::identity::kDesktopFileName));
         QCOMPARE(QCoreApplication::translate(context.constData(), english.constData()), portuguese);
         QDialogButtonBox buttons(QDialogButtonBox::Cancel);
         QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Cancelar"));
+        // The desktop finds the running editor's name and icon by this name:
+        // the entry the package installs.
+        QVERIFY2(QFile::exists(fixture("../../packaging/") + QGuiApplication::desktopFileName() + ".desktop"),
+                 qPrintable(QGuiApplication::desktopFileName()));
     }
 };
 
