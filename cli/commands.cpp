@@ -59,9 +59,11 @@ QString resolve(const QString &name, bool anyKey)
 }
 
 // The tool never makes a settings file: a path that names none is a mistake.
+// A path the system refuses to look at (a folder the user may not enter, a
+// name too long) is not called missing: the engine's read reports its reason.
 void requireFile(const QString &file)
 {
-    if (!QFileInfo::exists(file))
+    if (!QFileInfo::exists(file) && !engine::inifile::readFile(file))
         throw engine::Failure{engine::FailureNumber::FileAccess,
                       QStringLiteral("O arquivo \"%1\" não existe. Nada foi lido nem gravado.").arg(native(file))};
 }
