@@ -175,6 +175,13 @@ private slots:
             << QStringList{"set", "{file}", "ServerName=x"} << kFixture << none << 2 << "" << "--any-key" << none;
         QTest::newRow("set --dry-run on a missing file: no diff that makes one")
             << QStringList{"set", "--dry-run", "{file}", "Trade=1"} << none << none << 1 << "" << "não existe" << none;
+#ifndef Q_OS_WIN // Windows limits whole paths, and Wine in its own way
+        const QString tooLong = QStringLiteral("{file}.") + QString(260, QLatin1Char('x'));
+        QTest::newRow("get a name longer than the system allows: its reason")
+            << QStringList{"get", tooLong, "Trade"} << none << none << 1 << "" << "o nome é longo demais" << none;
+        QTest::newRow("set a name longer than the system allows: its reason, not missing")
+            << QStringList{"set", tooLong, "Trade=1"} << none << none << 1 << "" << "o nome é longo demais" << none;
+#endif
         QTest::newRow("set an unknown key") << QStringList{"set", "{file}", "Trades=1"} << kFixture << none << 2 << ""
                                             << "quis dizer Trade" << none;
         QTest::newRow("set an unknown key three letters off") << QStringList{"set", "{file}", "MaxZenMsg=1"} << kFixture
@@ -314,6 +321,7 @@ private slots:
         QTest::newRow("a key added after a last line without a break")
             << QByteArray("[GameServerInfo]\nTrade = 0") << QStringList{"MaxZen=5"};
         QTest::newRow("a missing section appended") << QByteArray("[Other]\r\nA=1") << QStringList{"Trade=1"};
+        QTest::newRow("an empty file: no line before") << QByteArray() << QStringList{"Trade=1"};
         QByteArray apart("[GameServerInfo]\r\nTrade = 0\r\n");
         for (int i = 0; i < 12; ++i)
             apart += "; " + QByteArray::number(i) + "\r\n";
@@ -451,6 +459,8 @@ private slots:
         QTest::newRow("a lock") << "exec flock \"$1\" sleep 30" << "bloqueado" << "\"flock\" (PID ";
         QTest::newRow("open for writing, never changed") << "exec 3>>\"$1\"; exec sleep 30"
                                                          << "aberto para gravação" << "\"sleep\" (PID ";
+        QTest::newRow("open for writing and changing") << "exec 3>>\"$1\"; while :; do touch \"$1\"; sleep 0.2; done"
+                                                       << "não parou de mudar" << "\"sh\" (PID ";
     }
 
     void holdersAreNamed()
@@ -491,6 +501,21 @@ private slots:
 #else
         QSKIP("flock and a shell holding a file open are Linux tools here");
 #endif
+    }
+
+    // A file dated ahead of this machine's clock (another machine wrote it)
+    // cannot age: a quiet second without a change is enough.
+    void fileDatedInTheFutureIsSaved()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, kFixture);
+        QFile dated(path);
+        QVERIFY(dated.open(QIODevice::ReadWrite)
+                && dated.setFileTime(QDateTime::currentDateTimeUtc().addSecs(3600), QFileDevice::FileModificationTime));
+        dated.close();
+        QCOMPARE(run({"set", "--wait", "5", path, "Trade=1"}).status, 0);
+        QCOMPARE(fileBytes(path), changed(kFixture, "Trade = 0", "Trade = 1"));
     }
 
     void getListsEveryKeyOnce()

@@ -242,7 +242,8 @@ private slots:
         QTest::addColumn<QString>("layout");
         QTest::newRow("two hard links") << "hard link";
         QTest::newRow("a POSIX ACL for the game server's user") << "acl";
-        QTest::newRow("a user attribute") << "attribute";
+        QTest::newRow("user attributes, one of them empty") << "attribute";
+        QTest::newRow("a program whose standard input is closed") << "no standard input";
         QTest::newRow("a symbolic link to it") << "symbolic link";
         QTest::newRow("root saves nobody's 640 file") << "root saves";
         QTest::newRow("a member of its group saves another's 664 file") << "group member";
@@ -293,6 +294,7 @@ private slots:
         QString other;   // a second name of the file, when it has one
         QStringList as;  // the helper's user and groups, when not this process
         QString mounted; // a bind mount to undo
+        int standardInput = -1; // closed for the save, then given back
 
         if (layout == QLatin1String("hard link")) {
             other = dir.filePath(QStringLiteral("second-name.cfg"));
@@ -303,8 +305,13 @@ private slots:
             if (::setxattr(file.constData(), "system.posix_acl_access", acl.constData(), acl.size(), 0) != 0)
                 QSKIP("this file system has no POSIX ACLs");
         } else if (layout == QLatin1String("attribute")) {
-            if (::setxattr(file.constData(), "user.origem", "painel", 6, 0) != 0)
+            if (::setxattr(file.constData(), "user.origem", "painel", 6, 0) != 0
+                || ::setxattr(file.constData(), "user.vazio", "", 0, 0) != 0)
                 QSKIP("this file system has no user attributes");
+        } else if (layout == QLatin1String("no standard input")) {
+            // The first descriptor the save opens is then 0.
+            standardInput = ::dup(0);
+            QCOMPARE(::close(0), 0);
         } else if (layout == QLatin1String("symbolic link")) {
             other = path;
             path = dir.filePath(QStringLiteral("link.cfg"));
@@ -343,6 +350,8 @@ private slots:
 
         if (as.isEmpty()) {
             writeValue(path, kSection, QStringLiteral("AddExperience"), QStringLiteral(" 555"));
+            if (standardInput >= 0)
+                QCOMPARE(::dup2(standardInput, 0), 0);
         } else {
             auto helper = start(QStringList{"set", path, "AddExperience", "555"} + as);
             QCOMPARE(finish(*helper), 0);
@@ -369,6 +378,8 @@ private slots:
             char value[16] = {};
             QCOMPARE(::getxattr(file.constData(), "user.origem", value, sizeof value), ssize_t(6));
             QCOMPARE(QByteArray(value), QByteArray("painel"));
+            QCOMPARE(::getxattr(file.constData(), "user.vazio", value, sizeof value), ssize_t(0));
+            QVERIFY(now.st_ino != old.st_ino); // replaced whole, as a file without attributes is
         } else if (layout == QLatin1String("symbolic link")) {
             QVERIFY(QFileInfo(path).isSymLink());
             QCOMPARE(fileBytes(other), after);
