@@ -3,7 +3,6 @@
 // that show their whole text; and which keys, in which order, its "Salvar"
 // writes. How it looks is compared with the screenshots (lookasshipped.sh).
 
-#include "settings/keys.h"
 #include "ui/main/mainwindow.h"
 #include "uisupport.h"
 
@@ -176,19 +175,6 @@ private slots:
         QFETCH(QString, title);
         QFETCH(QStringList, keys);
         QCOMPARE(keysSavedBy(title), keys);
-    }
-
-    void everyKeyIsSavedByExactlyOneWindow()
-    {
-        QStringList all;
-        for (const QString &title : {kMain, kOther, kCastle})
-            all += keysSavedBy(title);
-        QStringList expected;
-        for (const settings::Key *key : settings::keys::kAll)
-            expected << QLatin1String(key->name);
-        all.sort();
-        expected.sort();
-        QCOMPARE(all, expected);
     }
 };
 
