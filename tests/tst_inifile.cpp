@@ -347,8 +347,10 @@ private slots:
                                         << QStringLiteral("U+2028");
         QTest::newRow("right-to-left override") << utf8 << kSection << motd << QStringLiteral(" 1") + QChar(0x202E) + "0"
                                                 << 5 << false << QStringLiteral("U+202E");
-        QTest::newRow("first strong isolate")
-            << utf8 << kSection << motd << QStringLiteral(" 1") + QChar(0x2068) << 5 << false << QStringLiteral("U+2068");
+        QTest::newRow("left-to-right isolate, the first isolate")
+            << utf8 << kSection << motd << QStringLiteral(" 1") + QChar(0x2066) << 5 << false << QStringLiteral("U+2066");
+        QTest::newRow("pop directional isolate, the last")
+            << utf8 << kSection << motd << QStringLiteral(" 1") + QChar(0x2069) << 5 << false << QStringLiteral("U+2069");
         QTest::newRow("lone low surrogate in UTF-8 without a mark")
             << QByteArray("[GameServerInfo]\r\nMotd=m\xC3\xA1ximo\r\n") << kSection << motd << QString(QChar(0xDCE1)) << 5
             << false << QStringLiteral("(U+DCE1)");
@@ -633,11 +635,17 @@ private slots:
                     && file.write("9") == 1;
         });
         const auto unhook = qScopeGuard([] { engine::filebytes::testhooks::setStepHook(nullptr); });
-        writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1"));
+        engine::inifile::WriteOptions withBackup;
+        withBackup.backup = true;
+        engine::inifile::write(path, kSection, {{QStringLiteral("Trade"), QStringLiteral(" 1")}}, withBackup);
         if (wrote == 0)
             QSKIP("the system lets no other program write the file during a save");
         QCOMPARE(wrote, 1);
         QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\nTrade = 1\r\nMaxZen = 9\r\n"));
+        // One backup: of what the save read again, not of what it read first.
+        const QStringList backups = QDir(dir.path()).entryList(QDir::Files).filter(QStringLiteral(".bak"));
+        QCOMPARE(backups.size(), 1);
+        QCOMPARE(fileBytes(dir.filePath(backups.constFirst())), QByteArray("[GameServerInfo]\r\nTrade = 0\r\nMaxZen = 9\r\n"));
     }
 
 #ifdef Q_OS_LINUX
