@@ -4,7 +4,6 @@
 #include "settings/settingsfile.h"
 #include "support.h"
 
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -77,16 +76,6 @@ private slots:
         QCOMPARE(read, text);
         file.write({{QStringLiteral("AddExperience"), read}});
         QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\n") + line + "\r\n");
-    }
-
-    // The file matches names case-insensitively: two keys that differ only
-    // in case would be one key of the file.
-    void every36KeysOnce()
-    {
-        QSet<QString> names;
-        for (const settings::Key *key : settings::keys::kAll)
-            names.insert(QString::fromLatin1(key->name).toLower());
-        QCOMPARE(names.size(), 36);
     }
 };
 
