@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 
@@ -493,7 +494,14 @@ private slots:
             save->waitForFinished();
             try {
                 const QByteArray now = engine::inifile::readFile(path).value_or(QByteArray());
-                QVERIFY2(now == old || now == withValue(old, kSection, "AddExperience", ' ' + value), "a torn file was read");
+                const QByteArray saved = withValue(old, kSection, "AddExperience", ' ' + value);
+                QVERIFY2(now == old || now == saved,
+                         qPrintable(QStringLiteral("a torn file was read: %1 bytes (old %2, saved %3), the first %4 as old")
+                                        .arg(now.size())
+                                        .arg(old.size())
+                                        .arg(saved.size())
+                                        .arg(std::mismatch(now.begin(), now.end(), old.begin(), old.end()).first
+                                             - now.begin())));
                 ++whole;
             } catch (const engine::Failure &failure) {
                 QCOMPARE(failure.kind, engine::FailureKind::InterruptedSave);
