@@ -119,6 +119,7 @@ private slots:
             QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(label);
             QVERIFY(accessible);
             QCOMPARE(accessible->role(), QAccessible::Link);
+            QVERIFY(accessible->state().linked);
             QCOMPARE(accessible->text(QAccessible::Name), label->text());
             QAccessibleActionInterface *actions = accessible->actionInterface();
             QVERIFY(actions);
@@ -137,6 +138,8 @@ private slots:
             const Qt::Key key = by == QLatin1String("Enter") ? Qt::Key_Return : Qt::Key_Space;
             QTest::keyClick(QApplication::focusWidget(), key);
             QTest::keyClick(QApplication::focusWidget(), key);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QVERIFY(!lit(credits, link)); // the keyboard has left it
         }
         QCOMPARE(urls.opened, (QList<QUrl>{QUrl(address), QUrl(address)}));
         QVERIFY(credits->isVisible());

@@ -107,6 +107,8 @@ private slots:
             QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(field);
             QVERIFY(accessible);
             QVERIFY2(accessible->text(QAccessible::Name).endsWith(label->text()), qPrintable(field->objectName()));
+            const QAccessible::Role role = qobject_cast<QLineEdit *>(field) ? QAccessible::EditableText : QAccessible::CheckBox;
+            QCOMPARE(accessible->role(), role);
         }
     }
 

@@ -716,6 +716,25 @@ private slots:
         QCOMPARE(caption(&setup.main), titles::kMain);
     }
 
+    // A save of the main window that fails on closing stops there: the
+    // other windows' edits are not saved behind its back, nothing closes.
+    void failedSaveOnCloseKeepsEveryWindowOpen()
+    {
+        Setup setup(fileBytes(fixture("commonserver.cfg")));
+        setup.main.show();
+        menuItem(setup.main, "openAction")->trigger();
+        box(setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("6\x01")); // refused on save
+        QWidget *castle = openWindow(setup.main, titles::kCastle);
+        child<QPushButton>(castle, QStringLiteral("openButton"))->click();
+        child<QLineEdit>(castle, QStringLiteral("CastleCycleStartYear"))->setText(QStringLiteral("1999"));
+        FailureRecorder recorder;
+        QuestionAnswers answers({int(QMessageBox::Save)});
+        setup.main.close();
+        QCOMPARE(recorder.failures.size(), 1);
+        QVERIFY(setup.main.isVisible() && castle->isVisible());
+        QVERIFY(setup.read("CastleCycleStartYear") != QStringLiteral("1999"));
+    }
+
     // Runs last: once the application has been told to quit, later event loops
     // in this process would return at once.
     void cancelarEndsTheProgram()
