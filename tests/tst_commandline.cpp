@@ -105,20 +105,20 @@ private slots:
         QTest::newRow("get an unknown key: the nearest named")
             << QStringList{"get", "{file}", "MaxZenMesage"} << kFixture << none << 2 << "" << "quis dizer MaxZenMessage"
             << none;
-        const QByteArray planted("[GameServerInfo]\nMaxZenMessage = a\x1b]2;x\x07\xc2\x9b" "2Jb\n");
+        const QByteArray planted("[GameServerInfo]\nMaxZenMessage = a\x1b]2;x\x07\x7f\xc2\x9b" "2Jb\n");
         QTest::newRow("get escapes the control characters the file's owner planted")
             << QStringList{"get", "{file}", "MaxZenMessage"} << planted << none << 0
-            << "MaxZenMessage=a\\x1b]2;x\\x07\\x9b" "2Jb\n" << "" << none;
+            << "MaxZenMessage=a\\x1b]2;x\\x07\\x7f\\x9b" "2Jb\n" << "" << none;
         QTest::newRow("get escapes the characters that reorder or break the line")
             << QStringList{"get", "{file}", "MaxZenMessage"}
             << QByteArray("[GameServerInfo]\nMaxZenMessage = a\xe2\x80\xa8" "b\xe2\x80\xaa" "c\xe2\x80\xae" "d\xe2\x81\xa6" "e\xe2\x81\xa9" "f\n")
             << none << 0 << "MaxZenMessage=a\\u2028b\\u202ac\\u202ed\\u2066e\\u2069f\n" << "" << none;
         QTest::newRow("get --raw prints them as they are")
             << QStringList{"get", "--raw", "{file}", "MaxZenMessage"} << planted << none << 0
-            << "MaxZenMessage=a\x1b]2;x\x07\u009b" "2Jb\n" << "" << none;
+            << "MaxZenMessage=a\x1b]2;x\x07\x7f\u009b" "2Jb\n" << "" << none;
         QTest::newRow("get --json escapes C0 and C1 controls")
             << QStringList{"get", "--json", "{file}", "MaxZenMessage"} << planted << none << 0
-            << "{\n  \"MaxZenMessage\": \"a\\u001b]2;x\\u0007\\u009b" "2Jb\"\n}\n" << "" << none;
+            << "{\n  \"MaxZenMessage\": \"a\\u001b]2;x\\u0007\\u007f\\u009b" "2Jb\"\n}\n" << "" << none;
         QTest::newRow("get from a missing file") << QStringList{"get", "{file}"} << none << none << 1 << ""
                                                  << "não existe" << none;
         QTest::newRow("get from a file the editor refuses")
@@ -227,6 +227,9 @@ private slots:
         QTest::newRow("apply a preset with a broken line")
             << QStringList{"apply", "{file}", "{preset}"} << kFixture << QByteArray("[GameServerInfo]\nAddExperience 2\n")
             << 1 << "" << "na linha 2 algo que não é chave" << none;
+        QTest::newRow("apply a preset without the section")
+            << QStringList{"apply", "{file}", "{preset}"} << kFixture << QByteArray("; s\xf3 um coment\xe1rio\n") << 1 << ""
+            << "não tem a seção [GameServerInfo]" << none;
         QTest::newRow("apply a preset with another section")
             << QStringList{"apply", "{file}", "{preset}"} << kFixture << QByteArray("[GameServerInfo]\nTrade=1\n[Other]\n")
             << 1 << "" << "seção [Other]" << none;
@@ -249,6 +252,8 @@ private slots:
                                           << kFixture << none << 2 << "" << "1 ou mais" << none;
         QTest::newRow("restore with a second file") << QStringList{"restore", "{file}", "{file}"} << kFixture << none << 2
                                                     << "" << "argumentos errados" << none;
+        QTest::newRow("--wait longer than a day") << QStringList{"set", "--wait", "86401", "{file}", "Trade=1"} << kFixture
+                                                  << none << 2 << "" << "--wait precisa" << none;
         QTest::newRow("--keep-backups without --backup")
             << QStringList{"set", "--keep-backups", "2", "{file}", "Trade=1"} << kFixture << none << 2 << ""
             << "vai com --backup" << none;
