@@ -2,6 +2,7 @@
 // controls in, the names a screen reader announces, and every window's icon.
 
 #include "desktop/application.h"
+#include "desktop/dialogs.h"
 #include "formdata/identity.h"
 #include "ui/main/mainwindow.h"
 #include "uisupport.h"
@@ -14,7 +15,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 #include <QPushButton>
 #include <QTest>
 
@@ -213,6 +216,35 @@ private slots:
         box->setFocus();
         QTest::keyClick(box, Qt::Key_Escape);
         QTRY_VERIFY(form.isNull()); // closed and destroyed, as by "Cancelar"
+    }
+
+    // The real question box: Escape answers what closing the question means.
+    void escapeAnswersAQuestion_data()
+    {
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<int>("standard");
+        QTest::addColumn<int>("escape");
+        QTest::newRow("own buttons, the last") << QStringList{"Restaurar", "Manter", "Cancelar"} << 0 << 2;
+        QTest::newRow("own buttons, the first") << QStringList{"Fechar", "Abrir de novo"} << 0 << 0;
+        QTest::newRow("standard buttons")
+            << QStringList{} << int(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel) << int(QMessageBox::Cancel);
+    }
+
+    void escapeAnswersAQuestion()
+    {
+        QFETCH(QStringList, buttons);
+        QFETCH(int, standard);
+        QFETCH(int, escape);
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                poll.stop();
+                QTest::keyClick(box, Qt::Key_Escape);
+            }
+        });
+        poll.start(10);
+        QCOMPARE(desktop::ask({QStringLiteral("Pergunta?"), buttons, standard, escape}, QStringLiteral("Teste"), nullptr),
+                 escape);
     }
 
     // Qt's own texts (file dialog, message box buttons, text box menus) speak

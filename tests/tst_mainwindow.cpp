@@ -382,12 +382,15 @@ private slots:
         form.show();
         box(form, QStringLiteral("settingsPath"))->setText(QStringLiteral("typed before"));
         bool answered = false;
+        QString offered; // the name the dialog starts from
         QTimer poll;
         connect(&poll, &QTimer::timeout, &form, [&] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             poll.stop();
+            if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                offered = name->text();
             if (!accept) {
                 answered = true;
                 dialog->reject();
@@ -418,6 +421,7 @@ private slots:
         });
         button(form, QStringLiteral("browseButton"))->click();
         QVERIFY(answered);
+        QCOMPARE(offered, QStringLiteral("typed before"));
         QCOMPARE(box(form, QStringLiteral("settingsPath"))->text(),
                  accept ? QDir::toNativeSeparators(chosen) : QStringLiteral("typed before"));
         QCOMPARE(button(form, QStringLiteral("openButton"))->isEnabled(), accept);
