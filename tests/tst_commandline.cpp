@@ -250,6 +250,8 @@ private slots:
                                                       << none << 2 << "" << "--raw" << none;
         QTest::newRow("--keep-backups 0") << QStringList{"set", "--backup", "--keep-backups", "0", "{file}", "Trade=1"}
                                           << kFixture << none << 2 << "" << "1 ou mais" << none;
+        QTest::newRow("restore with an empty path") << QStringList{"restore", ""} << none << none << 1 << ""
+                                                    << "Nenhum arquivo de configuração foi indicado" << none;
         QTest::newRow("restore with a second file") << QStringList{"restore", "{file}", "{file}"} << kFixture << none << 2
                                                     << "" << "argumentos errados" << none;
         QTest::newRow("--wait longer than a day") << QStringList{"set", "--wait", "86401", "{file}", "Trade=1"} << kFixture

@@ -666,11 +666,14 @@ private slots:
         QTest::addColumn<QString>("variable");
         QTest::addColumn<QString>("value"); // {dir}: a folder of the test's
         QTest::addColumn<QString>("folder"); // where the state folder is; empty: refused
-        QTest::newRow("a service without User= has no HOME") << "" << "" << "";
-        QTest::newRow("HOME names no folder") << "HOME" << "/nonexistent" << "";
-        QTest::newRow("HOME") << "HOME" << "{dir}" << "{dir}/.local/state/commonserver-editor";
-        QTest::newRow("XDG_STATE_HOME") << "XDG_STATE_HOME" << "{dir}/xdg" << "{dir}/xdg/commonserver-editor";
-        QTest::newRow("systemd's StateDirectory=") << "STATE_DIRECTORY" << "{dir}/state" << "{dir}/state";
+        QTest::addColumn<bool>("openBefore"); // the folder is there already, readable by everyone
+        QTest::newRow("a service without User= has no HOME") << "" << "" << "" << false;
+        QTest::newRow("HOME names no folder") << "HOME" << "/nonexistent" << "" << false;
+        QTest::newRow("HOME") << "HOME" << "{dir}" << "{dir}/.local/state/commonserver-editor" << false;
+        QTest::newRow("XDG_STATE_HOME") << "XDG_STATE_HOME" << "{dir}/xdg" << "{dir}/xdg/commonserver-editor" << false;
+        QTest::newRow("systemd's StateDirectory=") << "STATE_DIRECTORY" << "{dir}/state" << "{dir}/state" << false;
+        QTest::newRow("a state folder open to everyone is made private")
+            << "STATE_DIRECTORY" << "{dir}/state" << "{dir}/state" << true;
     }
 
     void stateFolder()
@@ -679,6 +682,7 @@ private slots:
         QFETCH(QString, variable);
         QFETCH(QString, value);
         QFETCH(QString, folder);
+        QFETCH(bool, openBefore);
         if (::geteuid() != 0)
             QSKIP("dropping to another user needs root");
         QTemporaryDir dir;
@@ -699,6 +703,11 @@ private slots:
         if (!variable.isEmpty())
             environment.insert(variable, QString(value).replace(QStringLiteral("{dir}"), home));
         folder.replace(QStringLiteral("{dir}"), home);
+        if (openBefore) {
+            QVERIFY(QDir().mkpath(folder));
+            QCOMPARE(::chown(QFile::encodeName(folder).constData(), 1600, 1600), 0);
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+        }
         QProcess helper;
         helper.setProcessEnvironment(environment);
         helper.start(filewriter(), {"set", path, "AddExperience", "555", "--as", "1600:1600:1600"});
