@@ -337,6 +337,9 @@ private slots:
         else
             QTest::keySequence(year, QKeySequence::Save);
         QCOMPARE(answers.asked.size(), answer >= 0 ? 1 : 0);
+        if (answer >= 0)
+            QVERIFY2(answers.asked.constFirst().text.startsWith(QStringLiteral("Há mudanças em \"Castle Siege\" que ainda não")),
+                     qPrintable(answers.asked.constFirst().text));
         QCOMPARE(!editor || !editor->isVisible(), closed);
         QCOMPARE(setup.read("CastleCycleStartYear"), saved ? QStringLiteral("1999") : before);
         QCOMPARE(recorder.failures.size(), how == QLatin1String("close box refused") ? 1 : 0);
