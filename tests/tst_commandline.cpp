@@ -243,6 +243,8 @@ private slots:
         QTest::newRow("version") << QStringList{"--version"} << none << none << 0
                                  << QStringLiteral("commonserver-cfg " COMMONSERVER_VERSION "\n") << "" << none;
         QTest::newRow("help") << QStringList{"--help"} << none << none << 0 << "~  2  uso errado" << "" << none;
+        QTest::newRow("an unknown option, in Qt's Portuguese") << QStringList{"--bogus", "get", "{file}"} << kFixture << none
+                                                               << 2 << "" << "Opção desconhecida 'bogus'" << none;
         QTest::newRow("no command") << QStringList{} << none << none << 2 << "" << "falta o comando" << none;
         QTest::newRow("an unknown command") << QStringList{"put", "{file}"} << kFixture << none << 2 << ""
                                             << "\"put\" não é um comando" << none;
@@ -400,25 +402,6 @@ private slots:
 #endif
     }
 
-    // An argument that is not UTF-8 would become another text: refused.
-    void argumentsThatAreNotUtf8AreRefused()
-    {
-#ifdef Q_OS_UNIX
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
-        putFile(path, kFixture);
-        QProcess shell;
-        shell.start(QStringLiteral("sh"), {"-c", "exec \"$0\" set \"$1\" \"MaxZenMessage=caf$(printf '\\351')\"",
-                                           QStringLiteral(COMMONSERVER_CFG), path});
-        QVERIFY(shell.waitForFinished(30000));
-        QCOMPARE(shell.exitCode(), 1);
-        QVERIFY2(shell.readAllStandardError().contains("UTF-8"), "no reason given");
-        QCOMPARE(fileBytes(path), kFixture);
-#else
-        QSKIP("Windows passes arguments as UTF-16");
-#endif
-    }
-
     // A save cut off halfway through a rewrite in place: get, set and apply
     // refuse the torn file, naming the copy, until restore puts the old
     // content back.
@@ -523,6 +506,36 @@ private slots:
         dated.close();
         QCOMPARE(run({"set", "--wait", "5", path, "Trade=1"}).status, 0);
         QCOMPARE(fileBytes(path), changed(kFixture, "Trade = 0", "Trade = 1"));
+    }
+
+    // An argument that is not UTF-8 would decode into another command, path
+    // or value: refused, naming its place, before anything is read.
+    void argumentsThatAreNotUtf8AreRefused_data()
+    {
+        QTest::addColumn<QString>("arguments"); // as sh reads them
+        QTest::addColumn<int>("position");
+        QTest::newRow("the command") << "\"$(printf 'g\\377t')\" \"$1\" Trade" << 1;
+        QTest::newRow("a value in Windows-1252") << "set \"$1\" \"MaxZenMessage=caf$(printf '\\351')\"" << 3;
+    }
+
+    void argumentsThatAreNotUtf8AreRefused()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(int, position);
+#ifdef Q_OS_UNIX
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, kFixture);
+        QProcess tool;
+        tool.start(QStringLiteral("sh"), {"-c", "exec \"$0\" " + arguments, QStringLiteral(COMMONSERVER_CFG), path});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 1);
+        const QString err = QString::fromUtf8(tool.readAllStandardError());
+        QVERIFY2(err.contains(QStringLiteral("o argumento %1 não é texto UTF-8").arg(position)), qPrintable(err));
+        QCOMPARE(fileBytes(path), kFixture);
+#else
+        QSKIP("Windows passes arguments as UTF-16");
+#endif
     }
 
     void getListsEveryKeyOnce()
