@@ -402,6 +402,15 @@ private slots:
                 QVERIFY2(failure.description.contains(names), qPrintable(failure.description));
             }
         }
+        // On disk, through the write that chooses its pairs from the file as
+        // it finds it: refused too, and the file keeps every byte.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, file);
+        QVERIFY_THROWS_EXCEPTION(engine::Failure, engine::inifile::write(path, section, [&](const QByteArray &) {
+            return std::vector<engine::inifile::KeyValue>{{key, value}};
+        }));
+        QCOMPARE(fileBytes(path), file);
         try {
             engine::inifile::valuesIn(file, section, {QStringLiteral("Trade"), key});
             QVERIFY2(!readRefused, "the read was accepted");
