@@ -520,9 +520,9 @@ private slots:
 
     void argumentsThatAreNotUtf8AreRefused()
     {
+#ifdef Q_OS_UNIX
         QFETCH(QString, arguments);
         QFETCH(int, position);
-#ifdef Q_OS_UNIX
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
         putFile(path, kFixture);
