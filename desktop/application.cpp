@@ -1,5 +1,6 @@
 #include "desktop/application.h"
 
+#include "desktop/fonts.h"
 #include "engine/translations.h"
 
 #include <QApplication>
@@ -10,6 +11,15 @@ void setUpApplication(QApplication &app, const QString &desktopFileName)
 {
     QApplication::setDesktopFileName(desktopFileName);
     engine::installQtTranslations(app);
+    setUpFonts();
+    QApplication::setFont(defaultWindowFont());
+#ifndef Q_OS_WIN
+    // The windows' fixed geometry is measured in Fusion; a desktop's own style
+    // (wider frames, larger check marks) would cut texts off. One the user
+    // names in QT_STYLE_OVERRIDE still wins.
+    if (qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE"))
+        QApplication::setStyle(QStringLiteral("Fusion"));
+#endif
 }
 
 } // namespace desktop

@@ -1,9 +1,12 @@
 # Shared by run.sh and test.sh: install what is missing, then build.
 # Sourced, not run. Both steps are quick when there is nothing to do.
 
-# Debian packages the build, the tests, the windows' fonts and Qt's own
-# Portuguese texts need.
-PACKAGES=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-liberation2 fonts-urw-base35 patch)
+# What the installed program needs (Qt's platform plugins and Portuguese
+# texts, the windows' fonts): the list the .deb depends on.
+mapfile -t RUNTIME_PACKAGES < <(grep -v '^#' "$(dirname "${BASH_SOURCE[0]}")/../packaging/runtime-packages")
+
+# Debian packages the build and the program need.
+PACKAGES=(cmake g++ make qt6-base-dev patch "${RUNTIME_PACKAGES[@]}")
 
 # What the tests add: Ansible for the collection's playbooks, and the
 # Python packages its offline sanity tests use in place of PyPI's.

@@ -1,5 +1,7 @@
 // Renders every window to PNG, as a user sees it after loading the sample
-// settings file (a copy of it, so the sample stays as it is).
+// settings file (a copy of it, so the sample stays as it is), and writes
+// fonts.txt: which font each window's texts resolved to and which style drew
+// its marks, so that a picture that changed with the machine's fonts says why.
 //   screenshots OUTPUT_FOLDER SAMPLE_FILE
 // Run on the offscreen platform; scripts/screenshots.sh does that.
 
@@ -10,18 +12,23 @@
 #include "ui/info/instructionswindow.h"
 #include "ui/main/mainwindow.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
 #include <cstdio>
+#include <map>
 
 namespace {
 
@@ -49,12 +56,45 @@ T *child(const QObject *window, const char *name)
     return found;
 }
 
+// The fonts a window's texts are drawn in, as the font system resolved them,
+// with the kinds of control that use each; and the style, which draws the
+// check marks and frames.
+QString fontsOf(QWidget *window, const QString &name)
+{
+    std::map<QString, std::map<QString, int>> users;
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        const bool drawsText = qobject_cast<QLabel *>(widget) ? !qobject_cast<QLabel *>(widget)->text().isEmpty()
+                                                              : qobject_cast<QAbstractButton *>(widget)
+                                                                    || qobject_cast<QLineEdit *>(widget)
+                                                                    || qobject_cast<QMenuBar *>(widget);
+        if (!drawsText || !widget->isVisible())
+            continue;
+        const QFontInfo info(widget->font());
+        const QString font = QStringLiteral("%1 %2 %3 pt, stretch %4")
+                                 .arg(info.family(), info.styleName())
+                                 .arg(info.pointSizeF())
+                                 .arg(widget->font().stretch());
+        ++users[font][QString::fromLatin1(widget->metaObject()->className())];
+    }
+    QString lines;
+    for (const auto &[font, kinds] : users) {
+        QStringList counted;
+        for (const auto &[kind, count] : kinds)
+            counted << QStringLiteral("%1 x%2").arg(kind).arg(count);
+        lines += QStringLiteral("%1: %2: %3\n").arg(name, font, counted.join(QStringLiteral(", ")));
+    }
+    return lines + QStringLiteral("%1: marks and frames drawn by the %2 style\n").arg(name, window->style()->name());
+}
+
+QString fonts;
+
 bool save(QWidget *window, const QDir &folder, const QString &name)
 {
     QApplication::processEvents();
     const QString path = folder.filePath(name + QStringLiteral(".png"));
     const bool saved = window->grab().save(path);
     std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+    fonts += fontsOf(window, name);
     return saved;
 }
 
@@ -117,5 +157,8 @@ int main(int argc, char *argv[])
     auto *link = child<QLabel>(credits, "makersLink");
     QTest::mouseMove(credits->windowHandle(), link->mapTo(credits, link->rect().center()));
     ok &= save(credits, folder, QStringLiteral("creditos"));
+
+    QFile record(folder.filePath(QStringLiteral("fonts.txt")));
+    ok &= record.open(QIODevice::WriteOnly) && record.write(fonts.toUtf8()) == fonts.toUtf8().size();
     return ok ? 0 : 1;
 }

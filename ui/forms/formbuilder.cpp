@@ -1,13 +1,12 @@
 #include "ui/forms/formbuilder.h"
 
 #include "desktop/desktopcolour.h"
+#include "desktop/fonts.h"
 #include "ui/forms/accessibility.h"
 #include "ui/forms/linklabel.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QFont>
-#include <QFontInfo>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
@@ -27,33 +26,10 @@
 namespace ui::forms {
 namespace {
 
-const QString kSansSerif = QStringLiteral("MS Sans Serif");
-const QString kCalligraphic = QStringLiteral("Monotype Corsiva");
-const QString kWindowsSansSerif = QStringLiteral("Microsoft Sans Serif");
-
-// The windows name the classic Windows fonts; elsewhere the nearest free fonts
-// of the same size, weight and slant stand in for them.
-void substituteFontsOnce()
-{
-    static const bool done = [] {
-        // Windows' own TrueType successor of the bitmap font comes first.
-        QFont::insertSubstitutions(kSansSerif, {kWindowsSansSerif, QStringLiteral("Liberation Sans"),
-                                                QStringLiteral("Arial"),
-                                                QStringLiteral("Helvetica")});
-        QFont::insertSubstitutions(kCalligraphic, {QStringLiteral("Z003"),
-                                                   QStringLiteral("TeX Gyre Chorus"),
-                                                   QStringLiteral("URW Chancery L"),
-                                                   QStringLiteral("Lucida Calligraphy"),
-                                                   QStringLiteral("Segoe Script")});
-        return true;
-    }();
-    Q_UNUSED(done);
-}
-
 // How a style looks: font, colour (the default when unset) and alignment.
 struct Look
 {
-    QString family = kSansSerif;
+    desktop::Typeface typeface = desktop::Typeface::SansSerif;
     qreal points = 8.25;
     bool bold = false;
     bool italic = false;
@@ -69,41 +45,24 @@ Look lookOf(formdata::Style style)
     case formdata::Style::RowPart:
         return {};
     case formdata::Style::Bold:
-        return {kSansSerif, 8.25, true, false, std::nullopt};
+        return {desktop::Typeface::SansSerif, 8.25, true, false, std::nullopt};
     case formdata::Style::Heading:
-        return {kCalligraphic, 15.75, true, true, QColor::fromRgb(desktop::desktopColour()),
+        return {desktop::Typeface::Calligraphic, 15.75, true, true, QColor::fromRgb(desktop::desktopColour()),
                 Qt::AlignLeft | Qt::AlignTop};
     case formdata::Style::BlueTitle:
-        return {kSansSerif, 12, true, false, blue, Qt::AlignHCenter | Qt::AlignTop};
+        return {desktop::Typeface::SansSerif, 12, true, false, blue, Qt::AlignHCenter | Qt::AlignTop};
     case formdata::Style::RedTitle:
-        return {kSansSerif, 12, true, false, QColor(255, 0, 0), Qt::AlignLeft | Qt::AlignTop};
+        return {desktop::Typeface::SansSerif, 12, true, false, QColor(255, 0, 0), Qt::AlignLeft | Qt::AlignTop};
     case formdata::Style::BlueBold:
-        return {kSansSerif, 8.25, true, false, blue, Qt::AlignLeft | Qt::AlignTop};
+        return {desktop::Typeface::SansSerif, 8.25, true, false, blue, Qt::AlignLeft | Qt::AlignTop};
     }
     return {};
-}
-
-QFont fontOf(const Look &look)
-{
-    QFont font(look.family);
-    font.setPointSizeF(look.points);
-    font.setBold(look.bold);
-    font.setItalic(look.italic);
-    // The free stand-ins for MS Sans Serif run about 8 % wider at the same
-    // size, which would push labels such as "Criar Personagem :" onto a line
-    // their box cannot show. Narrow them to the classic font's width.
-    if (look.family == kSansSerif) {
-        const QString used = QFontInfo(font).family();
-        if (used != kSansSerif && used != kWindowsSansSerif)
-            font.setStretch(92);
-    }
-    return font;
 }
 
 void paint(QWidget *widget, formdata::Style style)
 {
     const Look look = lookOf(style);
-    widget->setFont(fontOf(look));
+    widget->setFont(desktop::windowFont(look.typeface, look.points, look.bold, look.italic));
     if (look.colour) {
         QPalette palette = widget->palette();
         palette.setColor(QPalette::WindowText, *look.colour);
@@ -186,7 +145,6 @@ int pixels(int twips)
 
 Controls buildControls(QWidget *client, const formdata::Window &window)
 {
-    substituteFontsOnce();
     client->setFixedSize(pixels(window.width), pixels(window.height));
     // The keyboard visits a window's children in the order they were created,
     // so the controls that take the focus are created last, in tab order.
