@@ -14,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
 
-WINDOWS_PACKAGES=(cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
+WINDOWS_PACKAGES=(cmake ninja-build qt6-base-dev qt6-base-dev-tools "${RUNTIME_PACKAGES[@]}"
                   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix dpkg-dev xz-utils
                   wine wine64 nsis zip)
 BUILD_DIR=build-windows
@@ -42,6 +42,27 @@ recipe=$( { echo "$QT_SOURCE_VERSION"; printf '%s\n' "${QT_CONFIGURE_FLAGS[@]}";
 CACHE_ROOT=${XDG_CACHE_HOME:-$HOME/.cache}/commonserver-editor
 QT_PREFIX=$CACHE_ROOT/qt-$QT_SOURCE_VERSION-mingw64-$recipe
 
+# The machine's own package sources, each "deb" entry turned into "deb-src"
+# (one-line lists and deb822 .sources alike, options and keys kept), into
+# FOLDER/sources.list and FOLDER/parts/.
+source_entries() {
+    local folder=$1 etc=/etc/apt
+    eval "$(apt-config shell etc Dir::Etc/d)"
+    rm -rf "$folder" && mkdir -p "$folder/parts"
+    local one_line='/^[[:space:]]*deb[[:space:]]/ { sub(/deb/, "deb-src"); print }'
+    # A deb822 stanza is kept, as deb-src, when its Types name deb.
+    local stanzas='BEGIN { RS = ""; ORS = "\n\n" }
+        { if (sub(/(^|\n)Types:[^\n]*/, "\nTypes: deb-src")) { sub(/^\n/, ""); print } }'
+    awk "$one_line" "$etc/sources.list" >"$folder/sources.list" 2>/dev/null || true
+    for list in "$etc"/sources.list.d/*.list; do
+        [ -f "$list" ] && awk "$one_line" "$list" >"$folder/parts/$(basename "$list")"
+    done
+    for list in "$etc"/sources.list.d/*.sources; do
+        [ -f "$list" ] && awk "$stanzas" "$list" >"$folder/parts/$(basename "$list")"
+    done
+    return 0
+}
+
 # Builds Qt into $QT_PREFIX unless a complete build is already there.
 build_qt() {
     [ -f "$QT_PREFIX/.complete" ] && return 0
@@ -50,13 +71,17 @@ build_qt() {
     rm -rf "$work" "$QT_PREFIX"
     mkdir -p "$work/lists/partial" "$work/apt/archives/partial"
 
-    # Debian's source package, through a private package list so that the
-    # machine's own lists stay as they are.
-    echo "deb-src http://deb.debian.org/debian bookworm main" >"$work/sources.list"
-    local apt=(-o "Dir::Etc::SourceList=$work/sources.list" -o Dir::Etc::SourceParts=/dev/null -o APT::Sandbox::User=root
-               -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/apt")
-    apt-get "${apt[@]}" update -qq
-    (cd "$work" && apt-get "${apt[@]}" source --download-only "qt6-base=$QT_SOURCE_VERSION" >/dev/null 2>&1)
+    # Debian's source package, from the machine's own package sources (its
+    # mirror or cache, whatever they are) read as source entries, through
+    # private package lists so that the machine's own lists stay as they are.
+    source_entries "$work/sources"
+    local apt=(-o "Dir::Etc::SourceList=$work/sources/sources.list" -o "Dir::Etc::SourceParts=$work/sources/parts"
+               -o APT::Sandbox::User=root -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/apt")
+    # A source without source packages (a third party's) fails its part of the
+    # update; what counts is that one of them has Qt's.
+    apt-get "${apt[@]}" update -qq >"$work/update.log" 2>&1 || true
+    (cd "$work" && apt-get "${apt[@]}" source --download-only "qt6-base=$QT_SOURCE_VERSION" >"$work/source.log" 2>&1) \
+        || { cat "$work/update.log" "$work/source.log"; echo "No package source of this machine has qt6-base $QT_SOURCE_VERSION" >&2; exit 1; }
     # Unpacking applies Debian's patch series.
     dpkg-source --no-check -x "$work"/qt6-base_"$QT_SOURCE_VERSION".dsc "$work/src" >/dev/null
 
@@ -73,11 +98,16 @@ build_qt() {
 }
 
 # Puts beside the programs in a folder what they need to run: the MinGW
-# runtime, Qt's libraries, the windows platform and style plugins and Qt's
-# Portuguese texts; and, for the tests, Qt Test and the offscreen platform.
+# runtime, Qt's libraries, the windows platform and style plugins, Qt's
+# Portuguese texts and the headings' calligraphic font (Z003, from
+# fonts-urw-base35, with its licence: Windows has no Monotype Corsiva of its
+# own, only Office brings it); and, for the tests, Qt Test and the offscreen
+# platform.
 gather() {
     local into=$1 tests=${2:-}
-    mkdir -p "$into/platforms" "$into/styles" "$into/translations"
+    mkdir -p "$into/platforms" "$into/styles" "$into/translations" "$into/fonts"
+    cp /usr/share/fonts/opentype/urw-base35/Z003-MediumItalic.otf "$into/fonts/"
+    cp /usr/share/doc/fonts-urw-base35/copyright "$into/fonts/Z003-copyright.txt"
     cp "${MINGW_RUNTIME[@]}" "$QT_PREFIX"/bin/Qt6{Core,Gui,Widgets}.dll "$into/"
     cp "$QT_PREFIX/plugins/platforms/qwindows.dll" "$into/platforms/"
     cp "$QT_PREFIX/plugins/styles/qwindowsvistastyle.dll" "$into/styles/"
