@@ -162,6 +162,8 @@ int change(const QString &file, const std::vector<engine::inifile::KeyValue> &wa
             if (!written.backup.isEmpty())
                 io.out << QStringLiteral("Cópia de segurança: %1").arg(native(written.backup)) << Qt::endl;
         }
+        for (const QString &notice : written.notices)
+            io.err << QStringLiteral("Aviso: ") << notice << Qt::endl;
         return written.changes.empty() ? exitstatus::kDone : options.changedExit.value_or(exitstatus::kDone);
     } catch (const engine::Failure &failure) {
         return report(failure, io);

@@ -1,6 +1,7 @@
 # add_qt_test(name [GUI] SOURCES ... LIBS ...): one QTest executable run by
 # CTest, headless on the offscreen platform and with a fixed locale, so that
-# no test depends on a display or on the machine's language. GUI: the test
+# no test depends on a display or on the machine's language; the machine's
+# shared folder for journals and the user's state folder are the build's. GUI: the test
 # makes windows (it has an application object that takes -platform).
 function(add_qt_test name)
     cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
@@ -23,5 +24,5 @@ function(add_qt_test name)
     endif()
     set_tests_properties(${name} PROPERTIES
         TIMEOUT 120
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;LC_ALL=C.UTF-8;TZ=UTC")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;LC_ALL=C.UTF-8;TZ=UTC;COMMONSERVER_EDITOR_JOURNALS=${CMAKE_BINARY_DIR}/tests/journals;XDG_STATE_HOME=${CMAKE_BINARY_DIR}/tests/state")
 endfunction()

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -61,6 +62,7 @@ struct Outcome
     std::optional<QByteArray> before; // the content the change was applied to
     QByteArray after;                 // what the file holds now, when written
     QString backup;                   // "<file>.AAAAMMDD-HHMMSS.bak" beside the real file, when kept
+    QStringList notices;              // what the user should know of a save that worked, in Portuguese
 };
 
 // Applies the change to the file at `path` as one transaction:
@@ -72,7 +74,7 @@ struct Outcome
 //   second, or that another program holds open for writing, is watched until
 //   it has stayed unchanged for a second (at most Patience::budget, then
 //   refused, naming who holds it where the system tells); a file exactly as
-//   this process last wrote it is not waited for. Before the replacement the
+//   one of this user's saves left it is not waited for. Before the replacement the
 //   path must still name the same file, unchanged since it was read (device
 //   and inode, size, modification and change times), or the file is read and
 //   the change applied again.
@@ -90,7 +92,8 @@ struct Outcome
 //   file is rewritten in place instead, journalled (journal.h): a save cut
 //   off halfway is found by whoever reads or saves the file next.
 // - Copies (backup, journal) are private from their first byte and only
-//   then take the file's owner, group, mode and ACL.
+//   then take the file's group, mode and ACL (and owner where it may be
+//   given), or, where one of them cannot be given, stay the writer's alone.
 // - Refused, with nothing written: an empty path, a missing folder, a file
 //   without any write permission bit (also for root, like the read-only
 //   attribute on Windows), something that is not a regular file, a loop of

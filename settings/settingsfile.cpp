@@ -90,16 +90,17 @@ Written SettingsFile::writeDiffering(const std::vector<engine::inifile::KeyValue
                                      const engine::inifile::WriteOptions &options) const
 {
     Written written;
-    written.backup = writeChosen(
-                         [&](const QByteArray &file) {
-                             written.changes = differingIn(file, wanted);
-                             std::vector<engine::inifile::KeyValue> texts;
-                             for (const ValueChange &change : written.changes)
-                                 texts.push_back({change.key, change.after});
-                             return texts;
-                         },
-                         options)
-                         .backup;
+    const engine::inifile::WriteOutcome outcome = writeChosen(
+        [&](const QByteArray &file) {
+            written.changes = differingIn(file, wanted);
+            std::vector<engine::inifile::KeyValue> texts;
+            for (const ValueChange &change : written.changes)
+                texts.push_back({change.key, change.after});
+            return texts;
+        },
+        options);
+    written.backup = outcome.backup;
+    written.notices = outcome.notices;
     return written;
 }
 

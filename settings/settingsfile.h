@@ -39,6 +39,7 @@ struct Written
 {
     std::vector<ValueChange> changes;
     QString backup; // the copy of the content it replaced, when one was asked for and kept
+    QStringList notices; // what the user should know of the save (engine::filebytes::Outcome)
 };
 
 // A change as it would be made, without making it.

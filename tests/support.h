@@ -7,7 +7,9 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QString>
 #include <QTest>
 
@@ -39,6 +41,19 @@ inline void putFile(const QString &path, const QByteArray &bytes)
         QCOMPARE(file.write(bytes), bytes.size());
     }
     rest(path);
+}
+
+// The journals of rewrites in place in a folder (".cse-<hash>.j" beside a
+// file, "<device>-<inode>.j" elsewhere, either with a suffix).
+inline QStringList journalsIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression(QStringLiteral("\\.j(-|$)")));
+}
+
+// Those of the user's state folder, where the tests keep it.
+inline QStringList journalsInStateFolder()
+{
+    return journalsIn(qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/commonserver-editor"));
 }
 
 inline QString fixture(const char *name)

@@ -493,6 +493,42 @@ private slots:
 #endif
     }
 
+    // Sets in a row, as a script or an Ansible loop makes them: each finds
+    // the file exactly as the one before left it, which is no other writer,
+    // and waits for nothing. A change by another program a moment ago is
+    // still waited for, and with --wait 0 said to be that.
+    void savesInARow_data()
+    {
+        QTest::addColumn<bool>("otherProgram"); // another program changed the file just before
+        QTest::newRow("four sets in a row") << false;
+        QTest::newRow("--wait 0 right after another program's change") << true;
+    }
+
+    void savesInARow()
+    {
+        QFETCH(bool, otherProgram);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, kFixture);
+        if (otherProgram) {
+            QFile touched(path);
+            QVERIFY(touched.open(QIODevice::ReadWrite)
+                    && touched.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime));
+            touched.close();
+            const Run refused = run({"set", "--wait", "0", path, "Trade=1"});
+            QCOMPARE(refused.status, 1);
+            QVERIFY2(refused.err.contains(QStringLiteral("Outro programa mudou o arquivo")), qPrintable(refused.err));
+            QCOMPARE(fileBytes(path), kFixture);
+            return;
+        }
+        QElapsedTimer timer;
+        timer.start();
+        for (const char *value : {"1", "2", "3", "4"})
+            QCOMPARE(run({"set", path, QStringLiteral("AddExperience=") + QLatin1String(value)}).status, 0);
+        QVERIFY2(timer.elapsed() < 900, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(fileBytes(path), changed(kFixture, "AddExperience = 101", "AddExperience = 4"));
+    }
+
     // A file dated ahead of this machine's clock (another machine wrote it)
     // cannot age: a quiet second without a change is enough.
     void fileDatedInTheFutureIsSaved()

@@ -104,6 +104,13 @@ void keepsChanging(const QString &path, const QString &holders, qint64 waitedMs)
              .arg(native(path), who(holders), seconds(waitedMs)));
 }
 
+void changedMomentAgo(const QString &path, qint64 ageMs, qint64 waitedMs)
+{
+    fail(QStringLiteral("Outro programa mudou o arquivo \"%1\" há %2 s, e ele pode ainda estar gravando; a espera "
+                        "foi de %3 s. Nada foi gravado: tente de novo em um segundo.")
+             .arg(native(path), seconds(ageMs), seconds(waitedMs)));
+}
+
 void heldOpen(const QString &path, const QString &holders, qint64 waitedMs)
 {
     throw Failure{FailureNumber::FileAccess,
@@ -138,10 +145,42 @@ void interrupted(const QString &path, const QString &copy)
                   FailureKind::InterruptedSave, copy};
 }
 
-void noCopyToRestore(const QString &path)
+void noCopyToRestore(const QString &path, const QStringList &foreign)
 {
-    fail(QStringLiteral("Não há gravação interrompida do arquivo \"%1\" a restaurar. Nada foi gravado.")
-             .arg(native(path)));
+    QStringList named;
+    for (const QString &copy : foreign)
+        named << QStringLiteral("\"%1\"").arg(native(copy));
+    const QString ignored =
+        foreign.isEmpty() ? QString()
+                          : QStringLiteral(" %1 tem nome de cópia deste arquivo, mas não é de quem pode gravá-lo, e "
+                                           "não foi levado em conta.")
+                                .arg(named.join(QStringLiteral(", ")));
+    fail(QStringLiteral("Não há gravação interrompida do arquivo \"%1\" a restaurar.%2 Nada foi gravado.")
+             .arg(native(path), ignored));
+}
+
+void copyNotRemoved(const QString &path, const QString &copy, const QString &owner, const QString &reason)
+{
+    fail(QStringLiteral("O arquivo \"%1\" ficou como está, mas a cópia do conteúdo anterior, \"%2\" (do usuário "
+                        "%3), não pôde ser removida: %4. Enquanto ela existir, o arquivo continua recusado; peça a "
+                        "esse usuário ou ao root que a remova com \"restore --discard\".")
+             .arg(native(path), native(copy), owner, reason));
+}
+
+QString blindToWriters(const QString &path)
+{
+    return QStringLiteral("O sistema não mostra a este usuário se o programa de outro usuário mantém o arquivo \"%1\" "
+                          "aberto para gravação: um que o mantenha aberto sem mudá-lo não foi visto (a espera por "
+                          "quem o muda valeu).")
+        .arg(native(path));
+}
+
+QString onlyYouFind(const QString &path, const QString &copy, const QString &whyNotShared)
+{
+    return QStringLiteral("A cópia de segurança da gravação de \"%1\" ficou em \"%2\", na pasta deste usuário: se "
+                          "a gravação for interrompida, só este usuário a encontrará, porque a pasta que todos "
+                          "procuram não pôde ser usada (%3).")
+        .arg(native(path), native(copy), whyNotShared);
 }
 
 void noStateFolder(const QString &path, const QString &why)

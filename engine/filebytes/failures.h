@@ -3,6 +3,7 @@
 // The reports of the file layer, in Portuguese, each naming the file.
 
 #include <QString>
+#include <QStringList>
 
 namespace engine::filebytes::failures {
 
@@ -24,13 +25,22 @@ QString native(const QString &path);
 [[noreturn]] void createThroughLink(const QString &path, const QString &link);
 // Waits that ran out: `holders` says who, where the system tells.
 [[noreturn]] void keepsChanging(const QString &path, const QString &holders, qint64 waitedMs);
+// Changed by another program a moment before the save, and not since.
+[[noreturn]] void changedMomentAgo(const QString &path, qint64 ageMs, qint64 waitedMs);
 [[noreturn]] void heldOpen(const QString &path, const QString &holders, qint64 waitedMs);
 [[noreturn]] void locked(const QString &path, const QString &holders, qint64 waitedMs);
 [[noreturn]] void cancelled(const QString &path);
 // An earlier save was cut off mid-rewrite: the file holds neither its old
 // content nor the new one; `copy` holds the old content.
 [[noreturn]] void interrupted(const QString &path, const QString &copy);
-[[noreturn]] void noCopyToRestore(const QString &path);
+// `foreign`: files named like a copy of it that were not believed.
+[[noreturn]] void noCopyToRestore(const QString &path, const QStringList &foreign);
+// The file is as the user chose, but the copy of its old content stayed.
+[[noreturn]] void copyNotRemoved(const QString &path, const QString &copy, const QString &owner, const QString &reason);
+// A save that could not see whether another user's program holds the file open.
+QString blindToWriters(const QString &path);
+// A save's copy that only its user will find, and why no one else would.
+QString onlyYouFind(const QString &path, const QString &copy, const QString &whyNotShared);
 // No folder of this program's own to keep the copy a rewrite in place needs.
 [[noreturn]] void noStateFolder(const QString &path, const QString &why);
 [[noreturn]] void cannotKeepCopy(const QString &path, const QString &copy, const QString &reason);

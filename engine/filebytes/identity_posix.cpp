@@ -15,6 +15,7 @@
 #include <pwd.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <algorithm>
 #include <vector>
 
 namespace engine::filebytes::system {
@@ -140,43 +141,89 @@ std::optional<Snapshot> snapshotAt(const Place &place)
     return snapshotFrom(st);
 }
 
+namespace {
+
+// The file's ACL (POSIX: its access ACL) given to `copy`; false when the
+// file has one that could not be given.
+bool takeAcl(const File &file, const File &copy)
+{
+    constexpr const char *kAcl = "system.posix_acl_access";
+    const ssize_t size = ::fgetxattr(file.get(), kAcl, nullptr, 0);
+    if (size < 0)
+        return errno == ENODATA || errno == ENOTSUP;
+    std::vector<char> value(std::size_t(size) + 1);
+    const ssize_t got = ::fgetxattr(file.get(), kAcl, value.data(), value.size());
+    return got >= 0 && ::fsetxattr(copy.get(), kAcl, value.data(), std::size_t(got), 0) == 0;
+}
+
+// Readable by its writer alone, without any ACL.
+bool keepPrivate(const File &copy)
+{
+    ::fremovexattr(copy.get(), "system.posix_acl_access");
+    ::fchmod(copy.get(), 0600);
+    return false;
+}
+
+} // namespace
+
 bool takeIdentity(const File &file, const Snapshot &of, const File &copy, bool exact)
 {
     struct stat created;
     if (::fstat(copy.get(), &created) != 0)
-        return false;
+        return exact ? false : keepPrivate(copy);
     // Only root gives a file away, and only to a group one belongs to.
     const bool owner = created.st_uid == of.owner || ::fchown(copy.get(), of.owner, gid_t(-1)) == 0;
     if (!owner && exact)
         return false;
     const bool group = created.st_gid == of.group || ::fchown(copy.get(), uid_t(-1), of.group) == 0;
-    if (!group && exact)
+    if (!exact) {
+        // The group bits, the ACL's entries and the others' bits are the
+        // file's own only together, with the file's group: else they would
+        // let in someone the file shuts out.
+        if (!group || ::fchmod(copy.get(), mode_t(of.mode & 0777)) != 0 || !takeAcl(file, copy))
+            return keepPrivate(copy);
+        return true;
+    }
+    // After fchown, which clears set-id bits.
+    if (!group || ::fchmod(copy.get(), mode_t(of.mode)) != 0)
         return false;
-    // After fchown, which clears set-id bits. A copy that cannot take the
-    // file's group gives no group permissions: they would reach other people.
-    const mode_t mode = exact ? mode_t(of.mode) : mode_t(of.mode & (group ? 0777 : 0707));
-    if (::fchmod(copy.get(), mode) != 0 && exact)
-        return false;
-    if (!exact && !group)
-        return true; // the ACL's group entries would reach other people too
     const ssize_t size = ::flistxattr(file.get(), nullptr, 0);
     if (size < 0)
-        return errno == ENOTSUP || !exact; // no attributes where the file system has none
+        return errno == ENOTSUP; // no attributes where the file system has none
     std::vector<char> names(std::size_t(size) + 1);
     const ssize_t listed = ::flistxattr(file.get(), names.data(), names.size());
     if (listed < 0)
-        return !exact;
+        return false;
     for (const char *name = names.data(); name < names.data() + listed; name += std::strlen(name) + 1) {
-        // A copy takes who may read it; the file keeps the rest.
-        if (!exact && std::strcmp(name, "system.posix_acl_access") != 0)
-            continue;
         const ssize_t valueSize = ::fgetxattr(file.get(), name, nullptr, 0);
         std::vector<char> value(std::size_t(std::max<ssize_t>(valueSize, 0)) + 1);
         const ssize_t got = valueSize < 0 ? -1 : ::fgetxattr(file.get(), name, value.data(), value.size());
-        if ((got < 0 || ::fsetxattr(copy.get(), name, value.data(), std::size_t(got), 0) != 0) && exact)
+        if (got < 0 || ::fsetxattr(copy.get(), name, value.data(), std::size_t(got), 0) != 0)
             return false; // e.g. an SELinux label the user may not set
     }
     return true;
+}
+
+bool believable(const Folder &folder, const File &copy, const File &, const Snapshot &of)
+{
+    struct stat st;
+    if (::fstat(copy.get(), &st) != 0)
+        return false;
+    const uid_t author = st.st_uid;
+    if (author == 0 || author == ::geteuid() || author == of.owner || (of.mode & S_IWOTH))
+        return true;
+    // A member of the file's group, which may write the file: only a member
+    // (or root) can have given the copy that group, unless the folder hands
+    // its own group to whatever is made in it.
+    struct stat in;
+    return (of.mode & S_IWGRP) && st.st_gid == of.group && ::fstat(folder.handle.get(), &in) == 0
+           && !(in.st_mode & S_ISGID);
+}
+
+QString ownerName(const File &copy)
+{
+    struct stat st;
+    return ::fstat(copy.get(), &st) == 0 ? posix::userName(st.st_uid) : QString();
 }
 
 } // namespace engine::filebytes::system

@@ -177,13 +177,33 @@ int flushFolder(const Folder &folder);
 
 // Gives `copy` the owner, group, permissions, ACL and attributes of `file`.
 // With `exact`, false as soon as one of them cannot be given (the
-// replacement then goes in place); else what can be given is, and the
-// permissions never reach further than the file's own.
+// replacement then goes in place). Else `copy` is a copy of the content
+// (a backup, a journal): it takes the file's group, permissions and ACL
+// (and its owner where the user may give it), so that exactly whoever may
+// read the file may read it, or, where one of them cannot be given, stays
+// readable by its writer alone; false then.
 bool takeIdentity(const File &file, const Snapshot &of, const File &copy, bool exact);
 
-std::optional<QByteArray> readAt(const Folder &folder, const QString &name);
+// A copy that someone may have left in the folder (a journal), open for
+// reading: only a regular file, reached without following a link and
+// without opening anything else there (a FIFO, a device); nullopt otherwise.
+std::optional<File> openCopy(const Folder &folder, const QString &name);
+// At most `size` bytes from `at` into `bytes` (fewer at the end); 0 or the error.
+int readSome(const File &file, qint64 at, qint64 size, QByteArray *bytes);
+// The error to report for a file that ended before the bytes it should hold.
+int endOfFileError();
+// Whether the owner of `copy`, found in `folder`, may speak for `file`:
+// root (an administrator, the system), the user running, the file's owner,
+// or someone its permissions let write it, who could write any bytes into
+// it anyway (POSIX: a member of its group, which the copy's group proves).
+bool believable(const Folder &folder, const File &copy, const File &file, const Snapshot &of);
+// Who owns `copy`, as reports name users.
+QString ownerName(const File &copy);
+
+// Whether anything is at the name, a link itself included.
 bool existsAt(const Folder &folder, const QString &name);
-void removeAt(const Folder &folder, const QString &name);
+// 0, or the system's error.
+int removeAt(const Folder &folder, const QString &name);
 QStringList namesIn(const Folder &folder, const QString &prefix);
 
 // The replacement: a new file named `temporary` in the place's folder takes
@@ -197,5 +217,14 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
 // The program's own folder for what it keeps between runs, made private
 // (0700) when missing and `make`; nullopt with the reason when there is none.
 std::optional<Folder> stateFolder(bool make, QString *whyNot);
+
+// The machine's folder for the journals of saves that cannot keep theirs
+// beside the file, which every user searches:
+// /var/lib/commonserver-editor-journals (COMMONSERVER_EDITOR_JOURNALS names
+// another), owned by root and open to everyone with the sticky bit, like
+// /tmp, so that each user's files in it are theirs alone. Made so by root
+// when missing and `make`; nullopt, with the reason, when it is missing or
+// not made so (Windows: none).
+std::optional<Folder> sharedFolder(bool make, QString *whyNot);
 
 } // namespace engine::filebytes::system

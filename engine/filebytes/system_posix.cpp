@@ -366,13 +366,41 @@ int flushFolder(const Folder &folder)
     return testhooks::flushResult(testhooks::Flushed::Folder, error);
 }
 
-std::optional<QByteArray> readAt(const Folder &folder, const QString &name)
+std::optional<File> openCopy(const Folder &folder, const QString &name)
 {
-    File file(openAt(folder.handle, encoded(name), O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
-    QByteArray bytes;
-    if (!file.valid() || readAll(file, &bytes) != 0)
+    // Looked at before it is opened: opening a device or a FIFO can do things.
+    struct stat seen;
+    if (::fstatat(folder.handle.get(), encoded(name).constData(), &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(seen.st_mode))
         return std::nullopt;
-    return bytes;
+    File file(openAt(folder.handle, encoded(name), O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
+    struct stat opened;
+    if (!file.valid() || ::fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_ino != seen.st_ino
+        || opened.st_dev != seen.st_dev)
+        return std::nullopt;
+    return file;
+}
+
+int readSome(const File &file, qint64 at, qint64 size, QByteArray *bytes)
+{
+    bytes->resize(qsizetype(size));
+    qsizetype filled = 0;
+    while (filled < bytes->size()) {
+        const ssize_t got = ::pread(file.get(), bytes->data() + filled, std::size_t(bytes->size() - filled), off_t(at + filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return errno;
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    bytes->truncate(filled);
+    return 0;
+}
+
+int endOfFileError()
+{
+    return EIO;
 }
 
 bool existsAt(const Folder &folder, const QString &name)
@@ -381,9 +409,9 @@ bool existsAt(const Folder &folder, const QString &name)
     return ::fstatat(folder.handle.get(), encoded(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-void removeAt(const Folder &folder, const QString &name)
+int removeAt(const Folder &folder, const QString &name)
 {
-    ::unlinkat(folder.handle.get(), encoded(name).constData(), 0);
+    return ::unlinkat(folder.handle.get(), encoded(name).constData(), 0) == 0 ? 0 : errno;
 }
 
 QStringList namesIn(const Folder &folder, const QString &prefix)
@@ -487,7 +515,7 @@ std::optional<Folder> stateFolder(bool make, QString *whyNot)
     }
     folder = QDir::cleanPath(folder);
     // Every missing folder on the way is made private to the user.
-    qsizetype slash = make ? 0 : -1;
+    qsizetype slash = make && ::stat(encoded(folder).constData(), &st) != 0 ? 0 : -1;
     while (slash != -1) {
         slash = folder.indexOf(QLatin1Char('/'), slash + 1);
         const QByteArray part = encoded(slash == -1 ? folder : folder.left(slash));
@@ -511,6 +539,33 @@ std::optional<Folder> stateFolder(bool make, QString *whyNot)
             *whyNot = QStringLiteral("a pasta \"%1\" não pôde ficar só do usuário: %2").arg(folder, reason(errno));
             return std::nullopt;
         }
+    }
+    return Folder{std::move(handle), folder};
+}
+
+std::optional<Folder> sharedFolder(bool make, QString *whyNot)
+{
+    const QString named = qEnvironmentVariable("COMMONSERVER_EDITOR_JOURNALS");
+    const QString folder =
+        QDir::cleanPath(named.startsWith(QLatin1Char('/')) ? named : QStringLiteral("/var/lib/commonserver-editor-journals"));
+    if (make && ::geteuid() == 0 && ::mkdir(encoded(folder).constData(), 0700) == 0) {
+        // Made private first, and only then opened to everyone: nobody can
+        // put anything in it before it is sticky.
+        if (::chmod(encoded(folder).constData(), 01777) != 0)
+            ::rmdir(encoded(folder).constData());
+    }
+    File handle(::open(encoded(folder).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (!handle.valid() || ::fstat(handle.get(), &st) != 0) {
+        *whyNot = QStringLiteral("a pasta \"%1\" não existe ou não pôde ser aberta: %2").arg(folder, reason(errno));
+        return std::nullopt;
+    }
+    // Like /tmp: root's, open to everyone, sticky. Anything else may be
+    // someone's trap: a folder whose owner could remove or swap the journals.
+    if (st.st_uid != 0 || (st.st_mode & 07777) != 01777) {
+        *whyNot = QStringLiteral("a pasta \"%1\" não é do root com permissões 1777 (é do usuário %2, %3)")
+                      .arg(folder, userName(st.st_uid), QString::number(st.st_mode & 07777, 8));
+        return std::nullopt;
     }
     return Folder{std::move(handle), folder};
 }

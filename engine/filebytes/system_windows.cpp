@@ -109,14 +109,9 @@ const QString &userSid()
     return sid;
 }
 
-// The owner of a file or folder, as text; `ofLink`: of a link itself.
-QString ownerOf(const std::wstring &path, bool ofLink)
+// The owner of an open file, as text; empty when it cannot be read.
+QString ownerOfHandle(HANDLE handle)
 {
-    HANDLE handle = CreateFileW(path.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | (ofLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return QString();
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     QString sid;
@@ -130,6 +125,18 @@ QString ownerOf(const std::wstring &path, bool ofLink)
         }
         LocalFree(descriptor);
     }
+    return sid;
+}
+
+// The owner of a file or folder, as text; `ofLink`: of a link itself.
+QString ownerOf(const std::wstring &path, bool ofLink)
+{
+    HANDLE handle = CreateFileW(path.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | (ofLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return QString();
+    const QString sid = ownerOfHandle(handle);
     CloseHandle(handle);
     return sid;
 }
@@ -553,13 +560,58 @@ bool takeIdentity(const File &file, const Snapshot &, const File &copy, bool exa
     return set || !exact;
 }
 
-std::optional<QByteArray> readAt(const Folder &folder, const QString &name)
+std::optional<File> openCopy(const Folder &folder, const QString &name)
 {
-    const File file(openShared(wideAt(folder, name), GENERIC_READ, OPEN_EXISTING));
-    QByteArray bytes;
-    if (!file.valid() || readAll(file, &bytes) != 0)
+    // The link or junction itself, were it one: never what it leads to.
+    File file(openShared(wideAt(folder, name), GENERIC_READ | READ_CONTROL, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.valid() || GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info)
+        || (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
         return std::nullopt;
-    return bytes;
+    return file;
+}
+
+int readSome(const File &file, qint64 at, qint64 size, QByteArray *bytes)
+{
+    bytes->resize(qsizetype(size));
+    qsizetype filled = 0;
+    while (filled < bytes->size()) {
+        OVERLAPPED from{};
+        from.Offset = DWORD(quint64(at + filled) & 0xFFFFFFFFu);
+        from.OffsetHigh = DWORD(quint64(at + filled) >> 32);
+        DWORD got = 0;
+        const DWORD chunk = DWORD(std::min<qsizetype>(bytes->size() - filled, 1 << 20));
+        if (!ReadFile(file.get(), bytes->data() + filled, chunk, &got, &from)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_HANDLE_EOF)
+                break;
+            return int(error);
+        }
+        if (got == 0)
+            break;
+        filled += qsizetype(got);
+    }
+    bytes->truncate(filled);
+    return 0;
+}
+
+int endOfFileError()
+{
+    return int(ERROR_HANDLE_EOF);
+}
+
+bool believable(const Folder &, const File &copy, const File &file, const Snapshot &)
+{
+    // By the owners' security identifiers: an administrator or the system,
+    // the user running, or the file's owner.
+    const QString author = ownerOfHandle(copy.get());
+    return !author.isEmpty() && (isSystemOwner(author) || author == userSid() || author == ownerOfHandle(file.get()));
+}
+
+QString ownerName(const File &copy)
+{
+    return ownerOfHandle(copy.get());
 }
 
 bool existsAt(const Folder &folder, const QString &name)
@@ -567,9 +619,9 @@ bool existsAt(const Folder &folder, const QString &name)
     return GetFileAttributesW(wideAt(folder, name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void removeAt(const Folder &folder, const QString &name)
+int removeAt(const Folder &folder, const QString &name)
 {
-    DeleteFileW(wideAt(folder, name).c_str());
+    return DeleteFileW(wideAt(folder, name).c_str()) ? 0 : int(GetLastError());
 }
 
 QStringList namesIn(const Folder &folder, const QString &prefix)
@@ -667,6 +719,13 @@ std::optional<Folder> stateFolder(bool make, QString *whyNot)
         return std::nullopt;
     }
     return Folder{File(), folder};
+}
+
+std::optional<Folder> sharedFolder(bool, QString *whyNot)
+{
+    // Each user's journals stay in their own %LOCALAPPDATA%.
+    *whyNot = QStringLiteral("no Windows, cada usuário guarda as suas em %LOCALAPPDATA%");
+    return std::nullopt;
 }
 
 } // namespace engine::filebytes::system

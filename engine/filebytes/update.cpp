@@ -146,13 +146,13 @@ std::optional<QByteArray> read(const QString &path, const Patience &patience)
     settling::Waiting waiting(path, patience);
     for (int attempt = 0; attempt < settling::kAttempts; ++attempt) {
         Locks locks;
-        const bool journalled = journal::mayExist(*place);
+        const bool journalled = journal::mayExist(*place, *opened);
         if (journalled) {
             // A save may be rewriting it in place right now: wait for it to
             // end, then see what it left.
             locks.place = system::lockPlace(*place, waiting);
             locks.file = system::lockFile(*place, *file, false, waiting);
-            journal::check(*place, *file, path);
+            journal::check(*place, *file, path, false);
         }
         const std::optional<Snapshot> before = system::snapshot(*file);
         QByteArray bytes;
@@ -161,7 +161,8 @@ std::optional<QByteArray> read(const QString &path, const Patience &patience)
         const std::optional<Snapshot> after = system::snapshot(*file);
         // A rewrite in place that began after the look for a journal shows
         // as a change, or as a journal that is there now.
-        if (before && after && system::sameFileUnchanged(*before, *after) && (journalled || !journal::mayExist(*place)))
+        if (before && after && system::sameFileUnchanged(*before, *after)
+            && (journalled || !journal::mayExist(*place, *after)))
             return bytes;
         waiting.pause(settling::kPoll);
     }
@@ -183,10 +184,14 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
         File &file = opened->file;
         // A file this update made is removed again unless it is written.
         CreatedFile madeHere(place, opened->created ? system::snapshot(file) : std::nullopt);
-        journal::check(place, file, path);
+        journal::check(place, file, path, true);
         removeStaleTemporaries(place);
-        if (!opened->created)
-            otherwriters::waitUntilSettled(place, file, waiting, options.force);
+        QStringList notices;
+        if (!opened->created) {
+            const QString unseen = otherwriters::waitUntilSettled(place, file, waiting, options.force);
+            if (!unseen.isEmpty())
+                notices << unseen;
+        }
 
         const std::optional<Snapshot> before = system::snapshot(file);
         QByteArray content;
@@ -220,7 +225,9 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
                     system::removeAt(place.folder, outcome.backup);
                 continue;
             }
-            journal::rewriteInPlace(place, file, writer, *before, content, *next, path);
+            const QString elsewhere = journal::rewriteInPlace(place, file, writer, *before, content, *next, path);
+            if (!elsewhere.isEmpty())
+                notices << elsewhere;
             break;
         }
         case system::Replaced::Done:
@@ -236,6 +243,7 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
         }
         outcome.written = true;
         outcome.after = *next;
+        outcome.notices = notices;
         return outcome;
     }
     failures::keepsChanging(path, QString(), waiting.waitedMilliseconds());

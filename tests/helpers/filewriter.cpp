@@ -2,11 +2,21 @@
 // writers:
 //   filewriter set PATH KEY VALUE [--as UID:GID[:GROUP,...]] [--backup] [--stop-after STEP]
 //       saves one key as the editor does (exit 1 and the report on standard
-//       error when it is refused), after dropping to that user and groups;
+//       error when it is refused; what the save says the user should know on
+//       standard output), after dropping to that user and groups;
 //       with --backup, keeping the old content beside the file; with
 //       --stop-after, ending the process at once (exit 9) when the save
 //       reaches that step (testhooks.h: temporary-half-written ...
 //       file-written), as a crash or a power cut would end it;
+//   filewriter get PATH KEY [--as UID:GID[:GROUP,...]] [--memory MEGABYTES]
+//       reads one key as the editor does and prints it (exit 1 and the report
+//       on standard error when it is refused), as that user, in at most that
+//       much address space;
+//   filewriter restore PATH [--discard] [--as UID:GID[:GROUP,...]]
+//       settles an interrupted save as that user: puts the old content back,
+//       or keeps the file as it is; prints the report when there is none;
+//   filewriter open FILE [--as UID:GID[:GROUP,...]]
+//       exit 0 when that user can read a byte of FILE, else 1;
 //   filewriter snoop FOLDER MILLISECONDS [--as UID:GID[:GROUP,...]]
 //       another local user: opens every file that appears in the folder, as
 //       it appears, and prints how many it could read anything from;
@@ -19,6 +29,7 @@
 
 #include "engine/failure.h"
 #include "engine/filebytes/testhooks.h"
+#include "engine/filebytes.h"
 #include "engine/inifile.h"
 
 #include <QCoreApplication>
@@ -36,6 +47,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 #ifdef Q_OS_LINUX
@@ -59,6 +71,16 @@ bool dropTo(const QString &user)
 #endif
 }
 
+bool dropIfAsked(const QStringList &args)
+{
+    const qsizetype as = args.indexOf(QStringLiteral("--as"));
+    if (as >= 0 && !dropTo(args.value(as + 1))) {
+        std::fprintf(stderr, "cannot become %s\n", qPrintable(args.value(as + 1)));
+        return false;
+    }
+    return true;
+}
+
 using engine::filebytes::testhooks::Step;
 
 Step stopAt = Step::FileWritten;
@@ -78,21 +100,64 @@ int set(const QStringList &args)
         stopAt = Step(steps.indexOf(args.value(stop + 1)));
         engine::filebytes::testhooks::setStepHook(stopHere);
     }
-    const qsizetype as = args.indexOf(QStringLiteral("--as"));
-    if (as >= 0 && !dropTo(args.value(as + 1))) {
-        std::fprintf(stderr, "cannot become %s\n", qPrintable(args.value(as + 1)));
+    if (!dropIfAsked(args))
         return 2;
-    }
     engine::inifile::WriteOptions options;
     options.backup = args.contains(QStringLiteral("--backup"));
     try {
-        engine::inifile::write(args.value(2), QStringLiteral("GameServerInfo"), {{args.value(3), QLatin1Char(' ') + args.value(4)}},
-                       options);
+        const engine::inifile::WriteOutcome outcome = engine::inifile::write(
+            args.value(2), QStringLiteral("GameServerInfo"), {{args.value(3), QLatin1Char(' ') + args.value(4)}}, options);
+        for (const QString &notice : outcome.notices)
+            std::printf("%s\n", notice.toUtf8().constData());
     } catch (const engine::Failure &failure) {
         std::fprintf(stderr, "%s\n", failure.description.toUtf8().constData());
         return 1;
     }
     return 0;
+}
+
+int get(const QStringList &args)
+{
+    if (!dropIfAsked(args))
+        return 2;
+#ifdef Q_OS_UNIX
+    const qsizetype memory = args.indexOf(QStringLiteral("--memory"));
+    const rlimit limit{rlim_t(args.value(memory + 1).toLongLong()) << 20, rlim_t(args.value(memory + 1).toLongLong()) << 20};
+    if (memory >= 0 && ::setrlimit(RLIMIT_AS, &limit) != 0)
+        return 2;
+#endif
+    try {
+        const engine::inifile::ReadOutcome read =
+            engine::inifile::read(args.value(2), QStringLiteral("GameServerInfo"), {args.value(3)});
+        std::printf("%s\n", read.values.value(0).toUtf8().constData());
+    } catch (const engine::Failure &failure) {
+        std::fprintf(stderr, "%s\n", failure.description.toUtf8().constData());
+        return 1;
+    }
+    return 0;
+}
+
+int restore(const QStringList &args)
+{
+    if (!dropIfAsked(args))
+        return 2;
+    try {
+        engine::filebytes::resolveInterrupted(args.value(2), args.contains(QStringLiteral("--discard"))
+                                                                 ? engine::filebytes::Resolution::Keep
+                                                                 : engine::filebytes::Resolution::Restore);
+    } catch (const engine::Failure &failure) {
+        std::fprintf(stderr, "%s\n", failure.description.toUtf8().constData());
+        return 1;
+    }
+    return 0;
+}
+
+int open(const QStringList &args)
+{
+    if (!dropIfAsked(args))
+        return 2;
+    QFile file(args.value(2));
+    return file.open(QIODevice::ReadOnly) && !file.read(1).isEmpty() ? 0 : 1;
 }
 
 int snoop(const QStringList &args)
@@ -189,8 +254,15 @@ int main(int argc, char *argv[])
         return rewrite(args);
     if (args.value(1) == QLatin1String("snoop") && args.size() >= 4)
         return snoop(args);
+    if (args.value(1) == QLatin1String("get") && args.size() >= 4)
+        return get(args);
+    if (args.value(1) == QLatin1String("restore") && args.size() >= 3)
+        return restore(args);
+    if (args.value(1) == QLatin1String("open") && args.size() >= 3)
+        return open(args);
     std::fprintf(stderr, "usage: filewriter set PATH KEY VALUE [--as UID:GID[:GROUPS]] [--backup] | "
                          "rewrite[-reopening] PATH SOURCE PIECE_BYTES PAUSE_MICROSECONDS | "
-                         "snoop FOLDER MILLISECONDS [--as UID:GID[:GROUPS]]\n");
+                         "snoop FOLDER MILLISECONDS [--as UID:GID[:GROUPS]] | get PATH KEY [--as ...] [--memory MB] | "
+                         "restore PATH [--discard] [--as ...] | open FILE [--as ...]\n");
     return 2;
 }
