@@ -42,12 +42,13 @@ QFont windowFont(Typeface typeface, qreal points, bool bold, bool italic)
     // The free stand-ins for MS Sans Serif run about 8 % wider at the same
     // size, which would push labels such as "Criar Personagem :" onto a line
     // their box cannot show. Narrow them to the classic font's width.
-    // Set either way, so that no font inherits it from the application's.
-    font.setStretch(QFont::Unstretched);
     if (typeface == Typeface::SansSerif) {
         const QString used = QFontInfo(font).family();
         if (used != kSansSerif && used != kWindowsSansSerif)
             font.setStretch(92);
+    } else {
+        // Not narrowed with the application's font, which it would inherit.
+        font.setStretch(QFont::Unstretched);
     }
     return font;
 }

@@ -89,6 +89,7 @@ bool hardLink(const QString &file, const QString &name)
 #endif
 }
 
+#ifdef Q_OS_UNIX
 // A process as another user (UID:GID:GROUPS), its exit code and what it said.
 struct Ran
 {
@@ -107,7 +108,6 @@ Ran runAs(const QString &user, QStringList arguments)
     return {status, QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
-#ifdef Q_OS_UNIX
 // A journal in the format the README documents, saying that the file was
 // being rewritten from `old` to `next`: what anyone can write, no secret needed.
 QByteArray journalText(const QString &path, const QByteArray &old, const QByteArray &next)
@@ -672,10 +672,12 @@ private slots:
         QTest::addColumn<QByteArray>("acl");
         QTest::addColumn<QString>("saver");   // empty: root
         QTest::addColumn<bool>("shared");     // the copies take the file's identity, else 0600
+#ifdef Q_OS_UNIX
         QTest::newRow("root saves the game server's 640 file with an ACL for its user")
             << false << "1500:1500" << 0640 << aclWithUser(1500, 4, 0) << "" << true;
         QTest::newRow("a saver outside the file's group, a 644 file whose ACL shuts one user out, in a 1777 folder")
             << true << "1600:0" << 0644 << aclWithUser(1700, 0, 4) << "1600:1600:1600" << false;
+#endif
     }
 
     void copiesAreSharedExactlyOrNotAtAll()
