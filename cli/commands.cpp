@@ -37,6 +37,10 @@ int report(const engine::Failure &failure, Streams io)
         io.err << QStringLiteral("Para pôr de volta o conteúdo de antes: commonserver-cfg restore ARQUIVO; para manter "
                                  "o arquivo como está: commonserver-cfg restore --discard ARQUIVO.")
                << Qt::endl;
+    else if (failure.kind == engine::FailureKind::FinishedAside)
+        io.err << QStringLiteral("Para pôr esse conteúdo no lugar do arquivo: commonserver-cfg restore ARQUIVO; para "
+                                 "apagá-lo e deixar o arquivo sem existir: commonserver-cfg restore --discard ARQUIVO.")
+               << Qt::endl;
     else if (failure.kind == engine::FailureKind::HeldOpen)
         io.err << QStringLiteral("Se esse programa não vai mais gravar o arquivo, grave mesmo assim com --force.")
                << Qt::endl;
@@ -256,8 +260,8 @@ int restore(const QString &file, engine::filebytes::Resolution resolution, const
     try {
         engine::filebytes::resolveInterrupted(file, resolution, patience);
         io.out << (resolution == engine::filebytes::Resolution::Restore
-                       ? QStringLiteral("O conteúdo anterior de \"%1\" foi restaurado.")
-                       : QStringLiteral("O arquivo \"%1\" ficou como está; a cópia do conteúdo anterior foi apagada."))
+                       ? QStringLiteral("O arquivo \"%1\" foi restaurado.")
+                       : QStringLiteral("O arquivo \"%1\" ficou como está; a cópia que havia dele foi apagada."))
                       .arg(native(file))
                << Qt::endl;
         return exitstatus::kDone;

@@ -8,6 +8,7 @@ namespace engine {
 enum class FailureKind {
     Refused,         // a value, a file or the system said no: report it
     InterruptedSave, // an earlier save was cut off and left the file torn: restore or keep it
+    FinishedAside,   // a replacement cut off between its steps left no file, its new content beside it
     HeldOpen,        // another program holds the file open for writing but did not change it
     Cancelled,       // the user stopped the wait: nothing was written
 };
@@ -30,7 +31,7 @@ struct Failure
     QString description;
     QString key; // the settings key whose value was refused, if that is the failure
     FailureKind kind = FailureKind::Refused;
-    QString copy; // InterruptedSave: the copy of the content before the cut-off save
+    QString copy; // InterruptedSave: the copy of the content before the cut-off save; FinishedAside: the new content
 };
 
 // The one report of a failure, as the windows show it and the command-line

@@ -79,11 +79,13 @@ struct Outcome
 //   and inode, size, modification and change times), or the file is read and
 //   the change applied again.
 // - Durable and atomic: the new content goes to a temporary file with a
-//   short name of its own (".cse-" and a short hash of the file's name) in
-//   the same folder, flushed to the disk, which then replaces the file; the
-//   folder is flushed after the rename. On Windows the system's own
-//   replacement (ReplaceFileW), written through. Temporaries that an earlier
-//   update of the same file left behind (it was killed) are removed.
+//   short name of its own (temporaries.h) in the same folder, flushed to the
+//   disk, which then replaces the file in one rename; the folder is flushed
+//   after the rename (on Windows MoveFileExW, written through). Temporaries
+//   that an earlier update of the same file left behind (it was killed) are
+//   removed; one that holds a whole content where no file is left is never
+//   lost: reads and updates refuse the path (FailureKind::FinishedAside)
+//   until resolveInterrupted puts it in place or removes it.
 // - The same file: permissions, owner, group, ACLs and extended attributes
 //   are copied to the new file. Where the replacement cannot keep one of
 //   them (more than one hard link, an owner or group the user may not set,
@@ -104,7 +106,10 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
 
 // What to do with a file an interrupted save left torn: put the content it
 // had before back (in place, through the same locked update), or keep the
-// file as it is. Either way the journal goes. Throws when there is none.
+// file as it is; either way the journal goes. For a replacement cut off
+// between its steps, which left no file and its finished content beside it
+// (FailureKind::FinishedAside): put that content in place, or remove it.
+// Throws when there is neither.
 enum class Resolution { Restore, Keep };
 void resolveInterrupted(const QString &path, Resolution resolution, const Patience &patience = {});
 

@@ -4,8 +4,10 @@
 // bytes: hard links, ACLs, extended attributes, another owner or group, a
 // bind mount, a folder the user cannot write to.
 //
-// OTHERWRITERS_ROUNDS (default 20) sets how many rounds each race runs;
-// scripts/races.sh runs them longer and prints the figures.
+// OTHERWRITERS_ROUNDS (default 5) sets how many rounds each race runs (twice
+// that many killed saves), OTHERWRITERS_MEGABYTES (default 4) how large the
+// file of the killed saves is; scripts/races.sh runs them longer and prints
+// the figures.
 
 #include "onekey.h"
 #include "engine/failure.h"
@@ -17,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,6 +30,8 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #endif
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -89,6 +94,64 @@ bool hardLink(const QString &file, const QString &name)
 #endif
 }
 
+#ifdef Q_OS_WIN
+// The file's access control list, as SDDL text.
+QString aclOf(const std::wstring &path)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, &descriptor)
+        != ERROR_SUCCESS)
+        return QStringLiteral("<unreadable>");
+    LPWSTR text = nullptr;
+    QString sddl;
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                             &text, nullptr)) {
+        sddl = QString::fromWCharArray(text);
+        LocalFree(text);
+    }
+    LocalFree(descriptor);
+    return sddl;
+}
+
+bool setAcl(const std::wstring &path, const QString &sddl)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(reinterpret_cast<LPCWSTR>(sddl.utf16()),
+                                                              SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    const bool set = SetNamedSecurityInfoW(const_cast<LPWSTR>(path.c_str()), SE_FILE_OBJECT,
+                                           DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                                           nullptr, dacl, nullptr)
+                     == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    return set;
+}
+
+// This process's user, as SDDL names it.
+QString userSid()
+{
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    char buffer[256];
+    DWORD size = 0;
+    QString sid;
+    LPWSTR text = nullptr;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size)
+        && ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER *>(buffer)->User.Sid, &text)) {
+        sid = QString::fromWCharArray(text);
+        LocalFree(text);
+    }
+    CloseHandle(token);
+    return sid;
+}
+#endif
+
 #ifdef Q_OS_UNIX
 // A process as another user (UID:GID:GROUPS), its exit code and what it said.
 struct Ran
@@ -131,11 +194,6 @@ QString besideJournal(const QString &path)
             .arg(QString::fromLatin1(QCryptographicHash::hash(QFileInfo(path).fileName().toUtf8(), QCryptographicHash::Sha256)
                                          .toHex()
                                          .left(8))));
-}
-
-QString sharedFolder()
-{
-    return qEnvironmentVariable("COMMONSERVER_EDITOR_JOURNALS");
 }
 
 struct stat statOf(const QString &path)
@@ -312,6 +370,7 @@ private slots:
         QTest::newRow("a file bind-mounted over another, as in containers") << "bind mount";
         QTest::newRow("a name of 251 characters") << "long name";
         QTest::newRow("hidden and archive attributes (Windows)") << "hidden";
+        QTest::newRow("an ACL of its own, read for everyone (Windows)") << "windows acl";
     }
 
     void fileStaysTheSameFile()
@@ -328,15 +387,21 @@ private slots:
             QVERIFY(CreateHardLinkW(QDir::toNativeSeparators(other).toStdWString().c_str(), native.c_str(), nullptr));
         else if (layout == QLatin1String("hidden"))
             QVERIFY(SetFileAttributesW(native.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+        else if (layout == QLatin1String("windows acl"))
+            QVERIFY(setAcl(native, QStringLiteral("D:P(A;;FR;;;WD)(A;;FA;;;%1)").arg(userSid())));
         else
-            QSKIP("owners, ACLs, links and mounts of Unix; Windows keeps its own through ReplaceFileW");
+            QSKIP("owners, ACLs, links and mounts of Unix");
+        const QString aclBefore = aclOf(native);
+        if (layout == QLatin1String("windows acl"))
+            QVERIFY2(aclBefore.contains(QLatin1String(";;;WD)")), qPrintable(aclBefore));
         writeValue(path, kSection, QStringLiteral("AddExperience"), QStringLiteral(" 555"));
         const QByteArray after = withValue(before, kSection, "AddExperience", " 555");
         QCOMPARE(fileBytes(path), after);
         if (layout == QLatin1String("hard link"))
             QCOMPARE(fileBytes(other), after);
-        else
+        else if (layout == QLatin1String("hidden"))
             QVERIFY(GetFileAttributesW(native.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+        QCOMPARE(aclOf(native), aclBefore);
         QCOMPARE(journalsInStateFolder(), QStringList());
 #else
         const bool root = ::geteuid() == 0;
@@ -460,10 +525,15 @@ private slots:
     void interruptedSave_data()
     {
         QTest::addColumn<QString>("step");
-        QTest::addColumn<QString>("found"); // old, new, torn
-        QTest::addColumn<bool>("restore");  // torn: restore, else keep
+        QTest::addColumn<QString>("found"); // old, new, torn; aside: the file then gone, its new content beside
+        QTest::addColumn<bool>("restore");  // torn, aside: restore, else keep
         QTest::newRow("a replacement, half its temporary written") << "temporary-half-written" << "old" << false;
         QTest::newRow("a replacement, its temporary flushed") << "temporary-written" << "old" << false;
+        QTest::newRow("a replacement cut off between its two steps: put in place")
+            << "temporary-written" << "aside" << true;
+        QTest::newRow("a replacement cut off between its two steps: removed") << "temporary-written" << "aside" << false;
+        QTest::newRow("a replacement cut off, half its temporary written, the file gone")
+            << "temporary-half-written" << "missing" << false;
         QTest::newRow("a replacement, renamed") << "renamed" << "new" << false;
         QTest::newRow("in place, half the journal written") << "journal-half-written" << "old" << false;
         QTest::newRow("in place, the journal flushed") << "journal-written" << "old" << false;
@@ -486,11 +556,34 @@ private slots:
         auto save = start({"set", path, "AddExperience", "1234567", "--stop-after", step});
         QCOMPARE(finish(*save), 9);
         const QByteArray saved = withValue(old, kSection, "AddExperience", " 1234567");
+        if (found == QLatin1String("aside") || found == QLatin1String("missing")) {
+            // The old file moved aside, the new one not yet in its place: the
+            // two steps of the system's own replacement, cut off between them.
+            QVERIFY(QFile::remove(path));
+            try {
+                readValue(path, kSection, QStringLiteral("AddExperience"));
+                QVERIFY2(found == QLatin1String("missing"), "a finished save's content was not offered back");
+                QVERIFY_THROWS_EXCEPTION(engine::Failure, engine::filebytes::resolveInterrupted(path, engine::filebytes::Resolution::Restore));
+                return;
+            } catch (const engine::Failure &failure) {
+                QVERIFY2(found == QLatin1String("aside"), qPrintable(failure.description));
+                QCOMPARE(failure.kind, engine::FailureKind::FinishedAside);
+                QCOMPARE(fileBytes(failure.copy), saved);
+                QVERIFY_THROWS_EXCEPTION(engine::Failure, writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1")));
+                engine::filebytes::resolveInterrupted(path, restore ? engine::filebytes::Resolution::Restore : engine::filebytes::Resolution::Keep);
+                QCOMPARE(QFileInfo::exists(path), restore);
+                QVERIFY(!QFileInfo::exists(failure.copy));
+                if (!restore)
+                    return;
+                QCOMPARE(fileBytes(path), saved);
+            }
+        }
 
         try {
             const QString value = readValue(path, kSection, QStringLiteral("AddExperience"));
-            QCOMPARE(value, found == QLatin1String("new") ? QStringLiteral("1234567") : QStringLiteral("101"));
-            QCOMPARE(fileBytes(path), found == QLatin1String("new") ? saved : old);
+            const bool isNew = found == QLatin1String("new") || found == QLatin1String("aside");
+            QCOMPARE(value, isNew ? QStringLiteral("1234567") : QStringLiteral("101"));
+            QCOMPARE(fileBytes(path), isNew ? saved : old);
             QVERIFY2(found != QLatin1String("torn"), "a torn file was read");
         } catch (const engine::Failure &failure) {
             QVERIFY2(found == QLatin1String("torn"), qPrintable(failure.description));
@@ -529,7 +622,10 @@ private slots:
         QFETCH(bool, inPlace);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
-        const QByteArray old = fileBytes(fixture("commonserver.cfg")) + filler(4 << 20);
+        const int megabytes = qEnvironmentVariableIsSet("OTHERWRITERS_MEGABYTES")
+                                  ? qEnvironmentVariableIntValue("OTHERWRITERS_MEGABYTES")
+                                  : 4;
+        const QByteArray old = fileBytes(fixture("commonserver.cfg")) + filler(qint64(megabytes) << 20);
         putFile(path, old);
         if (inPlace)
             QVERIFY(hardLink(path, dir.filePath(QStringLiteral("second-name.cfg"))));
@@ -541,6 +637,7 @@ private slots:
         qInfo("one save: %d ms", saveMs);
         int torn = 0;
         int whole = 0;
+        int missing = 0;
         const int count = rounds() * 2;
         for (int round = 0; round < count; ++round) {
             putFile(path, old);
@@ -551,6 +648,10 @@ private slots:
             std::this_thread::sleep_for(std::chrono::milliseconds(saveMs / 3 + QRandomGenerator::global()->bounded(saveMs + 1)));
             save->kill();
             save->waitForFinished();
+            if (!QFileInfo::exists(path)) {
+                ++missing;
+                continue;
+            }
             try {
                 const QByteArray now = engine::inifile::readFile(path).value_or(QByteArray());
                 const QByteArray saved = withValue(old, kSection, "AddExperience", ' ' + value);
@@ -569,8 +670,9 @@ private slots:
                 ++torn;
             }
         }
-        std::printf("saves killed %s: %d of %d rounds torn, found and restored, %d whole\n",
-                    inPlace ? "in place" : "by rename", torn, count, whole);
+        std::printf("saves killed %s: %d of %d rounds torn, found and restored, %d whole, %d without the file\n",
+                    inPlace ? "in place" : "by rename", torn, count, whole, missing);
+        QCOMPARE(missing, 0);
         rest(path);
         writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 1"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".cse-")), QStringList());
@@ -860,14 +962,15 @@ private slots:
         QCOMPARE(::chown(QFile::encodeName(path).constData(), 1500, 1500), 0);
         QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0664), 0);
         const QString admin = QStringLiteral("1600:1600:1500");
-        const QString folder = sharedFolder();
+        // The machine's shared folder, where every user of the test reaches it.
+        const QString folder = dir.filePath(QStringLiteral("journals"));
         QVERIFY(QDir().mkpath(folder));
         QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 01777), 0);
+        const QByteArray machines = qgetenv("COMMONSERVER_EDITOR_JOURNALS");
+        const auto restore = qScopeGuard([&] { qputenv("COMMONSERVER_EDITOR_JOURNALS", machines); });
+        qputenv("COMMONSERVER_EDITOR_JOURNALS", QFile::encodeName(shared ? folder : dir.filePath(QStringLiteral("none"))));
         if (!shared) {
-            const QByteArray before = qgetenv("COMMONSERVER_EDITOR_JOURNALS");
-            qputenv("COMMONSERVER_EDITOR_JOURNALS", QFile::encodeName(dir.filePath(QStringLiteral("none"))));
             const Ran saved = runAs(admin, {"set", path, "AddExperience", "5"});
-            qputenv("COMMONSERVER_EDITOR_JOURNALS", before);
             QCOMPARE(saved.status, 0);
             QVERIFY2(saved.out.contains(QStringLiteral("só este usuário a encontrará")), qPrintable(saved.out));
             return;

@@ -145,6 +145,16 @@ void interrupted(const QString &path, const QString &copy)
                   FailureKind::InterruptedSave, copy};
 }
 
+void finishedAside(const QString &path, const QString &copy)
+{
+    throw Failure{FailureNumber::FileAccess,
+                  QStringLiteral("O arquivo \"%1\" não existe, mas uma gravação dele terminou: o conteúdo novo, "
+                                 "completo, ficou em \"%2\", porque a troca do arquivo antigo pelo novo foi "
+                                 "interrompida no meio. Nada foi lido nem gravado.")
+                      .arg(native(path), native(copy)),
+                  FailureKind::FinishedAside, copy};
+}
+
 void noCopyToRestore(const QString &path, const QStringList &foreign)
 {
     QStringList named;

@@ -34,6 +34,8 @@ QString native(const QString &path);
 // content nor the new one; `copy` holds the old content.
 [[noreturn]] void interrupted(const QString &path, const QString &copy);
 // `foreign`: files named like a copy of it that were not believed.
+// No file at the path, and the whole new content of a save of it in `copy`.
+[[noreturn]] void finishedAside(const QString &path, const QString &copy);
 [[noreturn]] void noCopyToRestore(const QString &path, const QStringList &foreign);
 // The file is as the user chose, but the copy of its old content stayed.
 [[noreturn]] void copyNotRemoved(const QString &path, const QString &copy, const QString &owner, const QString &reason);

@@ -220,6 +220,12 @@ bool believable(const Folder &folder, const File &copy, const File &, const Snap
            && !(in.st_mode & S_ISGID);
 }
 
+bool ownedByUserOrRoot(const File &copy)
+{
+    struct stat st;
+    return ::fstat(copy.get(), &st) == 0 && (st.st_uid == 0 || st.st_uid == ::geteuid());
+}
+
 QString ownerName(const File &copy)
 {
     struct stat st;

@@ -199,6 +199,8 @@ int endOfFileError();
 bool believable(const Folder &folder, const File &copy, const File &file, const Snapshot &of);
 // Who owns `copy`, as reports name users.
 QString ownerName(const File &copy);
+// Whether `copy` is the user's own, or root's (an administrator's, the system's).
+bool ownedByUserOrRoot(const File &copy);
 
 // Whether anything is at the name, a link itself included.
 bool existsAt(const Folder &folder, const QString &name);
@@ -207,12 +209,17 @@ int removeAt(const Folder &folder, const QString &name);
 QStringList namesIn(const Folder &folder, const QString &prefix);
 
 // The replacement: a new file named `temporary` in the place's folder takes
-// the bytes and the old file's identity, is flushed and replaces the file.
+// the bytes and the old file's identity, is flushed and replaces the file in
+// one step (POSIX: renameat; Windows: MoveFileExW, written through).
 // `file` may be closed on the way (Windows: no handle of ours may hold the
 // file it replaces).
 enum class Replaced { Done, InPlace, Retry };
 Replaced replace(const Place &place, File &file, const Snapshot &before, const QByteArray &bytes,
                  const QString &temporary, const QString &path);
+
+// Puts the file named `temporary` in the place's folder at the place, where
+// nothing is; 0 or the system's error.
+int moveInto(const Place &place, const QString &temporary);
 
 // The program's own folder for what it keeps between runs, made private
 // (0700) when missing and `make`; nullopt with the reason when there is none.

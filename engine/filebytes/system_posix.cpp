@@ -495,6 +495,18 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
     return Replaced::Done;
 }
 
+int moveInto(const Place &place, const QString &temporary)
+{
+    // A second name first, then the first one goes: nothing that appeared at
+    // the place meanwhile is replaced.
+    if (::linkat(place.folder.handle.get(), encoded(temporary).constData(), place.folder.handle.get(),
+                 encoded(place.name).constData(), 0)
+        != 0)
+        return errno;
+    ::unlinkat(place.folder.handle.get(), encoded(temporary).constData(), 0);
+    return 0;
+}
+
 std::optional<Folder> stateFolder(bool make, QString *whyNot)
 {
     // systemd's StateDirectory= names the folder itself; the others hold it.

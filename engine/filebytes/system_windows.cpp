@@ -1,8 +1,10 @@
 // The file layer's system part on Windows: a named mutex per file for the
-// lock, the volume and file index for the file's identity, ReplaceFileW for
-// the replacement (it keeps the file's attributes, ACL and streams), writes
-// through to the disk, copies with an ACL of the user alone until they take
-// the file's, and the Restart Manager to tell who holds a file.
+// lock, the volume and file index for the file's identity, MoveFileExW for
+// the replacement in one step (the new file first takes the old one's
+// attributes, ACL and owner; a file with what a new one cannot take is
+// rewritten in place), writes through to the disk, copies with an ACL of the
+// user alone until they take the file's, and the Restart Manager to tell who
+// holds a file.
 
 #include "engine/filebytes/system.h"
 
@@ -311,7 +313,8 @@ std::optional<File> createPrivate(const Folder &folder, const QString &name, int
     SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
     if (ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
         security.lpSecurityDescriptor = descriptor;
-    File file(CreateFileW(wideAt(folder, name).c_str(), GENERIC_READ | GENERIC_WRITE | WRITE_DAC | READ_CONTROL,
+    File file(CreateFileW(wideAt(folder, name).c_str(),
+                          GENERIC_READ | GENERIC_WRITE | WRITE_DAC | WRITE_OWNER | READ_CONTROL,
                           FILE_SHARE_READ | FILE_SHARE_DELETE, &security, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
     *error = file.valid() ? 0 : int(GetLastError());
@@ -546,18 +549,42 @@ int flushFolder(const Folder &)
 
 bool takeIdentity(const File &file, const Snapshot &, const File &copy, bool exact)
 {
-    // Whoever the file's ACL lets in: a copy of its DACL.
+    PSID owner = nullptr;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(file.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
-                        &descriptor)
+    if (GetSecurityInfo(file.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                        nullptr, &dacl, nullptr, &descriptor)
         != ERROR_SUCCESS)
-        return !exact;
-    const bool set = SetSecurityInfo(copy.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                     nullptr, nullptr, dacl, nullptr)
-                     == ERROR_SUCCESS;
+        return !exact; // a copy keeps its ACL of the user alone
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    // Whoever the file's ACL lets in. A copy takes it as it is now; the file's
+    // replacement as the file has it, inheriting from the folder where the
+    // file did (a file of the same folder inherits the same).
+    const SECURITY_INFORMATION protection = !exact || (control & SE_DACL_PROTECTED)
+                                                ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                : UNPROTECTED_DACL_SECURITY_INFORMATION;
+    bool kept = SetSecurityInfo(copy.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | protection, nullptr, nullptr,
+                                dacl, nullptr)
+                == ERROR_SUCCESS;
+    // The replacement keeps the file's owner, where the user may give it.
+    if (kept && exact && owner) {
+        PSID made = nullptr;
+        PSECURITY_DESCRIPTOR madeDescriptor = nullptr;
+        const bool same = GetSecurityInfo(copy.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &made, nullptr,
+                                          nullptr, nullptr, &madeDescriptor)
+                              == ERROR_SUCCESS
+                          && made && EqualSid(made, owner);
+        if (madeDescriptor)
+            LocalFree(madeDescriptor);
+        kept = same
+               || SetSecurityInfo(copy.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr, nullptr,
+                                  nullptr)
+                      == ERROR_SUCCESS;
+    }
     LocalFree(descriptor);
-    return set || !exact;
+    return kept || !exact;
 }
 
 std::optional<File> openCopy(const Folder &folder, const QString &name)
@@ -614,6 +641,12 @@ QString ownerName(const File &copy)
     return ownerOfHandle(copy.get());
 }
 
+bool ownedByUserOrRoot(const File &copy)
+{
+    const QString owner = ownerOfHandle(copy.get());
+    return !owner.isEmpty() && (owner == userSid() || isSystemOwner(owner));
+}
+
 bool existsAt(const Folder &folder, const QString &name)
 {
     return GetFileAttributesW(wideAt(folder, name).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -640,6 +673,25 @@ QStringList namesIn(const Folder &folder, const QString &prefix)
     return names;
 }
 
+namespace {
+
+// Streams besides the file's content (":name:$DATA"), which a new file would not have.
+bool hasOtherStreams(const std::wstring &path)
+{
+    WIN32_FIND_STREAM_DATA stream;
+    const HANDLE search = FindFirstStreamW(path.c_str(), FindStreamInfoStandard, &stream, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return false; // none, or a file system without streams
+    bool others = false;
+    do
+        others = others || std::wstring(stream.cStreamName) != L"::$DATA";
+    while (!others && FindNextStreamW(search, &stream));
+    FindClose(search);
+    return others;
+}
+
+} // namespace
+
 Replaced replace(const Place &place, File &file, const Snapshot &before, const QByteArray &bytes,
                  const QString &temporary, const QString &path)
 {
@@ -647,6 +699,12 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
         return Replaced::InPlace; // a replacement would split the names of the file
     const std::wstring target = wideAt(place.folder, place.name);
     const DWORD attributes = GetFileAttributesW(target.c_str());
+    // What a new file cannot be given: its encryption, compression or
+    // sparseness, streams besides its content.
+    if (attributes == INVALID_FILE_ATTRIBUTES
+        || (attributes & (FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_SPARSE_FILE))
+        || hasOtherStreams(target))
+        return Replaced::InPlace;
     int error = 0;
     std::optional<File> out = createPrivate(place.folder, temporary, &error);
     if (!out) {
@@ -662,6 +720,17 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
     testhooks::reached(testhooks::Step::TemporaryHalfWritten);
     if (error == 0)
         error = writeAll(*out, bytes.mid(bytes.size() / 2), bytes.size() / 2);
+    if (error == 0 && !takeIdentity(file, before, *out, true)) {
+        discard();
+        return Replaced::InPlace; // an owner the user may not give
+    }
+    // The file's hidden, system, archive and indexing attributes.
+    FILE_BASIC_INFO basic{};
+    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE
+                                     | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    basic.FileAttributes = kept ? kept : FILE_ATTRIBUTE_NORMAL;
+    if (error == 0 && !SetFileInformationByHandle(out->get(), FileBasicInfo, &basic, sizeof basic))
+        error = int(GetLastError());
     if (error == 0)
         error = flush(*out);
     if (error != 0) {
@@ -677,8 +746,9 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
         return Replaced::Retry;
     }
     file.reset(); // the replacement moves the file, which no handle of ours may hold
-    if (!ReplaceFileW(target.c_str(), wideAt(place.folder, temporary).c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                      nullptr, nullptr)) {
+    // One step: the path names the old file or the new one, never none.
+    if (!MoveFileExW(wideAt(place.folder, temporary).c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD failed = GetLastError();
         discard();
         // Another program opened the file meanwhile: it may be writing it.
@@ -694,12 +764,15 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
                                                         QString()));
     }
     testhooks::reached(testhooks::Step::Renamed);
-    // The system keeps them; a stand-in for it (Wine) may not.
-    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE
-                                     | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-    if (kept && (GetFileAttributesW(target.c_str()) & kept) != kept)
-        SetFileAttributesW(target.c_str(), GetFileAttributesW(target.c_str()) | kept);
     return Replaced::Done;
+}
+
+int moveInto(const Place &place, const QString &temporary)
+{
+    return MoveFileExW(wideAt(place.folder, temporary).c_str(), wideAt(place.folder, place.name).c_str(),
+                       MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : int(GetLastError());
 }
 
 std::optional<Folder> stateFolder(bool make, QString *whyNot)

@@ -8,10 +8,9 @@
 #include "engine/filebytes/journal.h"
 #include "engine/filebytes/otherwriters.h"
 #include "engine/filebytes/system.h"
+#include "engine/filebytes/temporaries.h"
 #include "engine/systemerror.h"
 
-#include <QCryptographicHash>
-#include <QRandomGenerator>
 
 namespace engine::filebytes {
 namespace {
@@ -23,31 +22,6 @@ using system::Snapshot;
 QString reason(int error)
 {
     return engine::systemErrorText(error);
-}
-
-// The temporaries of one file: ".cse-" and a short hash of its name, so that
-// a save can tell the ones an earlier save of the same file left behind.
-QString temporaryPrefix(const Place &place)
-{
-    return QStringLiteral(".cse-%1-").arg(QString::fromLatin1(
-        QCryptographicHash::hash(place.name.toUtf8(), QCryptographicHash::Sha256).toHex().left(8)));
-}
-
-QString temporaryName(const Place &place)
-{
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    QString name = temporaryPrefix(place);
-    for (int i = 0; i < 6; ++i)
-        name += QLatin1Char(kLetters[QRandomGenerator::system()->bounded(36)]);
-    return name;
-}
-
-// With the file locked, no other save of it is under way: whatever
-// temporaries of it are there were left by a save that was killed.
-void removeStaleTemporaries(const Place &place)
-{
-    for (const QString &name : system::namesIn(place.folder, temporaryPrefix(place)))
-        system::removeAt(place.folder, name);
 }
 
 // Removes the empty file an update made for a missing one, unless kept, and
@@ -99,6 +73,8 @@ std::optional<Opened> openLocked(const Place &place, const QString &path, bool m
     Opened opened;
     std::optional<File> file = system::openToRead(place, path);
     if (!file) {
+        if (const std::optional<QString> aside = temporaries::finishedAside(place))
+            failures::finishedAside(path, place.folder.nativePath(*aside));
         if (mustExist)
             failures::vanished(path);
         if (!place.throughLink.isEmpty())
@@ -136,8 +112,12 @@ std::optional<QByteArray> read(const QString &path, const Patience &patience)
         return std::nullopt;
     const std::optional<Place> place = system::locate(path, system::Purpose::Read);
     const std::optional<File> file = place ? system::openToRead(*place, path) : std::nullopt;
-    if (!file)
+    if (!file) {
+        const std::optional<QString> aside = place ? temporaries::finishedAside(*place) : std::nullopt;
+        if (aside)
+            failures::finishedAside(path, place->folder.nativePath(*aside));
         return std::nullopt;
+    }
     const std::optional<Snapshot> opened = system::snapshot(*file);
     if (!opened)
         failures::cannotRead(path, QStringLiteral("o arquivo não pôde ser examinado"));
@@ -185,7 +165,7 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
         // A file this update made is removed again unless it is written.
         CreatedFile madeHere(place, opened->created ? system::snapshot(file) : std::nullopt);
         journal::check(place, file, path, true);
-        removeStaleTemporaries(place);
+        temporaries::removeStale(place);
         QStringList notices;
         if (!opened->created) {
             const QString unseen = otherwriters::waitUntilSettled(place, file, waiting, options.force);
@@ -212,7 +192,7 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
             outcome.backup = backup::keep(place, file, *before, content, path);
         if (options.beforeReplace)
             options.beforeReplace(outcome.before, *next);
-        switch (system::replace(place, file, *before, *next, temporaryName(place), path)) {
+        switch (system::replace(place, file, *before, *next, temporaries::nameFor(place, *next), path)) {
         case system::Replaced::Retry:
             if (!outcome.backup.isEmpty()) // it kept what was read; the file changed since
                 system::removeAt(place.folder, outcome.backup);
@@ -257,6 +237,15 @@ void resolveInterrupted(const QString &path, Resolution resolution, const Patien
     settling::Waiting waiting(path, patience);
     for (int attempt = 0; attempt < settling::kAttempts; ++attempt) {
         Locks locks;
+        // A replacement cut off between its steps: no file, its new content beside.
+        locks.place = system::lockPlace(place, waiting);
+        const std::optional<QString> aside =
+            system::snapshotAt(place) ? std::nullopt : temporaries::finishedAside(place);
+        if (aside) {
+            temporaries::settleAside(place, *aside, resolution == Resolution::Keep, path);
+            return;
+        }
+        locks.place = system::Lock();
         const std::optional<Opened> opened = openLocked(place, path, true, locks, waiting);
         if (!opened)
             continue;

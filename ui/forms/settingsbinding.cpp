@@ -341,11 +341,14 @@ void SettingsBinding::onFile(const QString &path,
             runFileWork(m_owner, [&](const engine::filebytes::Patience &patience) { work(patience, force); });
             return;
         } catch (const engine::Failure &failure) {
-            if (failure.kind == engine::FailureKind::InterruptedSave) {
+            if (failure.kind == engine::FailureKind::InterruptedSave || failure.kind == engine::FailureKind::FinishedAside) {
+                const bool aside = failure.kind == engine::FailureKind::FinishedAside;
                 const int answer = desktop::ask(
                     {failure.description
-                         + QStringLiteral("\n\nPôr de volta o conteúdo de antes, ou manter o arquivo como está?"),
-                     {QStringLiteral("Restaurar o conteúdo de antes"), QStringLiteral("Manter o arquivo como está"),
+                         + (aside ? QStringLiteral("\n\nPôr esse conteúdo no lugar do arquivo, ou apagá-lo?")
+                                  : QStringLiteral("\n\nPôr de volta o conteúdo de antes, ou manter o arquivo como está?")),
+                     {aside ? QStringLiteral("Pôr o conteúdo no lugar") : QStringLiteral("Restaurar o conteúdo de antes"),
+                      aside ? QStringLiteral("Apagar o conteúdo") : QStringLiteral("Manter o arquivo como está"),
                       QStringLiteral("Cancelar")},
                      0, 2},
                     title, m_owner);
