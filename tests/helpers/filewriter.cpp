@@ -120,7 +120,7 @@ int get(const QStringList &args)
 {
     if (!dropIfAsked(args))
         return 2;
-#ifdef Q_OS_UNIX
+#if defined(Q_OS_UNIX) && !defined(__SANITIZE_ADDRESS__) // AddressSanitizer maps terabytes of shadow
     const qsizetype memory = args.indexOf(QStringLiteral("--memory"));
     const rlimit limit{rlim_t(args.value(memory + 1).toLongLong()) << 20, rlim_t(args.value(memory + 1).toLongLong()) << 20};
     if (memory >= 0 && ::setrlimit(RLIMIT_AS, &limit) != 0)
