@@ -21,6 +21,7 @@ struct Streams
 {
     QTextStream &out;
     QTextStream &err;
+    QIODevice *in = nullptr; // standard input, for a preset given as "-"
 };
 
 // What the user typed wrong; exits with kUsage.
@@ -38,11 +39,13 @@ struct ChangeOptions
     bool json = false;              // what changed as one JSON object
     bool anyKey = false;            // also keys the editor does not show, as text
     std::optional<int> changedExit; // the status when the file changed
+    QString validate;               // a command with "%s", run on the new content before it is written
 };
 
 // How get prints values: "Key=value" lines with control characters escaped,
-// the same lines with values as they are, or one JSON object.
-enum class GetFormat { Lines, Raw, Json };
+// the same lines with values as they are, one JSON object, or the values
+// alone, escaped, one a line.
+enum class GetFormat { Lines, Raw, Json, Values };
 
 struct GetOptions
 {
@@ -59,11 +62,29 @@ int get(const QString &file, const QStringList &names, const GetOptions &options
 // Writes the KEY=VALUE pairs whose values differ from the file's.
 int set(const QString &file, const QStringList &assignments, const ChangeOptions &options,
         const engine::filebytes::Patience &patience, Streams io);
-// Writes the keys a preset file gives.
-int apply(const QString &file, const QString &preset, const ChangeOptions &options, const engine::filebytes::Patience &patience,
-          Streams io);
-// Puts back the content a save that was cut off replaced, or keeps the file as it is.
-int restore(const QString &file, engine::filebytes::Resolution resolution, const engine::filebytes::Patience &patience, Streams io);
+// Writes the keys a preset file gives ("-": standard input).
+int apply(const QString &file, const QString &preset, const ChangeOptions &options,
+          const engine::filebytes::Patience &patience, Streams io);
+// Removes the keys' lines from the section.
+int unset(const QString &file, const QStringList &names, const ChangeOptions &options,
+          const engine::filebytes::Patience &patience, Streams io);
+// Puts a backup's content back as the file's, keeping what it replaces when asked.
+int restoreBackup(const QString &file, const QString &backup, const ChangeOptions &options,
+                  const engine::filebytes::Patience &patience, Streams io);
+
+struct SettleOptions
+{
+    bool dryRun = false;
+    bool json = false;
+};
+// Settles an interrupted save: puts back the content it replaced (or the
+// finished content it left aside), or keeps the file as it is.
+int restore(const QString &file, engine::filebytes::Resolution resolution, const SettleOptions &options,
+            const engine::filebytes::Patience &patience, Streams io);
+
+// Lists the file's backups; with `diff`, shows what putting that one back would change.
+int listBackups(const QString &file, bool json, const QString &diff, Streams io);
+
 // Lists the keys, their kinds and where the editor shows them.
 int listKeys(Streams io);
 

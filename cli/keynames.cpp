@@ -1,5 +1,7 @@
 #include "cli/keynames.h"
 
+#include "cli/commands.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -52,6 +54,19 @@ QStringList nearestKeys(QStringView name)
     for (std::size_t i = 0; i < near.size() && i < 3; ++i)
         names << near[i].second;
     return names;
+}
+
+QString keyToUse(const QString &name, bool anyKey)
+{
+    if (const settings::Key *key = keyNamed(name))
+        return QLatin1String(key->name);
+    if (anyKey)
+        return name;
+    const QStringList near = nearestKeys(name);
+    throw UsageError{QStringLiteral("A chave \"%1\" não é uma das que este programa edita%2; \"commonserver-cfg keys\" "
+                                    "lista todas, e --any-key aceita outras.")
+                         .arg(name, near.isEmpty() ? QString()
+                                                   : QStringLiteral(" (quis dizer %1?)").arg(near.join(QStringLiteral(", "))))};
 }
 
 } // namespace cli

@@ -16,4 +16,9 @@ const settings::Key *keyNamed(QStringView name);
 // most three, and only ones near enough to be what was meant.
 QStringList nearestKeys(QStringView name);
 
+// The key's name as the editor writes it; with `anyKey`, a name it does not
+// know as typed (the engine refuses names a file cannot hold). Throws a
+// UsageError naming the nearest keys for a name it does not know.
+QString keyToUse(const QString &name, bool anyKey);
+
 } // namespace cli

@@ -6,6 +6,7 @@
 #include "engine/translations.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QStringDecoder>
 #include <QTextStream>
 
@@ -60,5 +61,7 @@ int main(int argc, char *argv[])
     engine::installQtTranslations(app);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return cli::run(QCoreApplication::arguments(), {out, err});
+    QFile in;
+    in.open(stdin, QIODevice::ReadOnly);
+    return cli::run(QCoreApplication::arguments(), {out, err, &in});
 }

@@ -5,7 +5,8 @@
 #include "settings/keys.h"
 
 #include <QDir>
-#include <QHash>
+
+#include <algorithm>
 
 namespace cli {
 namespace {
@@ -25,12 +26,16 @@ std::vector<engine::inifile::KeyValue> readPreset(const QString &path, bool anyK
     const std::optional<QByteArray> bytes = engine::inifile::readFile(path);
     if (!bytes)
         refuse(path, QStringLiteral("não existe"));
+    return presetIn(*bytes, path, anyKey);
+}
 
+std::vector<engine::inifile::KeyValue> presetIn(const QByteArray &bytes, const QString &path, bool anyKey)
+{
     // The file is read by the engine's rules; the preset's own are these.
     std::vector<engine::inifile::KeyValue> values;
-    QHash<QString, int> lineOf; // by the name in lower case
+    std::vector<std::pair<QString, int>> lineOf; // each name, and its line
     int sectionLine = 0;
-    for (const Line &line : engine::inifile::linesOf(*bytes)) {
+    for (const Line &line : engine::inifile::linesOf(bytes)) {
         switch (line.kind) {
         case Line::Kind::Blank:
         case Line::Kind::Comment:
@@ -62,11 +67,16 @@ std::vector<engine::inifile::KeyValue> readPreset(const QString &path, bool anyK
                                                            : QStringLiteral(" (quis dizer %1?)").arg(near.join(QStringLiteral(", ")))));
         }
         const QString name = key ? QString(QLatin1String(key->name)) : line.key;
-        if (lineOf.contains(name.toLower()))
+        const auto earlier = std::find_if(lineOf.begin(), lineOf.end(), [&](const auto &known) {
+            return engine::inifile::sameName(known.first, name);
+        });
+        if (earlier != lineOf.end())
             refuse(path, QStringLiteral("dá a chave \"%1\" duas vezes, nas linhas %2 e %3")
-                             .arg(name).arg(lineOf.value(name.toLower())).arg(line.number));
-        lineOf.insert(name.toLower(), line.number);
-        values.push_back({name, line.value});
+                             .arg(name).arg(earlier->second).arg(line.number));
+        lineOf.emplace_back(name, line.number);
+        // The value as the line gives it: only its spaces and tabs go, so that
+        // a character a write refuses is refused at its ends too.
+        values.push_back({name, engine::inifile::withoutBlanks(line.text.mid(line.text.indexOf(QLatin1Char('=')) + 1))});
     }
     if (!sectionLine)
         refuse(path, QStringLiteral("não tem a seção [%1]").arg(settings::kSection));

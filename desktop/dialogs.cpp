@@ -62,8 +62,9 @@ void reportUnhandled(const engine::Failure &failure, const QString &programTitle
         failureReport()(failure);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, programTitle, engine::reportText(failure), QMessageBox::Ok,
-                    QApplication::activeWindow());
+    // The classic report of an unhandled run-time error: its number, then its reason.
+    const QString text = QStringLiteral("Erro em tempo de execução '%1':\n\n%2").arg(failure.number).arg(failure.description);
+    QMessageBox box(QMessageBox::Critical, programTitle, text, QMessageBox::Ok, QApplication::activeWindow());
     // Paths and addresses in the text can be copied.
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();

@@ -11,6 +11,7 @@ enum class FailureKind {
     FinishedAside,   // a replacement cut off between its steps left no file, its new content beside it
     HeldOpen,        // another program holds the file open for writing but did not change it
     Cancelled,       // the user stopped the wait: nothing was written
+    NothingToSettle, // asked to settle an interrupted save where there is none
 };
 
 // A failure raised below the windows and reported to the user by the one
@@ -33,13 +34,6 @@ struct Failure
     FailureKind kind = FailureKind::Refused;
     QString copy; // InterruptedSave: the copy of the content before the cut-off save; FinishedAside: the new content
 };
-
-// The one report of a failure, as the windows show it and the command-line
-// tool prints it: its number, then its description.
-inline QString reportText(const Failure &failure)
-{
-    return QStringLiteral("Erro em tempo de execução '%1':\n\n%2").arg(failure.number).arg(failure.description);
-}
 
 namespace FailureNumber {
 constexpr int TypeMismatch = 13;      // a value that is not a number where one is required

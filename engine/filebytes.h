@@ -1,13 +1,16 @@
 #pragma once
 
+#include "engine/failure.h"
 #include "engine/filebytes/settling.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 // Whole-file reads, and the one way a settings file is changed: a locked,
 // checked, durable update that keeps the file the same file. Failures throw
@@ -52,7 +55,9 @@ struct UpdateOptions
     bool force = false;
     Patience patience;
     // Called once the new content is final, with the content it replaces,
-    // right before the replacement; a Failure it throws stops the update.
+    // before anything is written (a backup included); a Failure it throws
+    // stops the update. It runs with the file locked: a validation of the
+    // new content, say.
     std::function<void(const std::optional<QByteArray> &before, const QByteArray &after)> beforeReplace;
 };
 
@@ -110,7 +115,28 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
 // between its steps, which left no file and its finished content beside it
 // (FailureKind::FinishedAside): put that content in place, or remove it.
 // Throws when there is neither.
+// With `dryRun` nothing is done: the return says what would be. Throws
+// (FailureKind::NothingToSettle) when there is nothing to settle.
 enum class Resolution { Restore, Keep };
-void resolveInterrupted(const QString &path, Resolution resolution, const Patience &patience = {});
+struct Settlement
+{
+    FailureKind kind = FailureKind::InterruptedSave; // or FinishedAside
+    QString copy;                     // the journal, or the finished content
+    std::optional<QByteArray> before; // the file's bytes before; nullopt: no file
+    std::optional<QByteArray> after;  // and after; nullopt: no file
+};
+Settlement resolveInterrupted(const QString &path, Resolution resolution, const Patience &patience = {},
+                              bool dryRun = false);
+
+// A copy that update() kept of a file before changing it (Outcome::backup).
+struct Backup
+{
+    QString path;
+    QDateTime made; // from its name, local time
+    qint64 size = 0;
+};
+// The backups of the file at `path`, beside its real file, newest first.
+// Throws a Failure for a path it cannot look at.
+std::vector<Backup> backupsOf(const QString &path);
 
 } // namespace engine::filebytes

@@ -7,6 +7,7 @@
 #include "engine/inifile/refusals.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace engine::inifile {
 namespace {
@@ -21,13 +22,8 @@ std::vector<KeyValue> merged(const std::vector<KeyValue> &values)
 {
     std::vector<KeyValue> keys;
     for (const KeyValue &pair : values) {
-        const auto same = std::find_if(keys.begin(), keys.end(), [&](const KeyValue &known) {
-            return known.key.size() == pair.key.size()
-                   && std::equal(known.key.begin(), known.key.end(), pair.key.begin(),
-                                 [](QChar a, QChar b) {
-                                     return parsing::foldAscii(a.unicode()) == parsing::foldAscii(b.unicode());
-                                 });
-        });
+        const auto same = std::find_if(keys.begin(), keys.end(),
+                                       [&](const KeyValue &known) { return sameName(known.key, pair.key); });
         if (same == keys.end())
             keys.push_back(pair);
         else
@@ -123,24 +119,56 @@ void checkPairs(const std::vector<KeyValue> &values)
     }
 }
 
-// The file with the pairs applied; the section's name and the pairs are
-// checked already.
-std::optional<QByteArray> withCheckedValues(const QByteArray &file, const QString &section,
-                                            const std::vector<KeyValue> &values)
+// The file's bytes with its body (what follows the mark) changed by
+// `change(body, codec, out)`, which appends the new body to `out` and says
+// whether it changed anything; nullopt when it did not. The mark is kept.
+template <typename Change>
+std::optional<QByteArray> withBody(const QByteArray &file, const Change &change)
 {
     if (file.startsWith(kUtf16LeMark)) {
         const Utf16Body body = utf16Body(file);
         std::u16string changed;
-        if (!withValuesInBody<Utf16Codec>(body.units, Utf16Codec{}, section, values, changed))
+        if (!change(std::u16string_view(body.units), Utf16Codec{}, changed))
             return std::nullopt;
         return kUtf16LeMark + utf16Bytes(changed) + body.oddByte;
     }
     const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
     const std::string_view body = byteBody(file, markSize);
     QByteArray out(file.constData(), markSize); // the mark, then the changed body
-    if (!withValuesInBody(body, ByteCodec(markSize > 0, body), section, values, out))
+    if (!change(body, ByteCodec(markSize > 0, body), out))
         return std::nullopt;
     return out;
+}
+
+// The file with the pairs applied; the section's name and the pairs are
+// checked already.
+std::optional<QByteArray> withCheckedValues(const QByteArray &file, const QString &section,
+                                            const std::vector<KeyValue> &values)
+{
+    return withBody(file, [&](auto text, const auto &codec, auto &out) {
+        return withValuesInBody(text, codec, section, values, out);
+    });
+}
+
+// The file without the keys' lines; the names are checked already.
+std::optional<QByteArray> withoutCheckedKeys(const QByteArray &file, const QString &section, const QStringList &keys)
+{
+    return withBody(file, [&](auto text, const auto &codec, auto &out) {
+        using Unit = typename std::decay_t<decltype(codec)>::Unit;
+        // A name the file cannot hold cannot be in it.
+        const auto sectionUnits = codec.encode(section);
+        std::vector<std::basic_string<Unit>> names;
+        for (const QString &key : keys) {
+            if (const auto units = codec.encode(key))
+                names.push_back(*units);
+        }
+        const std::vector<Edit<Unit>> edits =
+            sectionUnits ? removalsFor<Unit>(text, *sectionUnits, names) : std::vector<Edit<Unit>>();
+        if (edits.empty())
+            return false;
+        applyEdits<Unit>(text, edits, out);
+        return true;
+    });
 }
 
 } // namespace
@@ -256,9 +284,6 @@ std::vector<inifile::Line> linesOf(const QByteArray &file)
     return linesOfBody(body, ByteCodec(markSize > 0, body));
 }
 
-namespace {
-
-// Names match as the file's reader matches them: ASCII letters in any case.
 bool sameName(const QString &a, const QString &b)
 {
     if (a.size() != b.size())
@@ -269,8 +294,6 @@ bool sameName(const QString &a, const QString &b)
     }
     return true;
 }
-
-} // namespace
 
 QStringList keysIn(const QByteArray &file, const QString &section)
 {
@@ -290,6 +313,50 @@ QStringList keysIn(const QByteArray &file, const QString &section)
             keys << line.key;
     }
     return keys;
+}
+
+QString decodedAs(const QByteArray &file, QByteArrayView bytes)
+{
+    const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
+    const ByteCodec codec(markSize > 0, byteBody(file, markSize));
+    return codec.decode(std::string_view(bytes.data(), std::size_t(bytes.size())));
+}
+
+QString withoutBlanks(const QString &value)
+{
+    qsizetype begin = 0;
+    qsizetype end = value.size();
+    const auto blank = [&](qsizetype at) { return value.at(at) == QLatin1Char(' ') || value.at(at) == QLatin1Char('\t'); };
+    while (begin < end && blank(begin))
+        ++begin;
+    while (end > begin && blank(end - 1))
+        --end;
+    return value.mid(begin, end - begin);
+}
+
+std::optional<QByteArray> withoutKeys(const QByteArray &file, const QString &section, const QStringList &keys)
+{
+    checkContent(file, QString(), Purpose::Write);
+    checkName(section, true);
+    for (const QString &key : keys)
+        checkName(key, false);
+    return withoutCheckedKeys(file, section, keys);
+}
+
+WriteOutcome remove(const QString &path, const QString &section, const QStringList &keys, const WriteOptions &options)
+{
+    checkName(section, true);
+    for (const QString &key : keys)
+        checkName(key, false);
+    WriteOptions existing = options;
+    existing.mustExist = true; // removing keys never makes a file
+    return filebytes::update(
+        path,
+        [&](const std::optional<QByteArray> &file) -> std::optional<QByteArray> {
+            checkContent(file.value_or(QByteArray()), path, Purpose::Write);
+            return withoutCheckedKeys(file.value_or(QByteArray()), section, keys);
+        },
+        existing);
 }
 
 LineSpan lineAt(QByteArrayView bytes, qsizetype at)

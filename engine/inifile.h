@@ -105,6 +105,21 @@ QStringList valuesIn(const QByteArray &file, const QString &section, const QStri
 std::optional<QByteArray> withValues(const QByteArray &file, const QString &section,
                                      const std::vector<KeyValue> &values);
 
+// The file's bytes without the lines of these keys in the section (every
+// line of each, so that no read finds it); nullopt when none is there.
+// Throws Failure for a name that cannot be in a file, or a file it refuses.
+std::optional<QByteArray> withoutKeys(const QByteArray &file, const QString &section, const QStringList &keys);
+
+// Whether two names are one to the file's reader: ASCII letters in any
+// case, every other character as it is ("Ä" and "ä" are two names).
+bool sameName(const QString &a, const QString &b);
+
+// A value given to be written (typed, on a command line, in a preset), as it
+// is to be stored: without the spaces and tabs around it, which a read would
+// drop, and nothing else removed: any other character at its ends is kept,
+// or refused by the write like anywhere else in it.
+QString withoutBlanks(const QString &value);
+
 // The same on the file at `path`; throw Failure as described above.
 struct ReadOutcome
 {
@@ -123,6 +138,12 @@ WriteOutcome write(const QString &path, const QString &section, const std::vecto
 using PairsFor = std::function<std::vector<KeyValue>(const QByteArray &file)>;
 WriteOutcome write(const QString &path, const QString &section, const PairsFor &pairsFor,
                    const WriteOptions &options = {});
+
+// Removes the keys' lines from the section of the file at `path`, as one
+// update like write(); a key that is not there is no change. The file must
+// exist.
+WriteOutcome remove(const QString &path, const QString &section, const QStringList &keys,
+                    const WriteOptions &options = {});
 
 // The bytes of the file at `path`, refused (a Failure) when it is a file this
 // engine would damage, like read() does; nullopt when there is none.
@@ -149,6 +170,11 @@ std::vector<Line> linesOf(const QByteArray &file);
 // first section of that name counts, as for every read. Lines whose names
 // no read can ask for (" = value") are left out.
 QStringList keysIn(const QByteArray &file, const QString &section);
+
+// Bytes of an 8-bit file (a part of it, such as a diff of it) decoded as
+// the file's reader decodes the file: UTF-8 or Windows-1252 by its mark and
+// its bytes, losslessly.
+QString decodedAs(const QByteArray &file, QByteArrayView bytes);
 
 // Where a line of an 8-bit file's bytes that starts at `at` ends (before its
 // line ending: CR LF, LF or a lone CR) and where the next one starts.

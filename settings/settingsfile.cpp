@@ -29,7 +29,7 @@ std::vector<ValueChange> differingIn(const QByteArray &file, const std::vector<e
     for (std::size_t i = 0; i < wanted.size(); ++i) {
         // A missing key differs from an empty one: setting it empty adds it.
         const QString before = current[i].value_or(QString());
-        if (before != wanted[i].value.trimmed() || !current[i])
+        if (before != engine::inifile::withoutBlanks(wanted[i].value) || !current[i])
             changes.push_back({wanted[i].key, before, wanted[i].value, current[i].has_value()});
     }
     return changes;
@@ -101,6 +101,8 @@ Written SettingsFile::writeDiffering(const std::vector<engine::inifile::KeyValue
         options);
     written.backup = outcome.backup;
     written.notices = outcome.notices;
+    written.before = outcome.before.value_or(QByteArray());
+    written.after = outcome.written ? outcome.after : written.before;
     return written;
 }
 
@@ -111,6 +113,51 @@ Preview SettingsFile::preview(const std::vector<engine::inifile::KeyValue> &want
     preview.changes = differingIn(preview.before, wanted);
     preview.after =
         engine::inifile::withValues(preview.before, kSection, storedChanges(preview.changes)).value_or(preview.before);
+    return preview;
+}
+
+namespace {
+
+// The keys a removal takes away: those the file holds, with their values.
+std::vector<ValueChange> removedFrom(const QByteArray &file, const QStringList &keys)
+{
+    const std::vector<std::optional<QString>> current = engine::inifile::lookup(file, kSection, keys);
+    std::vector<ValueChange> changes;
+    for (std::size_t i = 0; i < current.size(); ++i) {
+        if (current[i])
+            changes.push_back({keys[qsizetype(i)], *current[i], QString(), true, true});
+    }
+    return changes;
+}
+
+} // namespace
+
+Written SettingsFile::remove(const QStringList &keys, const engine::inifile::WriteOptions &options) const
+{
+    Written written;
+    engine::inifile::WriteOptions removal = withPatience(options);
+    const auto chooser = removal.beforeReplace;
+    removal.beforeReplace = [&](const std::optional<QByteArray> &before, const QByteArray &after) {
+        written.changes = removedFrom(before.value_or(QByteArray()), keys);
+        if (chooser)
+            chooser(before, after);
+    };
+    const engine::inifile::WriteOutcome outcome = engine::inifile::remove(m_path, kSection, keys, removal);
+    written.backup = outcome.backup;
+    written.notices = outcome.notices;
+    written.before = outcome.before.value_or(QByteArray());
+    written.after = outcome.written ? outcome.after : written.before;
+    if (!outcome.written)
+        written.changes.clear();
+    return written;
+}
+
+Preview SettingsFile::previewRemoval(const QStringList &keys) const
+{
+    Preview preview;
+    preview.before = engine::inifile::readFile(m_path, m_patience).value_or(QByteArray());
+    preview.changes = removedFrom(preview.before, keys);
+    preview.after = engine::inifile::withoutKeys(preview.before, kSection, keys).value_or(preview.before);
     return preview;
 }
 

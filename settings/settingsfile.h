@@ -18,7 +18,8 @@ struct ValueChange
     QString key;
     QString before;
     QString after;
-    bool existed = true; // else the write adds the key
+    bool existed = true;  // else the write adds the key
+    bool removed = false; // the key's lines go
 };
 
 // The wanted values that differ from the file's (as read: blanks around a
@@ -40,6 +41,8 @@ struct Written
     std::vector<ValueChange> changes;
     QString backup; // the copy of the content it replaced, when one was asked for and kept
     QStringList notices; // what the user should know of the save (engine::filebytes::Outcome)
+    QByteArray before;   // the file's bytes before the write, and after it
+    QByteArray after;
 };
 
 // A change as it would be made, without making it.
@@ -83,6 +86,14 @@ public:
 
     // What writeDiffering would do now. Throws Failure like read().
     Preview preview(const std::vector<engine::inifile::KeyValue> &wanted) const;
+
+    // Removes the keys' lines, as one transaction like write(); returns the
+    // keys it removed, with the values they held. Nothing is written when
+    // none of them is there.
+    Written remove(const QStringList &keys, const engine::inifile::WriteOptions &options = {}) const;
+
+    // What remove would do now.
+    Preview previewRemoval(const QStringList &keys) const;
 
 private:
     engine::inifile::WriteOptions withPatience(engine::inifile::WriteOptions options) const;

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <string_view>
+
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
 #include <unistd.h>
@@ -31,10 +33,12 @@ struct Run
     QString err;
 };
 
-Run run(const QStringList &arguments)
+Run run(const QStringList &arguments, const QByteArray &input = QByteArray())
 {
     QProcess tool;
     tool.start(QStringLiteral(COMMONSERVER_CFG), arguments);
+    tool.write(input);
+    tool.closeWriteChannel();
     Run result;
     if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit)
         return result;
@@ -156,17 +160,21 @@ private slots:
         QTest::newRow("set --json: before is null for a key the write adds")
             << QStringList{"set", "--json", "--any-key", "{file}", "Trade=1", "Motd=Oi"}
             << QByteArray("[GameServerInfo]\nTrade = 0\n") << none << 0
-            << "{\n  \"changed\": true,\n  \"changes\": [\n    {\"key\": \"Trade\", \"before\": \"0\", \"after\": \"1\"},\n"
-               "    {\"key\": \"Motd\", \"before\": null, \"after\": \"Oi\"}\n  ],\n  \"backup\": null\n}\n"
+            << "~{\n  \"changed\": true,\n  \"changes\": [\n    {\"key\": \"Trade\", \"before\": \"0\", \"after\": \"1\"},\n"
+               "    {\"key\": \"Motd\", \"before\": null, \"after\": \"Oi\"}\n  ],\n  \"backup\": null,\n  \"diff\": \"---"
             << "" << QByteArray("[GameServerInfo]\nTrade = 1\nMotd= Oi\n");
+        QTest::newRow("set: a key the write adds was absent, as JSON says")
+            << QStringList{"set", "--any-key", "{file}", "Motd=Oi"} << QByteArray("[GameServerInfo]\nTrade = 0\n") << none << 0
+            << "Motd: (ausente) -> \"Oi\"\n" << "" << QByteArray("[GameServerInfo]\nTrade = 0\nMotd= Oi\n");
         QTest::newRow("set --json: a missing key set empty is added")
             << QStringList{"set", "--json", "{file}", "MaxZen="} << QByteArray("[GameServerInfo]\nTrade = 0\n") << none << 0
-            << "{\n  \"changed\": true,\n  \"changes\": [\n    {\"key\": \"MaxZen\", \"before\": null, \"after\": \"\"}\n  ],\n"
-               "  \"backup\": null\n}\n"
+            << "~{\n  \"changed\": true,\n  \"changes\": [\n    {\"key\": \"MaxZen\", \"before\": null, \"after\": \"\"}\n  ],\n"
+               "  \"backup\": null,\n  \"diff\": \"--- "
             << "" << QByteArray("[GameServerInfo]\nTrade = 0\nMaxZen= \n");
         QTest::newRow("set --json: nothing to change")
             << QStringList{"set", "--json", "{file}", "Trade=0"} << kFixture << none << 0
-            << "{\n  \"changed\": false,\n  \"changes\": [],\n  \"backup\": null\n}\n" << "" << none;
+            << "{\n  \"changed\": false,\n  \"changes\": [],\n  \"backup\": null,\n  \"diff\": null,\n  \"notices\": []\n}\n"
+            << "" << none;
         QTest::newRow("set --json --dry-run: the diff as text, in the file's code page")
             << QStringList{"set", "--json", "--dry-run", "{file}", "MaxZenMessage=Você"}
             << QByteArray("[GameServerInfo]\nMaxZenMessage = Ol\xE1\n") << none << 0
@@ -199,6 +207,75 @@ private slots:
                                             << "argumentos errados" << none;
         QTest::newRow("set a key twice") << QStringList{"set", "{file}", "Trade=1", "TRADE=0"} << kFixture << none << 2
                                          << "" << "duas vezes" << none;
+
+        // Only the spaces and tabs a read drops go from a value's ends; what a
+        // write refuses is refused there too, never trimmed away into an
+        // empty value; anything else stays.
+        const struct
+        {
+            const char *name;
+            const char *value;
+            const char *refused;
+        } ends[] = {{"NEL", "\u0085", "U+0085"},          {"CR", "\r", "quebra de linha"},
+                    {"vertical tab", "\v", "U+000B"},   {"form feed", "\f", "U+000C"},
+                    {"line separator", "\u2028", "U+2028"}, {"paragraph separator", "\u2029", "U+2029"}};
+        for (const auto &end : ends) {
+            for (const char *where : {"alone", "at the end", "inside"}) {
+                const QString value = QString::fromUtf8(where == std::string_view("alone") ? "" : "x")
+                                      + QString::fromUtf8(end.value)
+                                      + QString::fromUtf8(where == std::string_view("inside") ? "y" : "");
+                QTest::newRow(qPrintable(QStringLiteral("set a %1 %2: refused, nothing emptied").arg(end.name, where)))
+                    << QStringList{"set", "{file}", "MaxZenMessage=" + value} << kFixture << none << 1 << ""
+                    << end.refused << none;
+            }
+        }
+        QTest::newRow("set a no-break space alone: kept")
+            << QStringList{"set", "{file}", "MaxZenMessage=\u00A0"} << kFixture << none << 0 << "~MaxZenMessage" << ""
+            << changed(kFixture, "MaxZenMessage = 207", "MaxZenMessage = \xA0");
+        QTest::newRow("set x and a no-break space: both kept")
+            << QStringList{"set", "{file}", "MaxZenMessage=x\u00A0"} << kFixture << none << 0 << "~MaxZenMessage" << ""
+            << changed(kFixture, "MaxZenMessage = 207", "MaxZenMessage = x\xA0");
+        QTest::newRow("set: spaces and tabs around a value go")
+            << QStringList{"set", "{file}", "MaxZenMessage= \tx \t"} << kFixture << none << 0 << "~MaxZenMessage" << ""
+            << changed(kFixture, "MaxZenMessage = 207", "MaxZenMessage = x");
+        QTest::newRow("apply a preset whose value ends in a vertical tab: refused")
+            << QStringList{"apply", "{file}", "{preset}"} << kFixture << QByteArray("[GameServerInfo]\nMaxZenMessage = x\v\n")
+            << 1 << "" << "U+000B" << none;
+        QTest::newRow("set keys that differ beyond ASCII case are two keys")
+            << QStringList{"set", "--any-key", "{file}", "\u00C4=1", "\u00E4=2"} << QByteArray("[GameServerInfo]\n") << none
+            << 0 << "~(ausente) -> \"2\"" << "" << QByteArray("[GameServerInfo]\n\xC4= 1\n\xE4= 2\n");
+
+        const QByteArray twice("\xEF\xBB\xBF[GameServerInfo]\r\nTrade = 0\r\n  Motd = x\r\nMOTD=z\r\n[Other]\r\nMotd = y");
+        QTest::newRow("unset a key: every line of it in the section, nothing else")
+            << QStringList{"unset", "--any-key", "{file}", "motd"} << twice << none << 0 << "motd: \"x\" -> (removida)\n" << ""
+            << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nTrade = 0\r\n[Other]\r\nMotd = y");
+        QTest::newRow("unset a key the section has not: no change")
+            << QStringList{"unset", "{file}", "MaxZen"} << QByteArray("[GameServerInfo]\nTrade = 0\n[Other]\nMaxZen = 1\n")
+            << none << 0 << "" << "" << none;
+        QTest::newRow("unset --json: after is null")
+            << QStringList{"unset", "--json", "{file}", "Trade"} << kFixture << none << 0
+            << "~{\"key\": \"Trade\", \"before\": \"0\", \"after\": null}" << "" << changed(kFixture, "Trade = 0\r\n", "");
+        QTest::newRow("unset --dry-run --changed-exit: the diff, nothing written")
+            << QStringList{"unset", "--dry-run", "--changed-exit", "5", "{file}", "Trade"} << kFixture << none << 5
+            << "~-Trade = 0\n" << "" << none;
+        QTest::newRow("unset without a key") << QStringList{"unset", "{file}"} << kFixture << none << 2 << ""
+                                             << "argumentos errados" << none;
+        QTest::newRow("get --value: the values alone")
+            << QStringList{"get", "--value", "{file}", "Trade", "AddExperience"} << kFixture << none << 0 << "0\n101\n" << ""
+            << none;
+#ifdef Q_OS_UNIX
+        QTest::newRow("--validate that refuses: nothing written, what it said shown")
+            << QStringList{"set", "--validate", "sh -c 'echo ruim; exit 3' %s", "{file}", "Trade=1"} << kFixture << none
+            << 1 << "" << "saiu com 3 e disse: ruim" << none;
+        QTest::newRow("--validate that passes, given the new content")
+            << QStringList{"set", "--validate", "grep -q 'Trade = 1' %s", "{file}", "Trade=1"} << kFixture << none << 0
+            << "~Trade" << "" << changed(kFixture, "Trade = 0", "Trade = 1");
+        QTest::newRow("--validate with --dry-run checks what would be written")
+            << QStringList{"set", "--dry-run", "--validate", "grep -q 'Trade = 0' %s", "{file}", "Trade=1"} << kFixture
+            << none << 1 << "" << "saiu com 1" << none;
+#endif
+        QTest::newRow("--validate without %s") << QStringList{"set", "--validate", "true", "{file}", "Trade=1"} << kFixture
+                                               << none << 2 << "" << "%s" << none;
 
         QTest::newRow("apply a preset") << QStringList{"apply", "{file}", "{preset}"} << kFixture << weekend << 0
                                         << "AddExperience: \"101\" -> \"202\"\nItemDropPer: \"103\" -> \"80\"\nTrade: \"0\" -> \"1\"\n"
@@ -296,6 +373,8 @@ private slots:
         else
             QCOMPARE(result.out, out);
         QVERIFY2(result.err.contains(err), qPrintable(result.err));
+        // A report is its reason, first: no run-time error's heading.
+        QVERIFY2(!result.err.contains(QStringLiteral("Erro em tempo")), qPrintable(result.err));
         if ((status == 0 || status == 7) && err.isEmpty())
             QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
         if (file.isNull()) {
@@ -642,6 +721,44 @@ private slots:
         QCOMPARE(left, (QStringList{"commonserver.cfg", "commonserver.cfg.20200101-000000.bak.txt",
                                     "commonserver.cfg.20991231-235959-10.bak", "commonserver.cfg.bak",
                                     "other.cfg.20200101-000000.bak"}));
+
+        // Listed newest first, by the time and number in their names, and
+        // the file's own only; one shown against the file, then put back,
+        // keeping what it replaces.
+        const Run listed = run({"backups", "--json", path});
+        QCOMPARE(listed.status, 0);
+        const QString madeName = QFileInfo(made).fileName();
+        QVERIFY2(listed.out.contains(QStringLiteral("20991231-235959-10.bak")) && listed.out.contains(madeName)
+                     && listed.out.indexOf(QStringLiteral("20991231-235959-10.bak")) < listed.out.indexOf(madeName)
+                     && !listed.out.contains(QStringLiteral("other.cfg")) && !listed.out.contains(QStringLiteral(".bak.txt")),
+                 qPrintable(listed.out));
+        QCOMPARE(run({"backups", path}).out.count(QLatin1Char('\n')), 2);
+        const QByteArray before = fileBytes(path);
+        const Run shown = run({"backups", "--diff", made, path});
+        QVERIFY2(shown.out.contains(QStringLiteral("-AddExperience = 253")) && shown.out.contains(QStringLiteral("+AddExperience = 252")),
+                 qPrintable(shown.out));
+        QCOMPARE(fileBytes(path), before);
+        const Run restored = run({"restore", "--from", made, path});
+        QCOMPARE(restored.status, 0);
+        QCOMPARE(fileBytes(path), fileBytes(made));
+        const QString keptNow = QRegularExpression(QStringLiteral("Cópia de segurança: (.+)")).match(restored.out).captured(1);
+        QCOMPARE(fileBytes(keptNow), before);
+    }
+
+    // A preset given as "-" comes from standard input, as a pipe or a
+    // module that holds the preset's content delivers it.
+    void presetFromStandardInput()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, kFixture);
+        const Run applied = run({"apply", path, "-"}, "[GameServerInfo]\nTrade = 1\n");
+        QCOMPARE(applied.status, 0);
+        QCOMPARE(applied.out, QStringLiteral("Trade: \"0\" -> \"1\"\n"));
+        QCOMPARE(fileBytes(path), changed(kFixture, "Trade = 0", "Trade = 1"));
+        const Run refused = run({"apply", path, "-"}, "Trade = 0\n");
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains(QStringLiteral("entrada padrão")), qPrintable(refused.err));
     }
 };
 

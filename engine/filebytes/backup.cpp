@@ -1,5 +1,6 @@
 #include "engine/filebytes/backup.h"
 
+#include "engine/filebytes.h"
 #include "engine/filebytes/failures.h"
 #include "engine/systemerror.h"
 
@@ -40,7 +41,7 @@ QString keep(const system::Place &place, const system::File &file, const system:
     return name;
 }
 
-void prune(const system::Place &place, const QString &kept, int keep)
+QStringList namesOf(const system::Place &place)
 {
     const QRegularExpression backupName(QStringLiteral("^%1\\.(\\d{8}-\\d{6})(?:-(\\d+))?\\.bak$")
                                             .arg(QRegularExpression::escape(place.name)));
@@ -52,14 +53,46 @@ void prune(const system::Place &place, const QString &kept, int keep)
     std::vector<Backup> backups;
     for (const QString &name : system::namesIn(place.folder, place.name + QLatin1Char('.'))) {
         const QRegularExpressionMatch match = backupName.match(name);
-        if (match.hasMatch() && name != kept)
+        if (match.hasMatch())
             backups.push_back({name, match.captured(1), match.captured(2).isEmpty() ? 1 : match.captured(2).toInt()});
     }
     std::sort(backups.begin(), backups.end(), [](const Backup &a, const Backup &b) {
         return a.stamp != b.stamp ? a.stamp > b.stamp : a.number > b.number;
     });
-    for (std::size_t i = std::size_t(std::max(keep - 1, 0)); i < backups.size(); ++i)
-        system::removeAt(place.folder, backups[i].name);
+    QStringList names;
+    for (const Backup &backup : backups)
+        names << backup.name;
+    return names;
+}
+
+void prune(const system::Place &place, const QString &kept, int keep)
+{
+    QStringList others = namesOf(place);
+    others.removeAll(kept);
+    for (qsizetype i = std::max(keep - 1, 0); i < others.size(); ++i)
+        system::removeAt(place.folder, others.at(i));
 }
 
 } // namespace engine::filebytes::backup
+
+namespace engine::filebytes {
+
+std::vector<Backup> backupsOf(const QString &path)
+{
+    std::vector<Backup> backups;
+    const std::optional<system::Place> place = path.isEmpty() ? std::nullopt : system::locate(path, system::Purpose::Read);
+    if (!place)
+        return backups;
+    for (const QString &name : backup::namesOf(*place)) {
+        const std::optional<system::File> copy = system::openCopy(place->folder, name);
+        const std::optional<system::Snapshot> seen = copy ? system::snapshot(*copy) : std::nullopt;
+        if (!seen)
+            continue;
+        const QString stamp = name.mid(place->name.size() + 1, 15);
+        backups.push_back({place->folder.nativePath(name),
+                           QDateTime::fromString(stamp, QStringLiteral("yyyyMMdd-HHmmss")), seen->size});
+    }
+    return backups;
+}
+
+} // namespace engine::filebytes

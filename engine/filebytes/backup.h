@@ -20,4 +20,8 @@ QString keep(const system::Place &place, const system::File &file, const system:
 // other files are left alone.
 void prune(const system::Place &place, const QString &kept, int keep);
 
+// The names of the file's backups beside it, newest first (by the time and
+// number in their names).
+QStringList namesOf(const system::Place &place);
+
 } // namespace engine::filebytes::backup

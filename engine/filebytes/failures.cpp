@@ -165,8 +165,10 @@ void noCopyToRestore(const QString &path, const QStringList &foreign)
                           : QStringLiteral(" %1 tem nome de cópia deste arquivo, mas não é de quem pode gravá-lo, e "
                                            "não foi levado em conta.")
                                 .arg(named.join(QStringLiteral(", ")));
-    fail(QStringLiteral("Não há gravação interrompida do arquivo \"%1\" a restaurar.%2 Nada foi gravado.")
-             .arg(native(path), ignored));
+    throw Failure{FailureNumber::FileAccess,
+                  QStringLiteral("Não há gravação interrompida do arquivo \"%1\" a restaurar.%2 Nada foi gravado.")
+                      .arg(native(path), ignored),
+                  FailureKind::NothingToSettle, QString()};
 }
 
 void copyNotRemoved(const QString &path, const QString &copy, const QString &owner, const QString &reason)

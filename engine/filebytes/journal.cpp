@@ -504,12 +504,21 @@ QString rewriteInPlace(const Place &place, const File &file, const File &writer,
                           failures::describeContent(now, now == failures::Content::Old ? QString() : journal.where.path()));
 }
 
-void resolve(const Place &place, const File &file, bool discard, const QString &path)
+Settlement resolve(const Place &place, const File &file, bool discard, const QString &path, bool dryRun)
 {
     std::vector<Judged> judged = judgeAll(place, file);
     Judged *torn = settle(judged, false);
     if (!torn)
         failures::noCopyToRestore(path, foreignOnes(judged));
+    Settlement settled{FailureKind::InterruptedSave, torn->found.path(), QByteArray(), std::nullopt};
+    QByteArray old;
+    if (system::readAll(file, &*settled.before) != 0
+        || system::readSome(*torn->copy, torn->header.bodyAt, torn->header.oldSize, &old) != 0
+        || old.size() != torn->header.oldSize)
+        failures::cannotRead(path, reason(system::endOfFileError()));
+    settled.after = discard ? *settled.before : old;
+    if (dryRun)
+        return settled;
     if (!discard) {
         const File writer = system::openToWrite(place, path);
         if (const int error = writeOld(writer, *torn)) {
@@ -530,6 +539,7 @@ void resolve(const Place &place, const File &file, bool discard, const QString &
             failures::copyNotRemoved(path, torn->found.path(), torn->owner, reason(error));
     }
     system::flushFolder(*torn->found.folder);
+    return settled;
 }
 
 } // namespace engine::filebytes::journal

@@ -22,6 +22,7 @@
 // as it is. A journal never completed goes too: the file was not touched
 // yet. Anything else named like a journal never blocks and is never restored.
 
+#include "engine/filebytes.h"
 #include "engine/filebytes/system.h"
 
 #include <QByteArray>
@@ -50,6 +51,8 @@ QString rewriteInPlace(const system::Place &place, const system::File &file, con
 // place, or (`discard`) keeps the file as it is; the journal goes either
 // way, or the report says why it could not. Throws when there is no journal
 // of the file to believe, naming what was named like one and not believed.
-void resolve(const system::Place &place, const system::File &file, bool discard, const QString &path);
+// With `dryRun`, only says what it would do.
+Settlement resolve(const system::Place &place, const system::File &file, bool discard, const QString &path,
+                   bool dryRun);
 
 } // namespace engine::filebytes::journal

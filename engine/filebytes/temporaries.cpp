@@ -61,12 +61,24 @@ std::optional<QString> finishedAside(const system::Place &place)
     return newest;
 }
 
-void settleAside(const system::Place &place, const QString &temporary, bool discard, const QString &path)
+Settlement settleAside(const system::Place &place, const QString &temporary, bool discard, const QString &path,
+                       bool dryRun)
 {
+    Settlement settled{FailureKind::FinishedAside, place.folder.nativePath(temporary), std::nullopt, std::nullopt};
+    if (!discard) {
+        const std::optional<system::File> content = system::openCopy(place.folder, temporary);
+        QByteArray bytes;
+        if (!content || system::readAll(*content, &bytes) != 0)
+            failures::cannotRead(settled.copy, engine::systemErrorText(system::endOfFileError()));
+        settled.after = bytes;
+    }
+    if (dryRun)
+        return settled;
     const int error = discard ? system::removeAt(place.folder, temporary) : system::moveInto(place, temporary);
     if (error != 0)
         failures::cannotWrite(path, engine::systemErrorText(error));
     system::flushFolder(place.folder);
+    return settled;
 }
 
 } // namespace engine::filebytes::temporaries

@@ -8,6 +8,7 @@
 // its place: Windows' own ReplaceFileW can end so), the finished content is
 // found there and offered back, never lost.
 
+#include "engine/filebytes.h"
 #include "engine/filebytes/system.h"
 
 #include <QByteArray>
@@ -30,7 +31,9 @@ void removeStale(const system::Place &place);
 std::optional<QString> finishedAside(const system::Place &place);
 
 // With nothing at the place: puts the finished content back in its place,
-// or (`discard`) removes it. Throws when it cannot.
-void settleAside(const system::Place &place, const QString &temporary, bool discard, const QString &path);
+// or (`discard`) removes it; with `dryRun`, only says so. Throws when it
+// cannot.
+Settlement settleAside(const system::Place &place, const QString &temporary, bool discard, const QString &path,
+                       bool dryRun);
 
 } // namespace engine::filebytes::temporaries

@@ -188,10 +188,10 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
             return outcome;
         // The last moment a cancel can come: from here on the file changes.
         waiting.checkCancelled();
-        if (options.backup && outcome.before)
-            outcome.backup = backup::keep(place, file, *before, content, path);
         if (options.beforeReplace)
             options.beforeReplace(outcome.before, *next);
+        if (options.backup && outcome.before)
+            outcome.backup = backup::keep(place, file, *before, content, path);
         switch (system::replace(place, file, *before, *next, temporaries::nameFor(place, *next), path)) {
         case system::Replaced::Retry:
             if (!outcome.backup.isEmpty()) // it kept what was read; the file changed since
@@ -229,28 +229,26 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
     failures::keepsChanging(path, QString(), waiting.waitedMilliseconds());
 }
 
-void resolveInterrupted(const QString &path, Resolution resolution, const Patience &patience)
+Settlement resolveInterrupted(const QString &path, Resolution resolution, const Patience &patience, bool dryRun)
 {
     if (path.isEmpty())
         failures::noPath();
     const Place place = *system::locate(path, system::Purpose::Write);
     settling::Waiting waiting(path, patience);
+    const bool discard = resolution == Resolution::Keep;
     for (int attempt = 0; attempt < settling::kAttempts; ++attempt) {
         Locks locks;
         // A replacement cut off between its steps: no file, its new content beside.
         locks.place = system::lockPlace(place, waiting);
         const std::optional<QString> aside =
             system::snapshotAt(place) ? std::nullopt : temporaries::finishedAside(place);
-        if (aside) {
-            temporaries::settleAside(place, *aside, resolution == Resolution::Keep, path);
-            return;
-        }
+        if (aside)
+            return temporaries::settleAside(place, *aside, discard, path, dryRun);
         locks.place = system::Lock();
         const std::optional<Opened> opened = openLocked(place, path, true, locks, waiting);
         if (!opened)
             continue;
-        journal::resolve(place, opened->file, resolution == Resolution::Keep, path);
-        return;
+        return journal::resolve(place, opened->file, discard, path, dryRun);
     }
     failures::keepsChanging(path, QString(), waiting.waitedMilliseconds());
 }

@@ -152,6 +152,42 @@ struct SectionScan
     bool insertAfterUnterminatedLine = false;
 };
 
+// A key line of a section: the line, and its name and value, blanks around
+// them removed.
+struct KeyLine
+{
+    Line line;
+    Span name;
+    Span value;
+    std::size_t equals = 0;
+};
+
+// Calls `visit(keyLine)` for each key line of the section whose header line
+// is `header`, in order, until the next section, or until `visit` returns
+// false. Blank lines, comments and lines without '=' are no key lines.
+template <typename Unit, typename Visit>
+void forEachKeyLine(View<Unit> text, const Line &header, Visit visit)
+{
+    for (std::size_t pos = header.next; pos < text.size();) {
+        const Line line = lineAt(text, pos);
+        pos = line.next;
+        std::size_t first = line.begin;
+        while (first < line.end && isBlank(text[first]))
+            ++first;
+        if (first == line.end || text[first] == Unit(';'))
+            continue;
+        if (text[first] == Unit('['))
+            return; // the next section
+        std::size_t equals = first;
+        while (equals < line.end && text[equals] != Unit('='))
+            ++equals;
+        if (equals == line.end)
+            continue; // a line without '=' is no key
+        if (!visit(KeyLine{line, trimmed(text, first, equals), trimmed(text, equals + 1, line.end), equals}))
+            return;
+    }
+}
+
 template <typename Unit>
 SectionScan scanSection(View<Unit> text, View<Unit> section, const std::vector<Units<Unit>> &keys)
 {
@@ -164,31 +200,17 @@ SectionScan scanSection(View<Unit> text, View<Unit> section, const std::vector<U
     scan.insertAt = header->next;
     scan.insertAfterUnterminatedLine = !header->terminated();
     std::size_t missing = keys.size();
-    for (std::size_t pos = header->next; pos < text.size() && missing > 0;) {
-        const Line line = lineAt(text, pos);
-        pos = line.next;
-        std::size_t first = line.begin;
-        while (first < line.end && isBlank(text[first]))
-            ++first;
-        if (first == line.end || text[first] == Unit(';'))
-            continue;
-        if (text[first] == Unit('['))
-            break; // the next section
-        std::size_t equals = first;
-        while (equals < line.end && text[equals] != Unit('='))
-            ++equals;
-        if (equals == line.end)
-            continue; // a line without '=' is no key
-        scan.insertAt = line.next;
-        scan.insertAfterUnterminatedLine = !line.terminated();
-        const Span name = trimmed(text, first, equals);
+    forEachKeyLine<Unit>(text, *header, [&](const KeyLine &key) {
+        scan.insertAt = key.line.next;
+        scan.insertAfterUnterminatedLine = !key.line.terminated();
         for (std::size_t i = 0; i < keys.size(); ++i) {
-            if (scan.keys[i] || !sameName<Unit>(text, name, keys[i]))
+            if (scan.keys[i] || !sameName<Unit>(text, key.name, keys[i]))
                 continue;
-            scan.keys[i] = KeyAt{trimmed(text, equals + 1, line.end), {equals + 1, line.end}};
+            scan.keys[i] = KeyAt{key.value, {key.equals + 1, key.line.end}};
             --missing;
         }
-    }
+        return missing > 0;
+    });
     return scan;
 }
 
@@ -258,6 +280,24 @@ std::vector<Edit<Unit>> editsFor(View<Unit> text, View<Unit> section,
     appended += Unit(']');
     appended += eol;
     edits.push_back({text.size(), text.size(), appended + inserted});
+    return edits;
+}
+
+// The edits that remove every line of the keys in the section (the first
+// section of that name, which reads see), line endings included, so that a
+// read finds none of them; none when none is there.
+template <typename Unit>
+std::vector<Edit<Unit>> removalsFor(View<Unit> text, View<Unit> section, const std::vector<Units<Unit>> &keys)
+{
+    std::vector<Edit<Unit>> edits;
+    const std::optional<Line> header = findSection(text, section);
+    if (!header)
+        return edits;
+    forEachKeyLine<Unit>(text, *header, [&](const KeyLine &key) {
+        if (std::any_of(keys.begin(), keys.end(), [&](const Units<Unit> &name) { return sameName<Unit>(text, key.name, name); }))
+            edits.push_back({key.line.begin, key.line.next, {}});
+        return true;
+    });
     return edits;
 }
 

@@ -276,7 +276,7 @@ void SettingsBinding::save()
                 const settings::Key *key = changed[i].field->key;
                 const QString &now = inFile[qsizetype(i)];
                 const bool changedElsewhere = sameFile && m_known.contains(key) && now != m_known.value(key);
-                if (changedElsewhere && now != changed[i].text.trimmed()
+                if (changedElsewhere && now != engine::inifile::withoutBlanks(changed[i].text)
                     && !(overwrite.contains(key) && overwrite.value(key) == now))
                     conflicts.push_back({key, changed[i].field->control, m_known.value(key), now, changed[i].text});
                 texts.push_back({QLatin1String(key->name), changed[i].text});

@@ -27,7 +27,7 @@ options:
     elements: str
   any_key:
     description:
-      - Also accept, in O(keys), keys of the section that the editor does not show (C(ServerName),
+      - Also accept, in C(keys), keys of the section that the editor does not show (C(ServerName),
         C(Motd) ...). Without it such a key fails the task.
     type: bool
     default: false
@@ -61,7 +61,7 @@ EXAMPLES = r'''
 RETURN = r'''
 settings:
   description:
-    - The values read, by key, in the order asked (without O(keys), in file order).
+    - The values read, by key, in the order asked (without C(keys), in file order).
     - A key the file (or its section) lacks is null; an empty one is an empty string.
   returned: always
   type: dict
