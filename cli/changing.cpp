@@ -10,6 +10,7 @@
 #include "cli/validation.h"
 #include "engine/failure.h"
 #include "engine/inifile.h"
+#include "settings/flags.h"
 #include "settings/keys.h"
 #include "settings/settingsfile.h"
 
@@ -35,20 +36,6 @@ void requireFile(const QString &file)
 {
     if (!QFileInfo::exists(file) && !engine::inifile::readFile(file))
         noFile(file);
-}
-
-// A yes/no setting is stored as 0 or 1, nothing else.
-void checkFlags(const std::vector<engine::inifile::KeyValue> &wanted)
-{
-    for (const engine::inifile::KeyValue &pair : wanted) {
-        const settings::Key *key = keyNamed(pair.key);
-        if (key && key->kind == settings::ValueKind::Flag && pair.value != QLatin1String("0")
-            && pair.value != QLatin1String("1")) {
-            throw engine::Failure{engine::FailureNumber::InvalidValue,
-                                  QStringLiteral("O valor de \"%1\" é sim ou não: 0 ou 1, não \"%2\". Nada foi gravado.")
-                                      .arg(pair.key, pair.value)};
-        }
-    }
 }
 
 engine::inifile::WriteOptions writeOptions(const QString &file, const ChangeOptions &options)
@@ -77,15 +64,35 @@ Changed foreseen(const QString &file, const settings::Preview &preview, const Ch
     return {preview.changes, QString(), QStringList(), preview.before, preview.after};
 }
 
+// The values given, as a document of their own: a box for each key, which
+// the file never filled, so that a save writes those that differ from what
+// the file holds as it reads it, by the windows' own rule.
+settings::Document documentOf(const std::vector<engine::inifile::KeyValue> &wanted)
+{
+    std::vector<settings::Document::Field> fields;
+    for (const engine::inifile::KeyValue &pair : wanted) {
+        const settings::Key *key = keyNamed(pair.key);
+        fields.push_back({pair.key, key ? key->kind : settings::ValueKind::Text, int(fields.size())});
+    }
+    settings::Document document(fields);
+    for (std::size_t box = 0; box < wanted.size(); ++box) {
+        const QString &value = wanted[box].value;
+        document.type(int(box), fields[box].kind == settings::ValueKind::Flag
+                                    ? settings::flags::fromInput(value, wanted[box].key)
+                                    : value);
+    }
+    return document;
+}
+
 int change(const QString &file, const std::vector<engine::inifile::KeyValue> &wanted, const ChangeOptions &options,
            const engine::filebytes::Patience &patience, Streams io)
 {
     try {
-        checkFlags(wanted);
+        const settings::Document document = documentOf(wanted);
         requireFile(file);
         const settings::SettingsFile settingsFile(file, patience);
-        const Changed changed = options.dryRun ? foreseen(file, settingsFile.preview(wanted), options)
-                                               : changedBy(settingsFile.writeDiffering(wanted, writeOptions(file, options)));
+        const Changed changed = options.dryRun ? foreseen(file, settingsFile.preview(document), options)
+                                               : changedBy(settingsFile.save(document, writeOptions(file, options)));
         return printChanged(file, changed, options, io);
     } catch (const engine::Failure &failure) {
         return report(failure, io, options.json);
@@ -162,7 +169,7 @@ int restoreBackup(const QString &file, const QString &backup, const ChangeOption
         if (options.dryRun) {
             changed.before = engine::inifile::readFile(file, patience).value_or(QByteArray());
             changed.after = *kept;
-            foreseen(file, {changed.before, changed.after, {}}, options);
+            foreseen(file, {changed.before, changed.after, {}, {}}, options);
         } else {
             const engine::filebytes::Outcome outcome = engine::filebytes::update(
                 file, [&](const std::optional<QByteArray> &now) { return now == *kept ? std::nullopt : kept; },

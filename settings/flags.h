@@ -4,7 +4,7 @@
 
 #include <optional>
 
-// Yes/no settings are stored as numbers; 1 means yes.
+// The one yes/no rule. Yes/no settings are stored as numbers; 1 means yes.
 namespace settings::flags {
 
 // Whether the stored text, taken as a number, equals 1. Blanks around the
@@ -16,7 +16,13 @@ std::optional<bool> fromText(const QString &text);
 // the key.
 bool fromTextOrFail(const QString &text, const QString &key);
 
-// The digit a check box state is stored as: "1" or "0".
-QString toText(bool checked);
+// The digit a yes or a no is stored as: "1" or "0".
+QString toText(bool yes);
+
+// A yes or a no given to be written (on the command line, in a preset,
+// through a module): "1" or "0", or a word for them in any case ("true",
+// "false", "yes", "no", "sim", "não"), as the digit it is stored as.
+// Anything else throws Failure 5 naming the key.
+QString fromInput(const QString &text, const QString &key);
 
 } // namespace settings::flags

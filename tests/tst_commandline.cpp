@@ -194,8 +194,11 @@ private slots:
                                             << "quis dizer Trade" << none;
         QTest::newRow("set an unknown key three letters off") << QStringList{"set", "{file}", "MaxZenMsg=1"} << kFixture
                                                               << none << 2 << "" << "(quis dizer MaxZen?)" << none;
-        QTest::newRow("set a flag to something but 0 or 1")
-            << QStringList{"set", "{file}", "Trade=sim"} << kFixture << none << 1 << "" << "0 ou 1" << none;
+        QTest::newRow("set a flag to something but yes or no")
+            << QStringList{"set", "{file}", "Trade=talvez"} << kFixture << none << 1 << "" << "0 ou 1" << none;
+        QTest::newRow("set a flag to a word for yes: stored as 1")
+            << QStringList{"set", "{file}", "Trade=Sim"} << kFixture << none << 0 << "Trade: \"0\" -> \"1\"\n" << ""
+            << changed(kFixture, "Trade = 0", "Trade = 1");
         QTest::newRow("set a value with a control character: nothing written, not even the other key")
             << QStringList{"set", "{file}", "MaxZen=1", "MaxZenMessage=\x1b[2J"} << kFixture << none << 1 << ""
             << "caractere de controle U+001B" << none;
