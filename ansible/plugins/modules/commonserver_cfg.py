@@ -30,8 +30,9 @@ options:
   values:
     description:
       - The keys to set and their values, as a mapping. Keys are matched in any case (A to Z).
-      - Booleans become C(1) and C(0), as the yes/no keys take them; numbers and strings are written as
-        text. Quote values whose text matters, such as C("010") or C("1.50"), which YAML would read as 8 and 1.5.
+      - A yes/no key takes a boolean, C(1) or C(0), or C(sim) or C(não), and stores C(1) or C(0); numbers and
+        strings are written as text, and a boolean given to a text key as C(true) or C(false). Quote values
+        whose text matters, such as C("010") or C("1.50"), which YAML would read as 8 and 1.5.
       - Only spaces and tabs around a value are dropped; a control character, a line or paragraph
         separator or a bidirectional formatting character fails the task, wherever it stands.
       - A key name holding C(=), and a value that is a list or a mapping, fail the task.
@@ -173,9 +174,10 @@ WHAT = ('values', 'remove', 'preset', 'preset_content', 'restore_backup')
 
 
 def pairs(module, values):
-    """KEY=VALUE arguments, values as the file holds them: yes/no as 1 and 0,
-    nothing as empty. A key with '=' would name another key; a list or a
-    mapping has no text the game server reads."""
+    """KEY=VALUE arguments: a boolean as "true" or "false", which the tool's
+    one yes/no rule stores as 1 and 0 in a yes/no key; nothing as empty. A
+    key with '=' would name another key; a list or a mapping has no text the
+    game server reads."""
     result = []
     for key, value in values.items():
         if not key or '=' in key:
@@ -183,7 +185,7 @@ def pairs(module, values):
         if isinstance(value, (list, dict)):
             module.fail_json(msg='O valor de "%s" é uma lista ou um mapeamento, não um texto. Nada foi gravado.' % key)
         if isinstance(value, bool):
-            value = '1' if value else '0'
+            value = 'true' if value else 'false'
         result.append('%s=%s' % (key, '' if value is None else value))
     return result
 
