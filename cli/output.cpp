@@ -1,25 +1,21 @@
 #include "cli/output.h"
 
-#include "engine/inifile/encodings.h"
+#include "engine/inifile.h"
 
 namespace cli::output {
 namespace {
 
-bool isControl(char16_t c)
+// A character a terminal would act on: what a value may not hold as a
+// control character, and the tab, which would move the line's columns.
+bool isControl(QChar c)
 {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    return c == QLatin1Char('\t') || engine::inifile::refusedInValues(c) == engine::inifile::Refused::Control;
 }
 
 // Characters that change how a terminal lays out the text around them.
-bool isLayoutFormat(char16_t c)
+bool isLayoutFormat(QChar c)
 {
-    return c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
-}
-
-// What a byte that is not UTF-8 reads as (encodings.h).
-bool isStrayByte(char16_t c)
-{
-    return c >= 0xDC80 && c <= 0xDCFF;
+    return engine::inifile::refusedInValues(c) == engine::inifile::Refused::Layout;
 }
 
 QString hex(uint value, int digits)
@@ -34,13 +30,12 @@ QString escaped(const QString &value)
     QString text;
     text.reserve(value.size());
     for (const QChar ch : value) {
-        const char16_t c = ch.unicode();
-        if (isControl(c))
-            text += QStringLiteral("\\x") + hex(c, 2);
-        else if (isStrayByte(c))
-            text += QStringLiteral("\\x") + hex(c - 0xDC00, 2);
-        else if (isLayoutFormat(c))
-            text += QStringLiteral("\\u") + hex(c, 4);
+        if (isControl(ch))
+            text += QStringLiteral("\\x") + hex(ch.unicode(), 2);
+        else if (const std::optional<uchar> stray = engine::inifile::strayByte(ch))
+            text += QStringLiteral("\\x") + hex(*stray, 2);
+        else if (isLayoutFormat(ch))
+            text += QStringLiteral("\\u") + hex(ch.unicode(), 4);
         else
             text += ch;
     }
@@ -49,8 +44,7 @@ QString escaped(const QString &value)
 
 QByteArray raw(const QString &value)
 {
-    const std::optional<std::string> bytes = engine::inifile::encodings::encodeUtf8Keeping(value);
-    return bytes ? QByteArray::fromStdString(*bytes) : value.toUtf8();
+    return engine::inifile::utf8Keeping(value);
 }
 
 QString jsonString(const QString &value)
@@ -66,7 +60,7 @@ QString jsonString(const QString &value)
             text += QStringLiteral("\\r");
         else if (c == u'\t')
             text += QStringLiteral("\\t");
-        else if (isControl(c) || isLayoutFormat(c) || ch.isSurrogate())
+        else if (isControl(ch) || isLayoutFormat(ch) || ch.isSurrogate())
             text += QStringLiteral("\\u") + hex(c, 4);
         else
             text += ch;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/failure.h"
-#include "engine/filebytes/settling.h"
+#include "engine/patience.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -22,8 +22,6 @@
 // that no one can point the program at another person's file; a file that
 // does not exist is never made through a link.
 namespace engine::filebytes {
-
-using settling::Patience;
 
 // The file's bytes; nullopt when nothing exists at the path (or the path is
 // empty). Throws when something exists there but cannot be read, or is not a

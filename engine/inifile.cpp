@@ -315,6 +315,28 @@ QStringList keysIn(const QByteArray &file, const QString &section)
     return keys;
 }
 
+Refused refusedInValues(QChar c)
+{
+    const char16_t unit = c.unicode();
+    if ((unit < 0x20 && unit != u'\t') || (unit >= 0x7F && unit <= 0x9F))
+        return Refused::Control;
+    if (unit == 0x2028 || unit == 0x2029 || (unit >= 0x202A && unit <= 0x202E) || (unit >= 0x2066 && unit <= 0x2069))
+        return Refused::Layout;
+    return Refused::No;
+}
+
+std::optional<uchar> strayByte(QChar c)
+{
+    const char16_t unit = c.unicode();
+    return unit >= 0xDC80 && unit <= 0xDCFF ? std::optional<uchar>(uchar(unit - 0xDC00)) : std::nullopt;
+}
+
+QByteArray utf8Keeping(const QString &value)
+{
+    const std::optional<std::string> bytes = encodeUtf8Keeping(value);
+    return bytes ? QByteArray::fromStdString(*bytes) : value.toUtf8();
+}
+
 QString decodedAs(const QByteArray &file, QByteArrayView bytes)
 {
     const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;

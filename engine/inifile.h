@@ -171,6 +171,20 @@ std::vector<Line> linesOf(const QByteArray &file);
 // no read can ask for (" = value") are left out.
 QStringList keysIn(const QByteArray &file, const QString &section);
 
+// What a value may not hold besides line breaks and NUL: a control
+// character (C0 but tab, DEL, C1), which would act on the game server and on
+// terminals, or a layout character (the line and paragraph separators, the
+// bidirectional overrides and isolates), which changes how the text around
+// it shows. A write refuses both, with the character named.
+enum class Refused { No, Control, Layout };
+Refused refusedInValues(QChar c);
+
+// A byte of a UTF-8 file that is not UTF-8 reads as a character of its own
+// (so that a save writes the same byte back): that byte, for such a character.
+std::optional<uchar> strayByte(QChar c);
+// A value's text in UTF-8, such a character as its byte again.
+QByteArray utf8Keeping(const QString &value);
+
 // Bytes of an 8-bit file (a part of it, such as a diff of it) decoded as
 // the file's reader decodes the file: UTF-8 or Windows-1252 by its mark and
 // its bytes, losslessly.

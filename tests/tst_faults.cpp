@@ -1,7 +1,7 @@
 // Faults from outside the program: a disk that fills up mid-save, a very
 // large settings file, a file that is not a settings file at all.
 
-#include "engine/filebytes/settling.h"
+#include "engine/patience.h"
 #include "engine/filebytes/testhooks.h"
 #include "support.h"
 #include "ui/main/mainwindow.h"

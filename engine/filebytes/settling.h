@@ -1,48 +1,17 @@
 #pragma once
 
-// How long an update waits, for what, and how the wait can be stopped: a file
-// that another program is still writing, the lock another update holds.
+// The waits of one read or update (patience.h says how long and for what):
+// their deadline, their pauses, how they are told and stopped.
+
+#include "engine/patience.h"
 
 #include <QString>
-#include <QtGlobal>
-
-#include <atomic>
-#include <chrono>
-#include <functional>
 
 namespace engine::filebytes::settling {
 
-using Nanoseconds = std::chrono::nanoseconds;
-using namespace std::chrono_literals;
-
-// A file changed less than this long ago may still be being written: it is
-// watched until it has stayed unchanged this long, whoever the user is and
-// whatever the system can tell of who holds it open.
-inline constexpr Nanoseconds kQuiet = 1s;
-// How long an update may wait, for the lock and for other writers, unless
-// told otherwise.
-inline constexpr Nanoseconds kBudget = 10s;
 inline constexpr Nanoseconds kPoll = 5ms;
 // Reads and re-checks of one update, at most.
 inline constexpr int kAttempts = 50;
-
-// What a wait is for, as a progress window says it.
-enum class Reason {
-    Lock,        // another save of this program, or another program's lock
-    OtherWriter, // the file changed a moment ago
-    HeldOpen,    // another program holds the file open for writing
-};
-
-// kBudget, unless a test set another (testhooks.h).
-Nanoseconds defaultBudget();
-
-// How long a read or an update may wait, and who may stop it.
-struct Patience
-{
-    Nanoseconds budget = defaultBudget();
-    const std::atomic<bool> *cancel = nullptr; // set from another thread to stop the wait
-    std::function<void(Reason)> progress;      // called from the waiting thread
-};
 
 // Nanoseconds since 1970, as file times give them.
 qint64 now();

@@ -1,6 +1,7 @@
 #include "engine/inifile/refusals.h"
 
 #include "engine/failure.h"
+#include "engine/inifile.h"
 #include "engine/inifile/encodings.h"
 #include "engine/inifile/parsing.h"
 
@@ -90,16 +91,14 @@ void checkValue(const QString &key, const QString &value)
     // separators and the bidirectional formatting characters change how the
     // text around them shows. A value of a game server has no use for them.
     for (const QChar ch : value) {
-        const char16_t unit = ch.unicode();
-        const bool control = (unit < 0x20 && unit != u'\t') || (unit >= 0x7F && unit <= 0x9F);
-        const bool format = unit == 0x2028 || unit == 0x2029 || (unit >= 0x202A && unit <= 0x202E)
-                            || (unit >= 0x2066 && unit <= 0x2069);
-        if (control || format) {
+        const Refused refused = refusedInValues(ch);
+        if (refused != Refused::No) {
             throw Failure{FailureNumber::InvalidValue,
                           QStringLiteral("O valor de \"%1\" contém o caractere %2 %3, que o arquivo de "
                                          "configuração não guarda. Nada foi gravado.")
-                              .arg(key, control ? QStringLiteral("de controle") : QStringLiteral("de formatação"),
-                                   codePointName(unit)),
+                              .arg(key,
+                                   refused == Refused::Control ? QStringLiteral("de controle") : QStringLiteral("de formatação"),
+                                   codePointName(ch.unicode())),
                           key};
         }
     }
