@@ -77,7 +77,9 @@ int main(int argc, char *argv[])
     std::vector<double> system;
     for (int run = 0; run < 9; ++run) {
         engine.push_back(timed(path, bytes, [&](const char *key) {
-            engine::inifile::write(path, kSection, {{QLatin1String(key), QStringLiteral(" 1")}});
+            engine::inifile::write(path, kSection, [&](const QByteArray &) {
+                return std::vector<engine::inifile::KeyValue>{{QLatin1String(key), QStringLiteral(" 1")}};
+            });
         }));
 #ifdef Q_OS_WIN
         const std::wstring file = QDir::toNativeSeparators(path).toStdWString();

@@ -387,20 +387,4 @@ LineSpan lineAt(QByteArrayView bytes, qsizetype at)
     return {qsizetype(line.begin), qsizetype(line.end), qsizetype(line.next)};
 }
 
-WriteOutcome write(const QString &path, const QString &section, const std::vector<KeyValue> &values,
-                   const WriteOptions &options)
-{
-    // What can be refused without the file is refused before it is touched.
-    checkName(section, true);
-    checkPairs(values);
-    return filebytes::update(
-        path,
-        [&](const std::optional<QByteArray> &file) {
-            if (file)
-                checkContent(*file, path, Purpose::Write);
-            return withCheckedValues(file.value_or(QByteArray()), section, values);
-        },
-        options);
-}
-
 } // namespace engine::inifile

@@ -128,13 +128,11 @@ struct ReadOutcome
 };
 ReadOutcome read(const QString &path, const QString &section, const QStringList &keys,
                  const QString &defaultValue = QString(), const filebytes::Patience &patience = {});
+// The pairs are chosen from the file's bytes as the write finds them inside
+// its transaction (empty for a missing file); `pairsFor` is called again
+// when the file changed meanwhile.
 using WriteOptions = filebytes::UpdateOptions;
 using WriteOutcome = filebytes::Outcome;
-WriteOutcome write(const QString &path, const QString &section, const std::vector<KeyValue> &values,
-                   const WriteOptions &options = {});
-// The same with the pairs chosen from the file's bytes as the write finds
-// them inside its transaction (empty for a missing file); called again when
-// the file changed meanwhile.
 using PairsFor = std::function<std::vector<KeyValue>(const QByteArray &file)>;
 WriteOutcome write(const QString &path, const QString &section, const PairsFor &pairsFor,
                    const WriteOptions &options = {});

@@ -68,13 +68,4 @@ QString systemErrorText(int code)
     return QStringLiteral("erro do sistema %1").arg(code);
 }
 
-QString lastSystemError()
-{
-#ifdef Q_OS_WIN
-    return systemErrorText(int(GetLastError()));
-#else
-    return systemErrorText(errno);
-#endif
-}
-
 } // namespace engine

@@ -87,9 +87,9 @@ inline constexpr auto kBoundFields = formdata::bind(kControls, kFields);
 inline constexpr EditorTable kEditor{
     .window = {.caption = "Castle Siege", .width = 4860, .height = 7260, .controls = kControls,
                .menu = kMenu, .fields = kBoundFields},
-    .open = formdata::ref<QPushButton>(kControls, "openButton"),
-    .save = formdata::ref<QPushButton>(kControls, "saveButton"),
-    .cancel = formdata::ref<QPushButton>(kControls, "cancelButton"),
+    .open = formdata::ref<ControlKind::Button>(kControls, "openButton"),
+    .save = formdata::ref<ControlKind::Button>(kControls, "saveButton"),
+    .cancel = formdata::ref<ControlKind::Button>(kControls, "cancelButton"),
 };
 
 inline constexpr auto kTutorial = formdata::ref(kMenu, "tutorialAction");

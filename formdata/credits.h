@@ -30,14 +30,14 @@ inline constexpr formdata::Window kWindow{.caption = "Creditos", .width = 3255, 
 
 struct Link
 {
-    formdata::Ref<ui::forms::LinkLabel> label;
+    formdata::Ref<ControlKind::Link> label;
     const char *address;
 };
 
 inline constexpr Link kLinks[] = {
-    {formdata::ref<ui::forms::LinkLabel>(kControls, "makersLink"), identity::kMakersAddress},
-    {formdata::ref<ui::forms::LinkLabel>(kControls, "programmingCommunityLink"), identity::kProgrammingCommunityAddress},
-    {formdata::ref<ui::forms::LinkLabel>(kControls, "gameServerCommunityLink"), identity::kGameServerCommunityAddress},
+    {formdata::ref<ControlKind::Link>(kControls, "makersLink"), identity::kMakersAddress},
+    {formdata::ref<ControlKind::Link>(kControls, "programmingCommunityLink"), identity::kProgrammingCommunityAddress},
+    {formdata::ref<ControlKind::Link>(kControls, "gameServerCommunityLink"), identity::kGameServerCommunityAddress},
 };
 
 

@@ -9,9 +9,9 @@ namespace formdata {
 struct EditorTable
 {
     formdata::Window window;
-    formdata::Ref<QPushButton> open;
-    formdata::Ref<QPushButton> save;
-    formdata::Ref<QPushButton> cancel;
+    formdata::Ref<ControlKind::Button> open;
+    formdata::Ref<ControlKind::Button> save;
+    formdata::Ref<ControlKind::Button> cancel;
 };
 
 } // namespace formdata

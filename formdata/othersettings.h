@@ -103,9 +103,9 @@ inline constexpr auto kBoundFields = formdata::bind(kControls, kFields);
 inline constexpr EditorTable kEditor{
     .window = {.caption = "Outras Ediçoes", .width = 5520, .height = 5655, .controls = kControls,
                .fields = kBoundFields},
-    .open = formdata::ref<QPushButton>(kControls, "openButton"),
-    .save = formdata::ref<QPushButton>(kControls, "saveButton"),
-    .cancel = formdata::ref<QPushButton>(kControls, "cancelButton"),
+    .open = formdata::ref<ControlKind::Button>(kControls, "openButton"),
+    .save = formdata::ref<ControlKind::Button>(kControls, "saveButton"),
+    .cancel = formdata::ref<ControlKind::Button>(kControls, "cancelButton"),
 };
 
 } // namespace formdata::othersettings

@@ -9,22 +9,11 @@
 #include <span>
 #include <string_view>
 
-class QAction;
-class QCheckBox;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-
 // A window described as constant tables: its controls, one row per control
 // with named fields (positions and sizes in twips), its menu, and the keys
-// its fields show. The tables are data only, no widgets: the form builder
-// makes the window from them, and the command-line tool reads from them
-// where the editor shows each key.
-namespace ui::forms {
-class LinkLabel;
-}
-
+// its fields show. The tables are data only, Qt Core only, no widget types:
+// the form builder makes the window from them, and the command-line tool
+// reads from them where the editor shows each key.
 namespace formdata {
 
 enum class ControlKind { Label, Link, TextBox, CheckBox, Button, Picture, Line };
@@ -94,25 +83,18 @@ struct Window
 
 // A typed handle on one row of a table, resolved while the program compiles:
 // a name that is not in the table, or a control of another kind, does not
-// compile.
-template <typename Widget>
+// compile. The builder hands back the widget of that kind for it.
+template <ControlKind Kind>
 struct Ref
 {
     std::size_t row;
 };
 
-template <typename Widget>
-consteval bool shows(ControlKind kind);
-template <>
-consteval bool shows<QLabel>(ControlKind kind) { return kind == ControlKind::Label || kind == ControlKind::Picture; }
-template <>
-consteval bool shows<ui::forms::LinkLabel>(ControlKind kind) { return kind == ControlKind::Link; }
-template <>
-consteval bool shows<QLineEdit>(ControlKind kind) { return kind == ControlKind::TextBox; }
-template <>
-consteval bool shows<QCheckBox>(ControlKind kind) { return kind == ControlKind::CheckBox; }
-template <>
-consteval bool shows<QPushButton>(ControlKind kind) { return kind == ControlKind::Button; }
+// The same for an item of a menu.
+struct MenuRef
+{
+    std::size_t row;
+};
 
 template <typename Row>
 consteval std::size_t rowNamed(std::span<const Row> rows, std::string_view name)
@@ -124,16 +106,16 @@ consteval std::size_t rowNamed(std::span<const Row> rows, std::string_view name)
     throw "the table has no row of that name";
 }
 
-template <typename Widget>
-consteval Ref<Widget> ref(std::span<const Control> rows, std::string_view name)
+template <ControlKind Kind>
+consteval Ref<Kind> ref(std::span<const Control> rows, std::string_view name)
 {
     const std::size_t row = rowNamed(rows, name);
-    if (!shows<Widget>(rows[row].kind))
+    if (rows[row].kind != Kind)
         throw "the row is a control of another kind";
     return {row};
 }
 
-consteval Ref<QAction> ref(std::span<const MenuItem> items, std::string_view name)
+consteval MenuRef ref(std::span<const MenuItem> items, std::string_view name)
 {
     return {rowNamed(items, name)};
 }

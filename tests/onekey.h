@@ -24,7 +24,15 @@ inline QString readValue(const QString &path, const QString &section, const QStr
     return engine::inifile::read(path, section, {key}, defaultValue).values.constFirst();
 }
 
+// The engine's write with these pairs, whatever the file holds.
+inline engine::inifile::WriteOutcome writePairs(const QString &path, const QString &section,
+                                                const std::vector<engine::inifile::KeyValue> &pairs,
+                                                const engine::inifile::WriteOptions &options = {})
+{
+    return engine::inifile::write(path, section, [&](const QByteArray &) { return pairs; }, options);
+}
+
 inline void writeValue(const QString &path, const QString &section, const QString &key, const QString &value)
 {
-    engine::inifile::write(path, section, {{key, value}});
+    writePairs(path, section, {{key, value}});
 }

@@ -571,7 +571,7 @@ private slots:
         try {
             engine::inifile::WriteOptions options;
             options.backup = backup;
-            engine::inifile::write(path, kSection, {{QStringLiteral("Trade"), QStringLiteral(" 1")}}, options);
+            writePairs(path, kSection, {{QStringLiteral("Trade"), QStringLiteral(" 1")}}, options);
             QFAIL("the save did not fail");
         } catch (const engine::Failure &failure) {
             QVERIFY2(failure.description.contains(said), qPrintable(failure.description));
@@ -646,7 +646,7 @@ private slots:
         const auto unhook = qScopeGuard([] { engine::filebytes::testhooks::setStepHook(nullptr); });
         engine::inifile::WriteOptions withBackup;
         withBackup.backup = true;
-        engine::inifile::write(path, kSection, {{QStringLiteral("Trade"), QStringLiteral(" 1")}}, withBackup);
+        writePairs(path, kSection, {{QStringLiteral("Trade"), QStringLiteral(" 1")}}, withBackup);
         if (wrote == 0)
             QSKIP("the system lets no other program write the file during a save");
         QCOMPARE(wrote, 1);

@@ -732,7 +732,7 @@ private slots:
         backup.backup = true;
         try {
             const engine::inifile::WriteOutcome outcome =
-                engine::inifile::write(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 50")}}, backup);
+                writePairs(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 50")}}, backup);
             QVERIFY2(followed, "another user's link was followed");
             QCOMPARE(QFileInfo(outcome.backup).path(), rootOnly); // beside the real file, never the link
             QCOMPARE(readValue(path, kSection, QStringLiteral("AddExperience")), QStringLiteral("50"));
@@ -1118,13 +1118,13 @@ private slots:
         engine::inifile::WriteOptions mustExist;
         mustExist.mustExist = true;
         try {
-            engine::inifile::write(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 1")}}, mustExist);
+            writePairs(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 1")}}, mustExist);
             QFAIL("a vanished file was made again");
         } catch (const engine::Failure &failure) {
             QVERIFY2(failure.description.contains(QStringLiteral("não existe mais")), qPrintable(failure.description));
         }
         QVERIFY(!QFileInfo::exists(path));
-        engine::inifile::write(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 1")}});
+        writePairs(path, kSection, {{QStringLiteral("AddExperience"), QStringLiteral(" 1")}});
         QCOMPARE(fileBytes(path), QByteArray("[GameServerInfo]\r\nAddExperience= 1\r\n"));
     }
 };

@@ -105,8 +105,9 @@ int set(const QStringList &args)
     engine::inifile::WriteOptions options;
     options.backup = args.contains(QStringLiteral("--backup"));
     try {
+        const std::vector<engine::inifile::KeyValue> pairs{{args.value(3), QLatin1Char(' ') + args.value(4)}};
         const engine::inifile::WriteOutcome outcome = engine::inifile::write(
-            args.value(2), QStringLiteral("GameServerInfo"), {{args.value(3), QLatin1Char(' ') + args.value(4)}}, options);
+            args.value(2), QStringLiteral("GameServerInfo"), [&](const QByteArray &) { return pairs; }, options);
         for (const QString &notice : outcome.notices)
             std::printf("%s\n", notice.toUtf8().constData());
     } catch (const engine::Failure &failure) {

@@ -8,36 +8,72 @@
 #include <vector>
 
 class QAction;
+class QCheckBox;
+class QFrame;
 class QIcon;
+class QLabel;
+class QLineEdit;
 class QMenuBar;
+class QPushButton;
 
 // Makes a window's controls and menu from its tables, so that a window class
 // holds only its handlers.
 namespace ui::forms {
 
-// What the builder made, one object per table row, reached by typed handles.
-template <typename Object>
-class Built
+class LinkLabel;
+
+// The widget the builder makes for each kind of control.
+template <formdata::ControlKind Kind>
+struct WidgetOf;
+template <>
+struct WidgetOf<formdata::ControlKind::Label> { using Type = QLabel; };
+template <>
+struct WidgetOf<formdata::ControlKind::Link> { using Type = LinkLabel; };
+template <>
+struct WidgetOf<formdata::ControlKind::TextBox> { using Type = QLineEdit; };
+template <>
+struct WidgetOf<formdata::ControlKind::CheckBox> { using Type = QCheckBox; };
+template <>
+struct WidgetOf<formdata::ControlKind::Button> { using Type = QPushButton; };
+template <>
+struct WidgetOf<formdata::ControlKind::Picture> { using Type = QLabel; };
+template <>
+struct WidgetOf<formdata::ControlKind::Line> { using Type = QFrame; };
+
+// What the builder made, one widget per table row, reached by typed handles.
+class Controls
 {
 public:
-    Built() = default;
-    explicit Built(std::vector<Object *> objects)
-        : m_objects(std::move(objects))
+    Controls() = default;
+    explicit Controls(std::vector<QWidget *> widgets)
+        : m_widgets(std::move(widgets))
     {
     }
-    template <typename T>
-    T *operator[](formdata::Ref<T> ref) const
+    template <formdata::ControlKind Kind>
+    typename WidgetOf<Kind>::Type *operator[](formdata::Ref<Kind> ref) const
     {
-        return static_cast<T *>(m_objects.at(ref.row));
+        return static_cast<typename WidgetOf<Kind>::Type *>(m_widgets.at(ref.row));
     }
-    Object *at(std::size_t row) const { return m_objects.at(row); }
+    QWidget *at(std::size_t row) const { return m_widgets.at(row); }
 
 private:
-    std::vector<Object *> m_objects;
+    std::vector<QWidget *> m_widgets;
 };
 
-using Controls = Built<QWidget>;
-using Actions = Built<QAction>;
+// The menu's actions, one per item.
+class Actions
+{
+public:
+    Actions() = default;
+    explicit Actions(std::vector<QAction *> actions)
+        : m_actions(std::move(actions))
+    {
+    }
+    QAction *operator[](formdata::MenuRef ref) const { return m_actions.at(ref.row); }
+
+private:
+    std::vector<QAction *> m_actions;
+};
 
 int pixels(int twips);
 

@@ -26,7 +26,6 @@ LinkLabel::LinkLabel(const QString &text, QWidget *parent)
 
 void LinkLabel::setLit(bool lit)
 {
-    m_lit = lit;
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, lit ? kLit : kIdle);
     setPalette(colours);

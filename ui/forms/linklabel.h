@@ -16,7 +16,6 @@ public:
     LinkLabel(const QString &text, QWidget *parent);
 
     void setLit(bool lit);
-    bool isLit() const { return m_lit; }
 
     // Opens the link, as a click does.
     void activate();
@@ -31,9 +30,6 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
-
-private:
-    bool m_lit = false;
 };
 
 } // namespace ui::forms
