@@ -7,9 +7,9 @@
 #include "cli/report.h"
 #include "engine/failure.h"
 #include "engine/inifile.h"
-#include "formdata/castlesiege.h"
-#include "formdata/mainwindow.h"
-#include "formdata/othersettings.h"
+#include "formdata/castlesiegetable.h"
+#include "formdata/mainwindowtable.h"
+#include "formdata/othersettingstable.h"
 #include "settings/keys.h"
 
 #include <QDir>

@@ -1,10 +1,11 @@
+#include "ui/forms/frame.h"
 #include "ui/editors/settingseditor.h"
 
 #include "desktop/browser.h"
-#include "formdata/castlesiege.h"
-#include "formdata/othersettings.h"
-#include "ui/forms/reporting.h"
-#include "ui/forms/unsavededits.h"
+#include "formdata/castlesiegetable.h"
+#include "formdata/othersettingstable.h"
+#include "ui/binding/reporting.h"
+#include "ui/binding/unsavededits.h"
 #include "formdata/identity.h"
 
 #include <QAction>
@@ -15,21 +16,21 @@
 
 namespace ui {
 
-SettingsEditor *SettingsEditor::otherSettings(forms::PathSource settingsPath, QWidget *owner)
+SettingsEditor *SettingsEditor::otherSettings(binding::PathSource settingsPath, QWidget *owner)
 {
     return new SettingsEditor(formdata::othersettings::kEditor, std::move(settingsPath), owner);
 }
 
-SettingsEditor *SettingsEditor::castleSiege(forms::PathSource settingsPath, QWidget *owner)
+SettingsEditor *SettingsEditor::castleSiege(binding::PathSource settingsPath, QWidget *owner)
 {
     auto *editor = new SettingsEditor(formdata::castlesiege::kEditor, std::move(settingsPath), owner);
     connect(editor->m_actions[formdata::castlesiege::kTutorial], &QAction::triggered, editor, [] {
-        forms::runReported([] { desktop::openInBrowser(QString::fromUtf8(formdata::identity::kTutorialAddress)); });
+        binding::runReported([] { desktop::openInBrowser(QString::fromUtf8(formdata::identity::kTutorialAddress)); });
     });
     return editor;
 }
 
-SettingsEditor::SettingsEditor(const formdata::EditorTable &table, forms::PathSource settingsPath,
+SettingsEditor::SettingsEditor(const formdata::EditorTable &table, binding::PathSource settingsPath,
                                QWidget *owner)
     : QMainWindow(owner)
 {
@@ -57,12 +58,12 @@ bool SettingsEditor::modified() const
 void SettingsEditor::load()
 {
     // A flag that is not a number is reported once every box is filled.
-    forms::runReported([this] { m_settings->load(/*reportUnknownFlags=*/true); });
+    binding::runReported([this] { m_settings->load(/*reportUnknownFlags=*/true); });
 }
 
 bool SettingsEditor::save()
 {
-    return forms::runReported([this] { m_settings->save(); });
+    return binding::runReported([this] { m_settings->save(); });
 }
 
 void SettingsEditor::discard()
@@ -74,7 +75,7 @@ void SettingsEditor::discard()
 void SettingsEditor::closeEvent(QCloseEvent *event)
 {
     const QString caption = windowTitle().remove(QStringLiteral("[*]"));
-    if (m_discarding || !modified() || forms::askBeforeClosing({caption}, this, [this] { return save(); }))
+    if (m_discarding || !modified() || binding::askBeforeClosing({caption}, this, [this] { return save(); }))
         event->accept();
     else
         event->ignore();

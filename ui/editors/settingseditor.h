@@ -1,8 +1,9 @@
 #pragma once
 
-#include "formdata/editor.h"
-#include "ui/forms/formbuilder.h"
-#include "ui/forms/settingsbinding.h"
+#include "formdata/editortable.h"
+#include "ui/forms/controls.h"
+#include "ui/forms/menus.h"
+#include "ui/binding/settingsbinding.h"
 
 #include <QMainWindow>
 
@@ -19,9 +20,9 @@ class SettingsEditor : public QMainWindow
 
 public:
     // Fourteen further keys.
-    static SettingsEditor *otherSettings(forms::PathSource settingsPath, QWidget *owner);
+    static SettingsEditor *otherSettings(binding::PathSource settingsPath, QWidget *owner);
     // The ten castle siege keys, and a menu that opens the tutorial page.
-    static SettingsEditor *castleSiege(forms::PathSource settingsPath, QWidget *owner);
+    static SettingsEditor *castleSiege(binding::PathSource settingsPath, QWidget *owner);
 
     // Whether a box holds an edit not saved yet.
     bool modified() const;
@@ -35,13 +36,13 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    SettingsEditor(const formdata::EditorTable &table, forms::PathSource settingsPath, QWidget *owner);
+    SettingsEditor(const formdata::EditorTable &table, binding::PathSource settingsPath, QWidget *owner);
 
     void load(); // "Abrir"
 
     forms::Controls m_controls;
     forms::Actions m_actions;
-    std::optional<forms::SettingsBinding> m_settings;
+    std::optional<binding::SettingsBinding> m_settings;
     bool m_discarding = false;
 };
 

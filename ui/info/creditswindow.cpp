@@ -1,9 +1,10 @@
+#include "ui/forms/frame.h"
 #include "ui/info/creditswindow.h"
 
-#include "formdata/credits.h"
+#include "formdata/creditstable.h"
 #include "desktop/browser.h"
 #include "ui/forms/linklabel.h"
-#include "ui/forms/reporting.h"
+#include "ui/binding/reporting.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -25,7 +26,7 @@ CreditsWindow::CreditsWindow(QWidget *owner)
         const QString address = QString::fromUtf8(link.address);
         connect(label, &forms::LinkLabel::hovered, label, [label] { label->setLit(true); });
         connect(label, &forms::LinkLabel::activated, this,
-                [address] { forms::runReported([&address] { desktop::openInBrowser(address); }); });
+                [address] { binding::runReported([&address] { desktop::openInBrowser(address); }); });
         label->setAccessibleDescription(QStringLiteral("Link: abre %1 no navegador").arg(address));
     }
     // Only moves over the bare background reach the window: the other labels

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/forms/formbuilder.h"
+#include "ui/forms/controls.h"
 
 #include <QWidget>
 

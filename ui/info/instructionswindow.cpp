@@ -1,7 +1,8 @@
 #include "ui/info/instructionswindow.h"
 
-#include "formdata/instructions.h"
-#include "ui/forms/formbuilder.h"
+#include "formdata/instructionstable.h"
+#include "ui/forms/controls.h"
+#include "ui/forms/frame.h"
 
 namespace ui {
 

@@ -1,13 +1,14 @@
+#include "ui/forms/frame.h"
 #include "ui/main/mainwindow.h"
 
 #include "ui/editors/settingseditor.h"
-#include "ui/forms/reporting.h"
-#include "ui/forms/unsavededits.h"
+#include "ui/binding/reporting.h"
+#include "ui/binding/unsavededits.h"
 #include "ui/forms/singlewindow.h"
 #include "ui/forms/withoutlinebreaks.h"
 #include "ui/info/creditswindow.h"
 #include "ui/info/instructionswindow.h"
-#include "formdata/mainwindow.h"
+#include "formdata/mainwindowtable.h"
 
 #include <QAction>
 #include <QApplication>
@@ -83,14 +84,14 @@ QString MainWindow::settingsPath() const
     return m_controls[kPath]->text();
 }
 
-forms::PathSource MainWindow::pathSource() const
+binding::PathSource MainWindow::pathSource() const
 {
     return [this] { return settingsPath(); };
 }
 
 void MainWindow::browse()
 {
-    forms::runReported([this] {
+    binding::runReported([this] {
         m_fileDialog.title = QStringLiteral("Arquivo CommonServer.cfg");
         m_fileDialog.startFolder = QCoreApplication::applicationDirPath();
         m_fileDialog.filter = QStringLiteral("Arquivo CFG (*.cfg)|*.cfg");
@@ -115,12 +116,12 @@ void MainWindow::load()
     // A yes/no setting that is not a number shows as unknown without a word;
     // a file that cannot be read, or one this program would damage, is
     // reported and leaves every box as it was.
-    forms::runReported([this] { m_settings->load(/*reportUnknownFlags=*/false); });
+    binding::runReported([this] { m_settings->load(/*reportUnknownFlags=*/false); });
 }
 
 void MainWindow::save()
 {
-    forms::runReported([this] { m_settings->save(); });
+    binding::runReported([this] { m_settings->save(); });
 }
 
 void MainWindow::quit()
@@ -162,14 +163,14 @@ void MainWindow::closeEvent(QCloseEvent *event)
             unsaved << editor->windowTitle().remove(QStringLiteral("[*]"));
     }
     const auto saveAll = [this] {
-        bool saved = !m_settings->modified() || forms::runReported([this] { m_settings->save(); });
+        bool saved = !m_settings->modified() || binding::runReported([this] { m_settings->save(); });
         for (SettingsEditor *editor : {m_otherSettings.data(), m_castleSiege.data()}) {
             if (saved && editor && editor->modified())
                 saved = editor->save();
         }
         return saved;
     };
-    if (!m_quitting && !unsaved.isEmpty() && !forms::askBeforeClosing(unsaved, this, saveAll)) {
+    if (!m_quitting && !unsaved.isEmpty() && !binding::askBeforeClosing(unsaved, this, saveAll)) {
         event->ignore();
         return;
     }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "desktop/dialogs.h"
-#include "ui/forms/formbuilder.h"
-#include "ui/forms/settingsbinding.h"
+#include "ui/forms/controls.h"
+#include "ui/forms/menus.h"
+#include "ui/binding/settingsbinding.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -44,12 +45,12 @@ private:
     void showCredits();
 
     // Reads the path box afresh each time it is called, for every key.
-    forms::PathSource pathSource() const;
+    binding::PathSource pathSource() const;
 
     forms::Controls m_controls;
     forms::Actions m_actions;
     desktop::OpenFileDialog m_fileDialog;
-    std::optional<forms::SettingsBinding> m_settings;
+    std::optional<binding::SettingsBinding> m_settings;
     QPointer<SettingsEditor> m_otherSettings;
     QPointer<SettingsEditor> m_castleSiege;
     QPointer<InstructionsWindow> m_instructions;

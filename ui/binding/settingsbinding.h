@@ -3,7 +3,7 @@
 #include "engine/failure.h"
 #include "engine/filebytes.h"
 #include "settings/document.h"
-#include "ui/forms/formbuilder.h"
+#include "ui/forms/controls.h"
 
 #include <QString>
 
@@ -14,7 +14,7 @@
 class QFileSystemWatcher;
 class QTimer;
 
-namespace ui::forms {
+namespace ui::binding {
 
 class NewsBar;
 
@@ -44,7 +44,7 @@ class SettingsBinding
 public:
     // `owner`: the window, which shows the progress of a long wait, the
     // questions about the file and the modification mark.
-    SettingsBinding(QWidget *owner, const Controls &controls, const formdata::Window &window, PathSource path);
+    SettingsBinding(QWidget *owner, const forms::Controls &controls, const formdata::Window &window, PathSource path);
     ~SettingsBinding();
     SettingsBinding(const SettingsBinding &) = delete;
     SettingsBinding &operator=(const SettingsBinding &) = delete;
@@ -91,4 +91,4 @@ private:
     bool m_reportedGone = false; // the file that vanished was told
 };
 
-} // namespace ui::forms
+} // namespace ui::binding

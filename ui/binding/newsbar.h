@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-namespace ui::forms {
+namespace ui::binding {
 
 // News from the disk about the file a window shows (it vanished, it can no
 // longer be read): a bar across the window's foot, over its controls, that
@@ -20,4 +20,4 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 };
 
-} // namespace ui::forms
+} // namespace ui::binding

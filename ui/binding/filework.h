@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace ui::forms {
+namespace ui::binding {
 
 // Runs file work (a load, a save) on a thread of its own, so that every
 // window keeps painting while it waits for the file. Until the work ends the
@@ -18,4 +18,4 @@ void runFileWork(QWidget *owner, const std::function<void(const engine::filebyte
 // Whether file work runs now (its wait lets other events through).
 bool fileWorkRunning();
 
-} // namespace ui::forms
+} // namespace ui::binding

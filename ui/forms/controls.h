@@ -7,17 +7,16 @@
 #include <cstddef>
 #include <vector>
 
-class QAction;
 class QCheckBox;
 class QFrame;
-class QIcon;
 class QLabel;
 class QLineEdit;
-class QMenuBar;
 class QPushButton;
 
-// Makes a window's controls and menu from its tables, so that a window class
-// holds only its handlers.
+// Makes a window's controls from its table, so that a window class holds
+// only its handlers: the widget of each kind, placed (twips to pixels),
+// styled in the windows' fonts and colours, ordered for the keyboard and
+// named for screen readers.
 namespace ui::forms {
 
 class LinkLabel;
@@ -60,39 +59,11 @@ private:
     std::vector<QWidget *> m_widgets;
 };
 
-// The menu's actions, one per item.
-class Actions
-{
-public:
-    Actions() = default;
-    explicit Actions(std::vector<QAction *> actions)
-        : m_actions(std::move(actions))
-    {
-    }
-    QAction *operator[](formdata::MenuRef ref) const { return m_actions.at(ref.row); }
-
-private:
-    std::vector<QAction *> m_actions;
-};
-
 int pixels(int twips);
 
 // Creates the window's controls on `client` in table order, names them,
 // places, styles and orders them for the keyboard, names each field by its
 // label for screen readers, and fixes the client area's size.
 Controls buildControls(QWidget *client, const formdata::Window &window);
-
-Actions buildMenu(QMenuBar *bar, std::span<const formdata::MenuItem> items);
-
-// The program's icon, in every size it is drawn in.
-QIcon programIcon();
-
-// Gives a top-level window its caption, the program's icon and a fixed border
-// with a close box but no minimise or maximise button. An owned window has no
-// taskbar entry. Screen readers announce it as a window. A window with boxes
-// to edit shows Qt's modification mark after its caption while it has
-// unsaved edits.
-enum class Edits { None, Marked };
-void fixWindow(QWidget *window, const QString &caption, Edits edits = Edits::None);
 
 } // namespace ui::forms

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "settings/keys.h"
-#include "formdata/editor.h"
+#include "formdata/editortable.h"
 
 // "Castle Siege": the ten keys that schedule the castle siege, and a menu
 // with the tutorial page. Rows in the window's own order.

@@ -3,7 +3,7 @@
 #include <functional>
 
 // The failure policy of the windows' handlers.
-namespace ui::forms {
+namespace ui::binding {
 
 // Runs the handler; its first failure ends it and goes to the report of an
 // unhandled failure, but for a wait the user cancelled. The steps before the
@@ -11,4 +11,4 @@ namespace ui::forms {
 // Whether it ran to its end.
 bool runReported(const std::function<void()> &handler);
 
-} // namespace ui::forms
+} // namespace ui::binding

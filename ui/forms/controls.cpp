@@ -1,30 +1,25 @@
-#include "ui/forms/formbuilder.h"
+#include "ui/forms/controls.h"
 
 #include "desktop/desktopcolour.h"
 #include "desktop/fonts.h"
 #include "ui/forms/accessibility.h"
 #include "ui/forms/linklabel.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QFrame>
-#include <QIcon>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
-#include <QMainWindow>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPixmap>
 #include <QPushButton>
 
 #include <algorithm>
-#include <optional>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace ui::forms {
 namespace {
+
 
 // How a style looks: font, colour (the default when unset) and alignment.
 struct Look
@@ -169,57 +164,6 @@ Controls buildControls(QWidget *client, const formdata::Window &window)
     Controls controls(std::move(widgets));
     nameByLabels(controls, rows);
     return controls;
-}
-
-Actions buildMenu(QMenuBar *bar, std::span<const formdata::MenuItem> items)
-{
-    std::vector<QAction *> actions;
-    std::vector<QMenu *> menus(items.size(), nullptr);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const formdata::MenuItem &item = items[i];
-        const QString text = QString::fromUtf8(item.text);
-        const bool hasItems = std::any_of(items.begin(), items.end(), [&](const formdata::MenuItem &other) {
-            return other.menu && qstrcmp(other.menu, item.name) == 0;
-        });
-        QAction *action = nullptr;
-        if (item.menu) {
-            const auto owner = std::find_if(items.begin(), items.begin() + std::ptrdiff_t(i), [&](const formdata::MenuItem &earlier) {
-                return qstrcmp(earlier.name, item.menu) == 0;
-            });
-            Q_ASSERT(owner != items.begin() + std::ptrdiff_t(i)); // a menu comes before its items
-            action = menus[std::size_t(owner - items.begin())]->addAction(text);
-        } else if (hasItems) {
-            menus[i] = bar->addMenu(text);
-            menus[i]->setObjectName(QLatin1String(item.name));
-            action = menus[i]->menuAction();
-        } else {
-            action = bar->addAction(text);
-        }
-        action->setObjectName(QLatin1String(item.name));
-        actions.push_back(action);
-    }
-    return Actions(std::move(actions));
-}
-
-QIcon programIcon()
-{
-    QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128, 256}) // Qt reads each file here, once
-        icon.addFile(QStringLiteral(":/assets/icons/%1.png").arg(size), QSize(size, size));
-    return icon;
-}
-
-void fixWindow(QWidget *window, const QString &caption, Edits edits)
-{
-    window->setWindowTitle(edits == Edits::Marked ? caption + QStringLiteral("[*]") : caption);
-    window->setWindowIcon(programIcon());
-    const Qt::WindowFlags type = window->parentWidget() ? Qt::Dialog : Qt::Window;
-    window->setWindowFlags(type | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                           | Qt::MSWindowsFixedSizeDialogHint);
-    if (window->layout()) // a main window: menu bar above a fixed client area
-        window->layout()->setSizeConstraint(QLayout::SetFixedSize);
-    announceAsWindow(window);
 }
 
 } // namespace ui::forms

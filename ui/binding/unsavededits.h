@@ -6,11 +6,11 @@
 
 class QWidget;
 
-namespace ui::forms {
+namespace ui::binding {
 
 // Asks, with Qt's standard Salvar / Descartar / Cancelar, before windows with
 // unsaved edits (their captions) close; true when they may close: the edits
 // were saved (`save` says whether that worked) or dropped.
 bool askBeforeClosing(const QStringList &windows, QWidget *owner, const std::function<bool()> &save);
 
-} // namespace ui::forms
+} // namespace ui::binding

@@ -1,11 +1,11 @@
-#include "ui/forms/settingsbinding.h"
+#include "ui/binding/settingsbinding.h"
 
 #include "engine/failure.h"
 #include "desktop/dialogs.h"
 #include "settings/flags.h"
 #include "settings/settingsfile.h"
-#include "ui/forms/filework.h"
-#include "ui/forms/newsbar.h"
+#include "ui/binding/filework.h"
+#include "ui/binding/newsbar.h"
 #include "formdata/identity.h"
 
 #include <QCheckBox>
@@ -19,7 +19,7 @@
 
 #include <algorithm>
 
-namespace ui::forms {
+namespace ui::binding {
 namespace {
 
 using namespace std::chrono_literals;
@@ -59,7 +59,7 @@ Answer askAbout(const std::vector<settings::Conflict> &conflicts, const std::vec
 }
 
 // The window's fields as the document's: one box for each control.
-settings::Document documentOf(const Controls &controls, const formdata::Window &window, std::vector<QWidget *> &boxes)
+settings::Document documentOf(const forms::Controls &controls, const formdata::Window &window, std::vector<QWidget *> &boxes)
 {
     std::vector<settings::Document::Field> fields;
     for (const formdata::BoundKey &field : window.fields) {
@@ -90,7 +90,7 @@ std::optional<QString> held(QWidget *control)
 
 } // namespace
 
-SettingsBinding::SettingsBinding(QWidget *owner, const Controls &controls, const formdata::Window &window, PathSource path)
+SettingsBinding::SettingsBinding(QWidget *owner, const forms::Controls &controls, const formdata::Window &window, PathSource path)
     : m_owner(owner)
     , m_document(documentOf(controls, window, m_boxes))
     , m_path(std::move(path))
@@ -342,4 +342,4 @@ void SettingsBinding::refresh()
     showDocument(true);
 }
 
-} // namespace ui::forms
+} // namespace ui::binding

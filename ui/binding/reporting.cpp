@@ -1,10 +1,10 @@
-#include "ui/forms/reporting.h"
+#include "ui/binding/reporting.h"
 
 #include "desktop/dialogs.h"
 #include "engine/failure.h"
 #include "formdata/identity.h"
 
-namespace ui::forms {
+namespace ui::binding {
 
 bool runReported(const std::function<void()> &handler)
 {
@@ -18,4 +18,4 @@ bool runReported(const std::function<void()> &handler)
     }
 }
 
-} // namespace ui::forms
+} // namespace ui::binding

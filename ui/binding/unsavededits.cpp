@@ -1,11 +1,11 @@
-#include "ui/forms/unsavededits.h"
+#include "ui/binding/unsavededits.h"
 
 #include "desktop/dialogs.h"
 #include "formdata/identity.h"
 
 #include <QMessageBox>
 
-namespace ui::forms {
+namespace ui::binding {
 
 bool askBeforeClosing(const QStringList &windows, QWidget *owner, const std::function<bool()> &save)
 {
@@ -22,4 +22,4 @@ bool askBeforeClosing(const QStringList &windows, QWidget *owner, const std::fun
     return answer == QMessageBox::Discard;
 }
 
-} // namespace ui::forms
+} // namespace ui::binding

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "settings/keys.h"
-#include "formdata/editor.h"
+#include "formdata/editortable.h"
 
 // "Outras Ediçoes": fourteen further keys. Rows in the window's own order.
 namespace formdata::othersettings {

@@ -1,9 +1,9 @@
-#include "ui/forms/newsbar.h"
+#include "ui/binding/newsbar.h"
 
 #include <QAccessible>
 #include <QMouseEvent>
 
-namespace ui::forms {
+namespace ui::binding {
 
 NewsBar::NewsBar(QWidget *window)
     : QLabel(window)
@@ -40,4 +40,4 @@ void NewsBar::mousePressEvent(QMouseEvent *event)
     event->accept();
 }
 
-} // namespace ui::forms
+} // namespace ui::binding

@@ -1,4 +1,4 @@
-#include "ui/forms/filework.h"
+#include "ui/binding/filework.h"
 
 #include "formdata/identity.h"
 
@@ -12,7 +12,7 @@
 #include <exception>
 #include <memory>
 
-namespace ui::forms {
+namespace ui::binding {
 namespace {
 
 using namespace std::chrono_literals;
@@ -93,4 +93,4 @@ void runFileWork(QWidget *owner, const std::function<void(const engine::filebyte
         std::rethrow_exception(failure);
 }
 
-} // namespace ui::forms
+} // namespace ui::binding
