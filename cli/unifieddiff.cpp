@@ -17,7 +17,7 @@ constexpr qsizetype kMostCells = 4'000'000;
 
 // One line of a text, as diff sees it: the bytes up to an LF (a CR before it
 // included), and whether the LF is there.
-struct Line
+struct DiffLine
 {
     qsizetype begin;
     qsizetype end;
@@ -25,10 +25,10 @@ struct Line
 };
 
 // The lines of text[from, to), split where the settings file's lines end.
-std::vector<Line> linesIn(const QByteArray &text, qsizetype from, qsizetype to, std::size_t most = std::size_t(-1))
+std::vector<DiffLine> linesIn(const QByteArray &text, qsizetype from, qsizetype to, std::size_t most = std::size_t(-1))
 {
     const QByteArrayView region(text.constData(), to);
-    std::vector<Line> lines;
+    std::vector<DiffLine> lines;
     while (from < to && lines.size() < most) {
         const engine::inifile::LineSpan line = engine::inifile::lineAt(region, from);
         const bool terminated = line.next > line.end;
@@ -58,8 +58,8 @@ bool atLineStart(const QByteArray &text, qsizetype at)
 struct Step
 {
     char kind;
-    Line before;
-    Line after;
+    DiffLine before;
+    DiffLine after;
     qsizetype beforeNumber; // 0-based line number in the version before
     qsizetype afterNumber;
 };
@@ -68,7 +68,7 @@ struct Texts
 {
     const QByteArray &a;
     const QByteArray &b;
-    bool same(const Line &x, const Line &y) const
+    bool same(const DiffLine &x, const DiffLine &y) const
     {
         return x.terminated == y.terminated && x.end - x.begin == y.end - y.begin
                && std::memcmp(a.constData() + x.begin, b.constData() + y.begin, std::size_t(x.end - x.begin)) == 0;
@@ -77,7 +77,7 @@ struct Texts
 
 // The steps between the changed lines of both versions: matched by their
 // longest common subsequence where that is small enough.
-void middleSteps(const Texts &texts, const std::vector<Line> &a, const std::vector<Line> &b, qsizetype firstNumber,
+void middleSteps(const Texts &texts, const std::vector<DiffLine> &a, const std::vector<DiffLine> &b, qsizetype firstNumber,
                  std::vector<Step> &steps)
 {
     const qsizetype n = qsizetype(a.size());
@@ -115,7 +115,7 @@ void middleSteps(const Texts &texts, const std::vector<Line> &a, const std::vect
     }
 }
 
-void appendLine(QByteArray &diff, char kind, const QByteArray &text, const Line &line)
+void appendLine(QByteArray &diff, char kind, const QByteArray &text, const DiffLine &line)
 {
     diff += kind;
     diff.append(text.constData() + line.begin, line.end - line.begin);
@@ -158,17 +158,17 @@ std::optional<QByteArray> unifiedDiff(const QByteArray &name, const QByteArray &
             --contextStart;
     }
     std::vector<Step> steps;
-    const std::vector<Line> before = linesIn(a, contextStart, prefix);
+    const std::vector<DiffLine> before = linesIn(a, contextStart, prefix);
     for (std::size_t k = 0; k < before.size(); ++k) {
         const qsizetype number = firstNumber - qsizetype(before.size() - k);
         steps.push_back({' ', before[k], before[k], number, number});
     }
-    const std::vector<Line> removed = linesIn(a, prefix, endA);
-    const std::vector<Line> added = linesIn(b, prefix, endB);
+    const std::vector<DiffLine> removed = linesIn(a, prefix, endA);
+    const std::vector<DiffLine> added = linesIn(b, prefix, endB);
     middleSteps(texts, removed, added, firstNumber, steps);
-    const std::vector<Line> after = linesIn(a, endA, a.size(), kContext);
+    const std::vector<DiffLine> after = linesIn(a, endA, a.size(), kContext);
     for (std::size_t k = 0; k < after.size(); ++k) {
-        const Line inB{after[k].begin - endA + endB, after[k].end - endA + endB, after[k].terminated};
+        const DiffLine inB{after[k].begin - endA + endB, after[k].end - endA + endB, after[k].terminated};
         steps.push_back({' ', after[k], inB, firstNumber + qsizetype(removed.size() + k),
                          firstNumber + qsizetype(added.size() + k)});
     }

@@ -87,19 +87,27 @@ std::string_view byteBody(const QByteArray &file, qsizetype markSize)
     return std::string_view(file.constData() + markSize, static_cast<std::size_t>(file.size() - markSize));
 }
 
+// `read(body, codec)` on the file's body (what follows the mark), with the
+// codec that reads it: the one place the mark decides how a file is read.
+template <typename Read>
+auto withBodyRead(const QByteArray &file, const Read &read)
+{
+    if (file.startsWith(kUtf16LeMark)) {
+        const Utf16Body body = utf16Body(file);
+        return read(std::u16string_view(body.units), Utf16Codec{});
+    }
+    const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
+    const std::string_view body = byteBody(file, markSize);
+    return read(body, ByteCodec(markSize > 0, body));
+}
+
 std::vector<std::optional<QString>> lookupChecked(const QByteArray &file, const QString &section,
                                                   const QStringList &keys)
 {
     checkName(section, true);
     for (const QString &key : keys)
         checkName(key, false);
-    if (file.startsWith(kUtf16LeMark)) {
-        const Utf16Body body = utf16Body(file);
-        return valuesInBody<Utf16Codec>(body.units, Utf16Codec{}, section, keys);
-    }
-    const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
-    const std::string_view body = byteBody(file, markSize);
-    return valuesInBody(body, ByteCodec(markSize > 0, body), section, keys);
+    return withBodyRead(file, [&](auto text, const auto &codec) { return valuesInBody(text, codec, section, keys); });
 }
 
 QStringList valuesOrDefault(const std::vector<std::optional<QString>> &found, const QString &defaultValue)
@@ -233,38 +241,35 @@ namespace {
 template <typename Codec>
 std::vector<inifile::Line> linesOfBody(std::basic_string_view<typename Codec::Unit> text, const Codec &codec)
 {
-    using Unit = typename Codec::Unit;
     std::vector<inifile::Line> lines;
     QString section;
+    const auto decoded = [&](parsing::Span span) { return codec.decode(text.substr(span.begin, span.size())); };
     for (std::size_t pos = 0; pos < text.size();) {
         const parsing::Line span = parsing::lineAt(text, pos);
         pos = span.next;
+        const parsing::Classified classified = parsing::classify(text, span);
         inifile::Line line;
         line.number = int(lines.size()) + 1;
-        line.text = codec.decode(text.substr(span.begin, span.end - span.begin));
-        const parsing::Span content = parsing::trimmed(text, span.begin, span.end);
-        std::size_t equals = content.begin;
-        while (equals < content.end && text[equals] != Unit('='))
-            ++equals;
-        if (content.size() == 0) {
+        line.text = decoded({span.begin, span.end});
+        switch (classified.kind) {
+        case parsing::LineKind::Blank:
             line.kind = inifile::Line::Kind::Blank;
-        } else if (text[content.begin] == Unit(';')) {
+            break;
+        case parsing::LineKind::Comment:
             line.kind = inifile::Line::Kind::Comment;
-        } else if (text[content.begin] == Unit('[')) {
-            std::size_t close = content.begin + 1;
-            while (close < content.end && text[close] != Unit(']'))
-                ++close;
-            const parsing::Span name = parsing::trimmed(text, content.begin + 1, close);
-            section = codec.decode(text.substr(name.begin, name.size()));
+            break;
+        case parsing::LineKind::Section:
             line.kind = inifile::Line::Kind::Section;
-        } else if (equals < content.end) {
-            const parsing::Span name = parsing::trimmed(text, content.begin, equals);
-            const parsing::Span value = parsing::trimmed(text, equals + 1, content.end);
+            section = decoded(classified.name);
+            break;
+        case parsing::LineKind::Key:
             line.kind = inifile::Line::Kind::Key;
-            line.key = codec.decode(text.substr(name.begin, name.size()));
-            line.value = codec.decode(text.substr(value.begin, value.size()));
-        } else {
+            line.key = decoded(classified.name);
+            line.value = decoded(classified.value);
+            break;
+        case parsing::LineKind::Other:
             line.kind = inifile::Line::Kind::Other;
+            break;
         }
         line.section = section;
         lines.push_back(std::move(line));
@@ -277,11 +282,7 @@ std::vector<inifile::Line> linesOfBody(std::basic_string_view<typename Codec::Un
 std::vector<inifile::Line> linesOf(const QByteArray &file)
 {
     checkContent(file, QString(), Purpose::Read);
-    if (file.startsWith(kUtf16LeMark))
-        return linesOfBody<Utf16Codec>(utf16Body(file).units, Utf16Codec{});
-    const qsizetype markSize = file.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
-    const std::string_view body = byteBody(file, markSize);
-    return linesOfBody(body, ByteCodec(markSize > 0, body));
+    return withBodyRead(file, [](auto text, const auto &codec) { return linesOfBody(text, codec); });
 }
 
 bool sameName(const QString &a, const QString &b)

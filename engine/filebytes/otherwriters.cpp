@@ -33,12 +33,12 @@ QByteArray recordOf(const QString &path, const system::Snapshot &written)
 // user's state folder when the process ends, once for however many saves
 // it made: a process that ends without that (killed) only costs its
 // successor the quiet second.
-struct Written
+struct LeftByThisProcess
 {
     QMutex mutex;
     QHash<QString, system::Snapshot> files;
 
-    ~Written()
+    ~LeftByThisProcess()
     {
         QString whyNot;
         const std::optional<system::Folder> state = files.isEmpty() ? std::nullopt : system::stateFolder(true, &whyNot);
@@ -52,9 +52,9 @@ struct Written
     }
 };
 
-Written &written()
+LeftByThisProcess &written()
 {
-    static Written record;
+    static LeftByThisProcess record;
     return record;
 }
 

@@ -152,6 +152,43 @@ struct SectionScan
     bool insertAfterUnterminatedLine = false;
 };
 
+// What a line of the format is, as every reader of it sees it: blank, a
+// comment (its first non-blank character is ';'), a section header (it is
+// '['; the name runs to the first ']', or the end of the line), a key line
+// (any other line with a '=': the name before the first one, the value
+// after it), or none of them.
+enum class LineKind { Blank, Comment, Section, Key, Other };
+
+struct Classified
+{
+    LineKind kind = LineKind::Blank;
+    Span name;              // a section's or a key's name, blanks around it removed
+    Span value;             // a key's value, blanks around it removed
+    std::size_t equals = 0; // a key line's '='
+};
+
+template <typename Unit>
+Classified classify(View<Unit> text, const Line &line)
+{
+    const Span content = trimmed(text, line.begin, line.end);
+    if (content.size() == 0)
+        return {LineKind::Blank, {}, {}, 0};
+    if (text[content.begin] == Unit(';'))
+        return {LineKind::Comment, {}, {}, 0};
+    if (text[content.begin] == Unit('[')) {
+        std::size_t close = content.begin + 1;
+        while (close < content.end && text[close] != Unit(']'))
+            ++close;
+        return {LineKind::Section, trimmed(text, content.begin + 1, close), {}, 0};
+    }
+    std::size_t equals = content.begin;
+    while (equals < content.end && text[equals] != Unit('='))
+        ++equals;
+    if (equals == content.end)
+        return {LineKind::Other, {}, {}, 0};
+    return {LineKind::Key, trimmed(text, content.begin, equals), trimmed(text, equals + 1, line.end), equals};
+}
+
 // A key line of a section: the line, and its name and value, blanks around
 // them removed.
 struct KeyLine
@@ -164,26 +201,19 @@ struct KeyLine
 
 // Calls `visit(keyLine)` for each key line of the section whose header line
 // is `header`, in order, until the next section, or until `visit` returns
-// false. Blank lines, comments and lines without '=' are no key lines.
+// false.
 template <typename Unit, typename Visit>
 void forEachKeyLine(View<Unit> text, const Line &header, Visit visit)
 {
     for (std::size_t pos = header.next; pos < text.size();) {
         const Line line = lineAt(text, pos);
         pos = line.next;
-        std::size_t first = line.begin;
-        while (first < line.end && isBlank(text[first]))
-            ++first;
-        if (first == line.end || text[first] == Unit(';'))
-            continue;
-        if (text[first] == Unit('['))
+        const Classified classified = classify(text, line);
+        if (classified.kind == LineKind::Section)
             return; // the next section
-        std::size_t equals = first;
-        while (equals < line.end && text[equals] != Unit('='))
-            ++equals;
-        if (equals == line.end)
-            continue; // a line without '=' is no key
-        if (!visit(KeyLine{line, trimmed(text, first, equals), trimmed(text, equals + 1, line.end), equals}))
+        if (classified.kind != LineKind::Key)
+            continue;
+        if (!visit(KeyLine{line, classified.name, classified.value, classified.equals}))
             return;
     }
 }
