@@ -16,7 +16,7 @@ only_listed_fonts "$work/fontconfig" \
     || echo "dpkg cannot list the fonts of packaging/runtime-packages: drawn with every font of this machine"
 XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen "$tool" "$work" "$source/examples/commonserver.cfg" >/dev/null
 status=0
-for shot in main outras-edicoes castle-siege instrucoes creditos; do
+for shot in main outras-edicoes castle-siege instrucoes creditos aviso; do
     if ! cmp -s "$work/$shot.png" "$source/docs/screenshots/$shot.png"; then
         echo "$shot.png is not as docs/screenshots/$shot.png shows it (scripts/screenshots.sh draws both)"
         status=1

@@ -208,6 +208,11 @@ private slots:
             << QStringList{"set", "{file}", "Trade=1"} << none << none << 1 << "" << "não existe" << none;
         QTest::newRow("set without a pair") << QStringList{"set", "{file}"} << kFixture << none << 2 << ""
                                             << "argumentos errados" << none;
+        QTest::newRow("set a pair without a key") << QStringList{"set", "{file}", "=1"} << kFixture << none << 2 << ""
+                                                  << "não é CHAVE=VALOR" << none;
+        QTest::newRow("apply a preset that gives a key twice")
+            << QStringList{"apply", "{file}", "{preset}"} << kFixture << QByteArray("[GameServerInfo]\nTrade=1\nMaxZen=2\ntrade=0\n")
+            << 1 << "" << "dá a chave \"Trade\" duas vezes, nas linhas 2 e 4" << none;
         QTest::newRow("set a key twice") << QStringList{"set", "{file}", "Trade=1", "TRADE=0"} << kFixture << none << 2
                                          << "" << "duas vezes" << none;
 
@@ -273,6 +278,9 @@ private slots:
         QTest::newRow("--validate that passes, given the new content")
             << QStringList{"set", "--validate", "grep -q 'Trade = 1' %s", "{file}", "Trade=1"} << kFixture << none << 0
             << "~Trade" << "" << changed(kFixture, "Trade = 0", "Trade = 1");
+        QTest::newRow("unset --validate that refuses: the key stays")
+            << QStringList{"unset", "--validate", "sh -c 'exit 4' %s", "{file}", "Trade"} << kFixture << none << 1 << ""
+            << "saiu com 4" << none;
         QTest::newRow("--validate with --dry-run checks what would be written")
             << QStringList{"set", "--dry-run", "--validate", "grep -q 'Trade = 0' %s", "{file}", "Trade=1"} << kFixture
             << none << 1 << "" << "saiu com 1" << none;
@@ -484,40 +492,83 @@ private slots:
 #endif
     }
 
-    // A save cut off halfway through a rewrite in place: get, set and apply
-    // refuse the torn file, naming the copy, until restore puts the old
-    // content back.
-    void interruptedSaveIsRefusedUntilRestored()
+    // A save cut off halfway (in place, behind its journal), or between the
+    // two steps of a replacement (no file, its finished content beside it):
+    // get and set refuse the file and say how to settle it; restore settles
+    // it as asked, or with --dry-run says what it would do; afterwards there
+    // is nothing left to settle, which --json says without failing.
+    void interruptedSaveIsRefusedUntilSettled_data()
     {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("after"); // old, torn, saved, missing
+        QTest::newRow("restore: the content before") << "file-half-written" << QStringList() << "restaurado com o conteúdo anterior" << "old";
+        QTest::newRow("restore --discard: the file as it is")
+            << "file-half-written" << QStringList{"--discard"} << "ficou como está; a cópia do conteúdo anterior foi apagada" << "torn";
+        QTest::newRow("restore --dry-run --json: what it would do")
+            << "file-half-written" << QStringList{"--dry-run", "--json"} << "\"changed\": true" << "torn";
+        QTest::newRow("restore --discard --json: no diff to show")
+            << "file-half-written" << QStringList{"--discard", "--json"} << "\"diff\": null" << "torn";
+        QTest::newRow("between the steps of a replacement: restore puts the content in place")
+            << "temporary-written" << QStringList() << "restaurado com o conteúdo que ficou ao lado" << "saved";
+        QTest::newRow("between the steps: --discard removes it")
+            << "temporary-written" << QStringList{"--discard"} << "continua sem existir" << "missing";
+        QTest::newRow("between the steps: --dry-run")
+            << "temporary-written" << QStringList{"--dry-run"} << "seria restaurado com o conteúdo que ficou ao lado" << "missing";
+    }
+
+    void interruptedSaveIsRefusedUntilSettled()
+    {
+        QFETCH(QString, step);
+        QFETCH(QStringList, options);
+        QFETCH(QString, said);
+        QFETCH(QString, after);
+#ifdef Q_OS_WIN
+        QSKIP("a second name of a file for the test is made with link(2) here");
+#else
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
         const QByteArray old = kFixture + QByteArray(64 << 10, ';') + "\r\n";
         putFile(path, old);
-        QVERIFY(QFile::copy(path, dir.filePath(QStringLiteral("unrelated.cfg"))));
-#ifdef Q_OS_WIN
-        QSKIP("a second name of a file for the test is made with link(2) here");
-#else
-        QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(dir.filePath("second.cfg")).constData()), 0);
-#endif
+        const bool inPlace = step == QLatin1String("file-half-written");
+        if (inPlace)
+            QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(dir.filePath("second.cfg")).constData()), 0);
         QProcess cut;
         cut.start(QCoreApplication::applicationDirPath() + QStringLiteral("/filewriter"),
-                  {"set", path, "AddExperience", "1234567", "--stop-after", "file-half-written"});
+                  {"set", path, "AddExperience", "1234567", "--stop-after", step});
         QVERIFY(cut.waitForFinished(30000));
         QCOMPARE(cut.exitCode(), 9);
-        const QByteArray torn = fileBytes(path);
+        if (!inPlace)
+            QVERIFY(QFile::remove(path)); // the old file moved aside, the new one not yet in place
+        const QByteArray before = fileBytes(path);
         for (const QStringList &refused : {QStringList{"get", path}, QStringList{"set", path, "Trade=1"}}) {
             const Run result = run(refused);
             QCOMPARE(result.status, 1);
             QVERIFY2(result.err.contains(QStringLiteral("restore")) && result.err.contains(QStringLiteral(".cse-")),
                      qPrintable(result.err));
         }
-        QCOMPARE(fileBytes(path), torn);
-        const Run restored = run({"restore", path});
-        QCOMPARE(restored.status, 0);
-        QVERIFY2(restored.out.contains(QStringLiteral("foi restaurado")), qPrintable(restored.out));
-        QCOMPARE(fileBytes(path), old);
-        QCOMPARE(run({"get", path, "AddExperience"}).out, QStringLiteral("AddExperience=101\n"));
-        QCOMPARE(run({"restore", path}).status, 1); // nothing left to restore
+        const Run settled = run(QStringList{"restore"} + options + QStringList{path});
+        QCOMPARE(settled.status, 0);
+        QVERIFY2(settled.out.contains(said), qPrintable(settled.out));
+        const QByteArray saved = changed(old, "AddExperience = 101", "AddExperience = 1234567");
+        if (after == QLatin1String("missing"))
+            QVERIFY(!QFileInfo::exists(path));
+        else
+            QCOMPARE(fileBytes(path), after == QLatin1String("old") ? old : after == QLatin1String("saved") ? saved : before);
+        if (options.contains(QStringLiteral("--dry-run"))) {
+            QCOMPARE(run({"get", path}).status, 1); // still to settle
+            return;
+        }
+        // Settled once: nothing is left to settle (a file that stays missing is said to be so).
+        const Run again = run({"restore", path});
+        QCOMPARE(again.status, 1);
+        const bool missing = after == QLatin1String("missing");
+        QVERIFY2(again.err.contains(missing ? QStringLiteral("não existe") : QStringLiteral("Não há gravação interrompida")),
+                 qPrintable(again.err));
+        if (!missing)
+            QVERIFY(run({"restore", "--json", path}).out.startsWith(QStringLiteral("{\"changed\": false")));
+#endif
     }
 
     // Another program holding a lock on the file, or holding it open for
@@ -710,7 +761,7 @@ private slots:
 
         // --keep-backups keeps the copy just made and the newest others, by
         // the time and number in their names; other files stay.
-        const QStringList planted{"commonserver.cfg.20991231-235959-9.bak", "commonserver.cfg.20991231-235959-10.bak",
+        const QStringList planted{"commonserver.cfg.20991231-235959.bak", "commonserver.cfg.20991231-235959-2.bak",
                                   "commonserver.cfg.20200101-000000.bak", "other.cfg.20200101-000000.bak",
                                   "commonserver.cfg.20200101-000000.bak.txt", "commonserver.cfg.bak"};
         for (const QString &name : planted)
@@ -722,7 +773,7 @@ private slots:
         QStringList left = QDir(dir.path()).entryList(QDir::Files);
         left.removeOne(QFileInfo(made).fileName());
         QCOMPARE(left, (QStringList{"commonserver.cfg", "commonserver.cfg.20200101-000000.bak.txt",
-                                    "commonserver.cfg.20991231-235959-10.bak", "commonserver.cfg.bak",
+                                    "commonserver.cfg.20991231-235959-2.bak", "commonserver.cfg.bak",
                                     "other.cfg.20200101-000000.bak"}));
 
         // Listed newest first, by the time and number in their names, and
@@ -731,8 +782,8 @@ private slots:
         const Run listed = run({"backups", "--json", path});
         QCOMPARE(listed.status, 0);
         const QString madeName = QFileInfo(made).fileName();
-        QVERIFY2(listed.out.contains(QStringLiteral("20991231-235959-10.bak")) && listed.out.contains(madeName)
-                     && listed.out.indexOf(QStringLiteral("20991231-235959-10.bak")) < listed.out.indexOf(madeName)
+        QVERIFY2(listed.out.contains(QStringLiteral("20991231-235959-2.bak")) && listed.out.contains(madeName)
+                     && listed.out.indexOf(QStringLiteral("20991231-235959-2.bak")) < listed.out.indexOf(madeName)
                      && !listed.out.contains(QStringLiteral("other.cfg")) && !listed.out.contains(QStringLiteral(".bak.txt")),
                  qPrintable(listed.out));
         QCOMPARE(run({"backups", path}).out.count(QLatin1Char('\n')), 2);

@@ -125,6 +125,8 @@ private slots:
             QCOMPARE(accessible->role(), QAccessible::Link);
             QVERIFY(accessible->state().linked);
             QCOMPARE(accessible->text(QAccessible::Name), label->text());
+            QVERIFY2(accessible->text(QAccessible::Description).contains(address),
+                     qPrintable(accessible->text(QAccessible::Description)));
             QAccessibleActionInterface *actions = accessible->actionInterface();
             QVERIFY(actions);
             QCOMPARE(actions->actionNames().constFirst(), QAccessibleActionInterface::pressAction());

@@ -622,6 +622,14 @@ private slots:
         QTRY_VERIFY(check(setup.main, QStringLiteral("Trade"))->isChecked());
         QCOMPARE(box(setup.main, QStringLiteral("AddExperience"))->text(), QStringLiteral("60"));
         QVERIFY(setup.main.isWindowModified());
+        // The file those replacements left, rewritten in place: followed too.
+        {
+            QFile inPlace(setup.path);
+            QVERIFY(inPlace.open(QIODevice::ReadWrite));
+            const QByteArray bytes = inPlace.readAll().replace("= 777", "= 778");
+            QVERIFY(inPlace.seek(0) && inPlace.write(bytes) == bytes.size() && inPlace.resize(bytes.size()));
+        }
+        QTRY_COMPARE(box(setup.main, QStringLiteral("MonsterHp"))->text(), QStringLiteral("778"));
 
         // News from the disk: told in the window's bar, the keyboard left
         // where the user types, no report; the next save says what it finds.
@@ -634,8 +642,14 @@ private slots:
         QVERIFY(QFile::remove(setup.path));
         auto *news = setup.main.findChild<QLabel *>(QStringLiteral("newsBar"));
         QVERIFY(news);
+        QVERIFY(news->isHidden()); // no news yet: nothing over the window's controls
         QTRY_VERIFY(news->isVisible());
         QVERIFY2(news->text().contains(QStringLiteral("não existe mais")), qPrintable(news->text()));
+        // Across the whole foot of the window, the whole text readable in it.
+        QCOMPARE(news->geometry().bottomRight(), setup.main.rect().bottomRight());
+        QCOMPARE(news->width(), setup.main.width());
+        QVERIFY(news->fontMetrics().boundingRect(news->contentsRect(), Qt::TextWordWrap, news->text()).height()
+                <= news->contentsRect().height());
         putFile(setup.dir.filePath(QStringLiteral("other.cfg")), "[Other]\r\n");
         QTest::qWait(500);
         QCOMPARE(QApplication::focusWidget(), typing);
@@ -652,6 +666,24 @@ private slots:
     // "commonserver-editor FILE": the window starts as after "Procurar" and
     // "Abrir" on it; a file that cannot be loaded is reported and stays in
     // the box.
+    // A box holds a value of any length, and the path box may name another
+    // file than the one read: a save makes it, with the values edited.
+    void longValueAndAnotherFile()
+    {
+        const QString longValue(40000, QLatin1Char('9'));
+        Setup setup(section(("MaxZen = 1\r\nAddExperience = " + longValue + "\r\n").toLatin1()));
+        menuItem(setup.main, "openAction")->trigger();
+        QCOMPARE(box(setup.main, QStringLiteral("AddExperience"))->text(), longValue);
+        box(setup.main, QStringLiteral("MonsterHp"))->setText(QStringLiteral("5"));
+        const QString other = setup.dir.filePath(QStringLiteral("outro.cfg"));
+        box(setup.main, QStringLiteral("settingsPath"))->setText(other);
+        FailureRecorder recorder;
+        menuItem(setup.main, "saveAction")->trigger();
+        QCOMPARE(recorder.failures.size(), 0);
+        QCOMPARE(fileBytes(other), section("MonsterHp= 5\r\n"));
+        QCOMPARE(setup.read("AddExperience"), longValue); // the one read stays as it was
+    }
+
     void startWithAFile_data()
     {
         QTest::addColumn<bool>("folder");

@@ -560,6 +560,8 @@ private slots:
             // The old file moved aside, the new one not yet in its place: the
             // two steps of the system's own replacement, cut off between them.
             QVERIFY(QFile::remove(path));
+            // A temporary of an older name, which says no size: never offered.
+            putFile(QString(besideJournal(path)).replace(QStringLiteral(".j"), QStringLiteral("-abcdef")), QByteArray());
             try {
                 readValue(path, kSection, QStringLiteral("AddExperience"));
                 QVERIFY2(found == QLatin1String("missing"), "a finished save's content was not offered back");
@@ -941,14 +943,17 @@ private slots:
     void journalOfAFolderTheSaverCannotWrite_data()
     {
         QTest::addColumn<bool>("shared");
-        QTest::newRow("the machine's shared folder") << true;
-        QTest::newRow("no shared folder: the administrator's own") << false;
+        QTest::addColumn<bool>("squatted"); // another user holds the journal's name there
+        QTest::newRow("the machine's shared folder") << true << false;
+        QTest::newRow("the shared folder, the journal's name taken by another user") << true << true;
+        QTest::newRow("no shared folder: the administrator's own") << false << false;
     }
 
     void journalOfAFolderTheSaverCannotWrite()
     {
 #ifdef Q_OS_UNIX
         QFETCH(bool, shared);
+        QFETCH(bool, squatted);
         if (::geteuid() != 0)
             QSKIP("giving files to other users and dropping to them need root");
         QTemporaryDir dir;
@@ -975,11 +980,16 @@ private slots:
             QVERIFY2(saved.out.contains(QStringLiteral("só este usuário a encontrará")), qPrintable(saved.out));
             return;
         }
-        const Ran cut = runAs(admin, {"set", path, "AddExperience", "1234567", "--stop-after", "file-half-written"});
-        QCOMPARE(cut.status, 9);
         const struct stat st = statOf(path);
         const QString prefix = QStringLiteral("%1-%2.j").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
-        QCOMPARE(journalsIn(folder).filter(prefix).size(), 1);
+        const QStringList squatters = squatted ? QStringList{prefix} : QStringList();
+        if (squatted) {
+            putFile(QDir(folder).filePath(prefix), QByteArray());
+            QCOMPARE(::chown(QFile::encodeName(QDir(folder).filePath(prefix)).constData(), 1700, 1700), 0);
+        }
+        const Ran cut = runAs(admin, {"set", path, "AddExperience", "1234567", "--stop-after", "file-half-written"});
+        QCOMPARE(cut.status, 9);
+        QCOMPARE(journalsIn(folder).filter(prefix).size(), squatted ? 2 : 1);
         for (const QString &user : {QStringLiteral("0:0:0"), QStringLiteral("1500:1500:1500"), admin}) {
             const Ran read = runAs(user, {"get", path, "AddExperience"});
             QCOMPARE(read.status, 1);
@@ -988,7 +998,7 @@ private slots:
         QCOMPARE(runAs(QStringLiteral("1500:1500:1500"), {"restore", path}).status, 0);
         QCOMPARE(fileBytes(path), old);
         QCOMPARE(runAs(QStringLiteral("0:0:0"), {"get", path, "AddExperience"}).out, QStringLiteral("101\n"));
-        QCOMPARE(journalsIn(folder).filter(prefix), QStringList());
+        QCOMPARE(journalsIn(folder).filter(prefix), squatters);
 #else
         QSKIP("owners of Unix");
 #endif
@@ -1033,6 +1043,11 @@ private slots:
         QCOMPARE(read.status, 0);
         QCOMPARE(read.out, QStringLiteral("101\n"));
         QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+        // The next save: the user's own journal that the file does not match
+        // goes; another user's is not the user's to remove.
+        QVERIFY(QFileInfo::exists(journal.fileName()));
+        QCOMPARE(runAs(QString(), {"set", path, "Trade", "1"}).status, 0);
+        QCOMPARE(QFileInfo::exists(journal.fileName()), owner != 0);
 #else
         QSKIP("sparse files and owners of Unix");
 #endif

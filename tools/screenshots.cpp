@@ -158,6 +158,14 @@ int main(int argc, char *argv[])
     QTest::mouseMove(credits->windowHandle(), link->mapTo(credits, link->rect().center()));
     ok &= save(credits, folder, QStringLiteral("creditos"));
 
+    // News from the disk: the sample deleted under the main window, which
+    // tells it in its bar once the window has looked.
+    QFile::remove(sample);
+    auto *news = child<QLabel>(&main, "newsBar");
+    for (int waited = 0; !news->isVisible() && waited < 5000; waited += 10)
+        QTest::qWait(10);
+    ok &= news->isVisible() && save(&main, folder, QStringLiteral("aviso"));
+
     QFile record(folder.filePath(QStringLiteral("fonts.txt")));
     ok &= record.open(QIODevice::WriteOnly) && record.write(fonts.toUtf8()) == fonts.toUtf8().size();
     return ok ? 0 : 1;
