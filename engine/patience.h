@@ -30,7 +30,7 @@ enum class Reason {
     HeldOpen,    // another program holds the file open for writing
 };
 
-// kBudget, unless a test set another (testhooks.h).
+// kBudget; the tests of faults set another (filebytes/seams.h).
 Nanoseconds defaultBudget();
 
 // How long a read or an update may wait, and who may stop it.

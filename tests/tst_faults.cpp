@@ -2,7 +2,7 @@
 // large settings file, a file that is not a settings file at all.
 
 #include "engine/patience.h"
-#include "engine/filebytes/testhooks.h"
+#include "helpers/faultseams.h"
 #include "support.h"
 #include "ui/main/mainwindow.h"
 #include "uisupport.h"
@@ -300,8 +300,8 @@ private slots:
         QFETCH(bool, cancel);
         QFETCH(int, writeAnyway);
         QFETCH(bool, written);
-        engine::filebytes::testhooks::setDefaultBudget(std::chrono::milliseconds(1500));
-        const auto restoreBudget = qScopeGuard([] { engine::filebytes::testhooks::setDefaultBudget(engine::filebytes::settling::kBudget); });
+        faultseams::setDefaultBudget(std::chrono::milliseconds(1500));
+        const auto restoreBudget = qScopeGuard([] { faultseams::setDefaultBudget(engine::filebytes::settling::kBudget); });
         const QByteArray old = fileBytes(fixture("commonserver.cfg"));
         MainWindowOnFile setup(old);
         child<QAction>(&setup.main, QStringLiteral("openAction"))->trigger();

@@ -1,5 +1,5 @@
 #include "engine/failure.h"
-#include "engine/filebytes/testhooks.h"
+#include "helpers/faultseams.h"
 #include "engine/inifile.h"
 #include "engine/systemerror.h"
 #include "support.h"
@@ -522,12 +522,12 @@ private slots:
     void failedFlushes_data()
     {
         QTest::addColumn<bool>("inPlace");
-        QTest::addColumn<int>("kind"); // testhooks::Flushed
+        QTest::addColumn<int>("kind"); // faultseams::Flushed
         QTest::addColumn<int>("which"); // the failing one of that kind, from 1
         QTest::addColumn<bool>("written");
         QTest::addColumn<QString>("said");
         QTest::addColumn<bool>("backup"); // --backup asked for
-        using engine::filebytes::testhooks::Flushed;
+        using faultseams::Flushed;
         QTest::newRow("the new content, before the rename") << false << int(Flushed::File) << 1 << false
                                                               << "O arquivo ficou como estava." << false;
         QTest::newRow("the folder, after the rename") << false << int(Flushed::Folder) << 1 << true
@@ -549,7 +549,7 @@ private slots:
         QFETCH(QString, said);
         QFETCH(bool, backup);
 #ifdef Q_OS_WIN
-        if (kind == int(engine::filebytes::testhooks::Flushed::Folder))
+        if (kind == int(faultseams::Flushed::Folder))
             QSKIP("Windows writes a folder's entries through with the file: there is no folder to flush");
 #endif
         QTemporaryDir dir;
@@ -564,10 +564,10 @@ private slots:
         failing = which;
         kindFailing = kind;
         seen = 0;
-        engine::filebytes::testhooks::setFlushHook([](engine::filebytes::testhooks::Flushed what, int result) {
+        faultseams::setFlushHook([](faultseams::Flushed what, int result) {
             return int(what) == kindFailing && ++seen == failing ? int(EIO) : result;
         });
-        const auto unhook = qScopeGuard([] { engine::filebytes::testhooks::setFlushHook(nullptr); });
+        const auto unhook = qScopeGuard([] { faultseams::setFlushHook(nullptr); });
         try {
             engine::inifile::WriteOptions options;
             options.backup = backup;
@@ -636,14 +636,14 @@ private slots:
         path = dir.filePath(QStringLiteral("commonserver.cfg"));
         putFile(path, "[GameServerInfo]\r\nTrade = 0\r\nMaxZen = 1\r\n");
         wrote = -1;
-        engine::filebytes::testhooks::setStepHook([](engine::filebytes::testhooks::Step step) {
-            if (step != engine::filebytes::testhooks::Step::TemporaryHalfWritten || wrote != -1)
+        faultseams::setStepHook([](faultseams::Step step) {
+            if (step != faultseams::Step::TemporaryHalfWritten || wrote != -1)
                 return;
             QFile file(path);
             wrote = file.open(QIODevice::ReadWrite) && file.seek(file.readAll().indexOf("MaxZen = 1") + 9)
                     && file.write("9") == 1;
         });
-        const auto unhook = qScopeGuard([] { engine::filebytes::testhooks::setStepHook(nullptr); });
+        const auto unhook = qScopeGuard([] { faultseams::setStepHook(nullptr); });
         engine::inifile::WriteOptions withBackup;
         withBackup.backup = true;
         writePairs(path, kSection, {{QStringLiteral("Trade"), QStringLiteral(" 1")}}, withBackup);

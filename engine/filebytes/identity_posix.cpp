@@ -21,11 +21,6 @@
 namespace engine::filebytes::system {
 namespace posix {
 
-QString reason(int error)
-{
-    return engine::systemErrorText(error);
-}
-
 QByteArray encoded(const QString &text)
 {
     return QFile::encodeName(text);

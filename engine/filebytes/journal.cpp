@@ -1,7 +1,7 @@
 #include "engine/filebytes/journal.h"
 
 #include "engine/filebytes/failures.h"
-#include "engine/filebytes/testhooks.h"
+#include "engine/filebytes/seams.h"
 #include "engine/systemerror.h"
 
 #include <QCryptographicHash>
@@ -30,11 +30,6 @@ constexpr qint64 kEndLine = 5 + 64 + 1; // "\nend ", a SHA-256 in hex, "\n"
 QByteArray hashOf(QByteArrayView bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
-}
-
-QString reason(int error)
-{
-    return engine::systemErrorText(error);
 }
 
 QString randomSuffix()
@@ -377,7 +372,7 @@ Made create(const Place &place, const Snapshot &before, const QString &path)
         if (!system::alreadyExists(error) || own)
             break;
     }
-    failures::cannotKeepCopy(path, elsewhere->nativePath(name), reason(error));
+    failures::cannotKeepCopy(path, elsewhere->nativePath(name), systemErrorText(error));
 }
 
 // Makes the journal durable before the file is touched.
@@ -389,7 +384,7 @@ Made write(const Place &place, const File &file, const Snapshot &before, const Q
     int error = system::writeAll(made.copy, header, 0);
     if (error == 0)
         error = system::writeAll(made.copy, old, header.size());
-    testhooks::reached(testhooks::Step::JournalHalfWritten);
+    seams::reached(seams::Step::JournalHalfWritten);
     if (error == 0)
         error = system::writeAll(made.copy, next, header.size() + old.size());
     if (error == 0)
@@ -404,9 +399,9 @@ Made write(const Place &place, const File &file, const Snapshot &before, const Q
     if (error != 0) {
         made.copy.reset();
         system::removeAt(*made.where.folder, made.where.name);
-        failures::cannotKeepCopy(path, made.where.path(), reason(error));
+        failures::cannotKeepCopy(path, made.where.path(), systemErrorText(error));
     }
-    testhooks::reached(testhooks::Step::JournalWritten);
+    seams::reached(seams::Step::JournalWritten);
     return made;
 }
 
@@ -415,7 +410,7 @@ int writeWhole(const File &writer, const QByteArray &bytes, bool hooked)
 {
     int error = system::writeAll(writer, bytes.left(bytes.size() / 2), 0);
     if (hooked)
-        testhooks::reached(testhooks::Step::FileHalfWritten);
+        seams::reached(seams::Step::FileHalfWritten);
     if (error == 0)
         error = system::writeAll(writer, bytes.mid(bytes.size() / 2), bytes.size() / 2);
     if (error == 0)
@@ -486,12 +481,12 @@ QString rewriteInPlace(const Place &place, const File &file, const File &writer,
     if (next.size() > old.size()) {
         if (const int error = system::reserve(writer, next.size())) {
             forget();
-            failures::cannotWrite(path, reason(error));
+            failures::cannotWrite(path, systemErrorText(error));
         }
     }
     const int error = writeWhole(writer, next, true);
     if (error == 0) {
-        testhooks::reached(testhooks::Step::FileWritten);
+        seams::reached(seams::Step::FileWritten);
         forget();
         return journal.notice;
     }
@@ -500,7 +495,7 @@ QString rewriteInPlace(const Place &place, const File &file, const File &writer,
     const failures::Content now = contentNow(file, old, next);
     if (now == failures::Content::Old)
         forget();
-    failures::writeFailed(path, reason(error),
+    failures::writeFailed(path, systemErrorText(error),
                           failures::describeContent(now, now == failures::Content::Old ? QString() : journal.where.path()));
 }
 
@@ -515,7 +510,7 @@ Settlement resolve(const Place &place, const File &file, bool discard, const QSt
     if (system::readAll(file, &*settled.before) != 0
         || system::readSome(*torn->copy, torn->header.bodyAt, torn->header.oldSize, &old) != 0
         || old.size() != torn->header.oldSize)
-        failures::cannotRead(path, reason(system::endOfFileError()));
+        failures::cannotRead(path, systemErrorText(system::endOfFileError()));
     settled.after = discard ? *settled.before : old;
     if (dryRun)
         return settled;
@@ -525,7 +520,7 @@ Settlement resolve(const Place &place, const File &file, bool discard, const QSt
             const std::optional<Snapshot> now = system::snapshot(file);
             const std::optional<Comparison> compared =
                 now ? compare(*torn->copy, torn->header, file, now->size) : std::nullopt;
-            failures::writeFailed(path, reason(error),
+            failures::writeFailed(path, systemErrorText(error),
                                   failures::describeContent(compared && compared->isOld ? failures::Content::Old
                                                                                         : failures::Content::Torn,
                                                             torn->found.path()));
@@ -536,7 +531,7 @@ Settlement resolve(const Place &place, const File &file, bool discard, const QSt
         // Restored, the file is as the journal's old content: it no longer
         // stops anyone, and goes at the next look of someone who may remove it.
         if (discard)
-            failures::copyNotRemoved(path, torn->found.path(), torn->owner, reason(error));
+            failures::copyNotRemoved(path, torn->found.path(), torn->owner, systemErrorText(error));
     }
     system::flushFolder(*torn->found.folder);
     return settled;

@@ -5,6 +5,7 @@
 #include "engine/filebytes/posix.h"
 
 #include "engine/filebytes/failures.h"
+#include "engine/systemerror.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +23,6 @@ namespace {
 
 using posix::encoded;
 using posix::openAt;
-using posix::reason;
 using posix::userName;
 
 QString joined(const QString &folder, const QString &name)
@@ -67,8 +67,8 @@ bool namesRemain(const std::deque<Step> &steps)
 [[noreturn]] void cannotReach(const QString &path, Purpose purpose, int error)
 {
     if (purpose == Purpose::Read)
-        failures::cannotRead(path, reason(error));
-    failures::cannotWrite(path, reason(error));
+        failures::cannotRead(path, systemErrorText(error));
+    failures::cannotWrite(path, systemErrorText(error));
 }
 
 void checkLinkEnd(const QString &path, const Step &end, uid_t ownerReached, const QString &reached)

@@ -17,7 +17,6 @@
 
 namespace engine::filebytes::system::posix {
 
-QString reason(int error);
 QByteArray encoded(const QString &text);
 // openat in the folder, never giving the file a controlling terminal; -1
 // and errno when it fails.

@@ -7,7 +7,7 @@
 #include "engine/filebytes/posix.h"
 
 #include "engine/filebytes/failures.h"
-#include "engine/filebytes/testhooks.h"
+#include "engine/filebytes/seams.h"
 #include "engine/systemerror.h"
 
 #include <QDir>
@@ -32,7 +32,6 @@ namespace engine::filebytes::system {
 
 using posix::encoded;
 using posix::openAt;
-using posix::reason;
 using posix::userName;
 
 std::optional<File> openToRead(const Place &place, const QString &path)
@@ -44,14 +43,14 @@ std::optional<File> openToRead(const Place &place, const QString &path)
     const int error = errno;
     if (error == ENOENT)
         return std::nullopt;
-    failures::cannotRead(path, reason(error));
+    failures::cannotRead(path, systemErrorText(error));
 }
 
 File openToWrite(const Place &place, const QString &path)
 {
     File file(openAt(place.folder.handle, encoded(place.name), O_WRONLY | O_NOFOLLOW));
     if (!file.valid())
-        failures::cannotWrite(path, reason(errno));
+        failures::cannotWrite(path, systemErrorText(errno));
     return file;
 }
 
@@ -63,7 +62,7 @@ std::optional<File> createNew(const Place &place, const QString &path)
     const int error = errno;
     if (error == EEXIST)
         return std::nullopt;
-    failures::cannotCreate(path, reason(error));
+    failures::cannotCreate(path, systemErrorText(error));
 }
 
 std::optional<File> createPrivate(const Folder &folder, const QString &name, int *error)
@@ -128,7 +127,7 @@ Lock lockFile(const Place &place, const File &file, bool exclusive, settling::Wa
         if (error == ENOLCK || error == EOPNOTSUPP || error == EINVAL)
             return Lock(); // a file system without locks: the identity checks remain
         if (error != EWOULDBLOCK && error != EINTR)
-            failures::cannotWrite(waiting.path(), reason(error));
+            failures::cannotWrite(waiting.path(), systemErrorText(error));
         if (waiting.passed())
             failures::locked(waiting.path(), holders(place, file, true), waiting.waitedMilliseconds());
         if (!said)
@@ -352,18 +351,18 @@ int reserve(const File &file, qint64 size)
 
 int flush(const File &file)
 {
-    return testhooks::flushResult(testhooks::Flushed::File, ::fsync(file.get()) == 0 ? 0 : errno);
+    return seams::flushResult(seams::Flushed::File, ::fsync(file.get()) == 0 ? 0 : errno);
 }
 
 int flushFolder(const Folder &folder)
 {
     File readable(openAt(folder.handle, ".", O_RDONLY | O_DIRECTORY));
     if (!readable.valid())
-        return testhooks::flushResult(testhooks::Flushed::Folder, errno);
+        return seams::flushResult(seams::Flushed::Folder, errno);
     int error = ::fsync(readable.get()) == 0 ? 0 : errno;
     if (error == EINVAL || error == ENOTSUP)
         error = 0; // a file system whose folders need no flushing
-    return testhooks::flushResult(testhooks::Flushed::Folder, error);
+    return seams::flushResult(seams::Flushed::Folder, error);
 }
 
 std::optional<File> openCopy(const Folder &folder, const QString &name)
@@ -444,14 +443,14 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
     if (!out) {
         if (error == EACCES || error == EPERM)
             return Replaced::InPlace; // a folder the user cannot write to
-        failures::cannotWrite(path, reason(error));
+        failures::cannotWrite(path, systemErrorText(error));
     }
     const auto discard = [&] {
         out->reset();
         removeAt(place.folder, temporary);
     };
     error = writeAll(*out, bytes.left(bytes.size() / 2), 0);
-    testhooks::reached(testhooks::Step::TemporaryHalfWritten);
+    seams::reached(seams::Step::TemporaryHalfWritten);
     if (error == 0)
         error = writeAll(*out, bytes.mid(bytes.size() / 2), bytes.size() / 2);
     if (error == 0 && !takeIdentity(file, before, *out, true)) {
@@ -462,9 +461,9 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
         error = flush(*out);
     if (error != 0) {
         discard();
-        failures::cannotWrite(path, reason(error)); // the file itself was not touched
+        failures::cannotWrite(path, systemErrorText(error)); // the file itself was not touched
     }
-    testhooks::reached(testhooks::Step::TemporaryWritten);
+    seams::reached(seams::Step::TemporaryWritten);
     // The very last look: a change since the read means reading again.
     const std::optional<Snapshot> now = snapshotAt(place);
     if (!now || !sameFileUnchanged(*now, before)) {
@@ -479,19 +478,19 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
         // Said to have failed, it may still have happened (a network file system).
         const std::optional<Snapshot> after = snapshotAt(place);
         if (after && written && sameFile(*after, *written))
-            failures::writeFailed(path, reason(error), failures::describeContent(failures::Content::New, QString()));
+            failures::writeFailed(path, systemErrorText(error), failures::describeContent(failures::Content::New, QString()));
         discard();
         if (error == EBUSY || error == EXDEV || error == EPERM || error == EACCES)
             return Replaced::InPlace; // e.g. a file bind-mounted into a container
         const bool unchanged = after && sameFileUnchanged(*after, before);
-        failures::writeFailed(path, reason(error),
+        failures::writeFailed(path, systemErrorText(error),
                               failures::describeContent(unchanged ? failures::Content::Old : failures::Content::Unknown,
                                                         QString()));
     }
-    testhooks::reached(testhooks::Step::Renamed);
+    seams::reached(seams::Step::Renamed);
     error = flushFolder(place.folder);
     if (error != 0)
-        failures::notDurable(path, reason(error));
+        failures::notDurable(path, systemErrorText(error));
     return Replaced::Done;
 }
 
@@ -532,13 +531,13 @@ std::optional<Folder> stateFolder(bool make, QString *whyNot)
         slash = folder.indexOf(QLatin1Char('/'), slash + 1);
         const QByteArray part = encoded(slash == -1 ? folder : folder.left(slash));
         if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST) {
-            *whyNot = QStringLiteral("a pasta \"%1\" não pôde ser criada: %2").arg(QFile::decodeName(part), reason(errno));
+            *whyNot = QStringLiteral("a pasta \"%1\" não pôde ser criada: %2").arg(QFile::decodeName(part), systemErrorText(errno));
             return std::nullopt;
         }
     }
     File handle(::open(encoded(folder).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!handle.valid() || ::fstat(handle.get(), &st) != 0) {
-        *whyNot = QStringLiteral("a pasta \"%1\" não pôde ser aberta: %2").arg(folder, reason(errno));
+        *whyNot = QStringLiteral("a pasta \"%1\" não pôde ser aberta: %2").arg(folder, systemErrorText(errno));
         return std::nullopt;
     }
     if (st.st_uid != ::geteuid()) {
@@ -548,7 +547,7 @@ std::optional<Folder> stateFolder(bool make, QString *whyNot)
     if ((st.st_mode & 0077) != 0) {
         const File readable(openAt(handle, ".", O_RDONLY | O_DIRECTORY));
         if (!readable.valid() || ::fchmod(readable.get(), 0700) != 0) {
-            *whyNot = QStringLiteral("a pasta \"%1\" não pôde ficar só do usuário: %2").arg(folder, reason(errno));
+            *whyNot = QStringLiteral("a pasta \"%1\" não pôde ficar só do usuário: %2").arg(folder, systemErrorText(errno));
             return std::nullopt;
         }
     }
@@ -569,7 +568,7 @@ std::optional<Folder> sharedFolder(bool make, QString *whyNot)
     File handle(::open(encoded(folder).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;
     if (!handle.valid() || ::fstat(handle.get(), &st) != 0) {
-        *whyNot = QStringLiteral("a pasta \"%1\" não existe ou não pôde ser aberta: %2").arg(folder, reason(errno));
+        *whyNot = QStringLiteral("a pasta \"%1\" não existe ou não pôde ser aberta: %2").arg(folder, systemErrorText(errno));
         return std::nullopt;
     }
     // Like /tmp: root's, open to everyone, sticky. Anything else may be

@@ -9,7 +9,7 @@
 #include "engine/filebytes/system.h"
 
 #include "engine/filebytes/failures.h"
-#include "engine/filebytes/testhooks.h"
+#include "engine/filebytes/seams.h"
 #include "engine/systemerror.h"
 
 #include <QCryptographicHash>
@@ -30,11 +30,6 @@
 
 namespace engine::filebytes::system {
 namespace {
-
-QString reason(DWORD error)
-{
-    return engine::systemErrorText(int(error));
-}
 
 std::wstring wide(const QString &path)
 {
@@ -232,8 +227,8 @@ std::optional<Place> locate(const QString &path, Purpose purpose)
     const QFileInfo info(path);
     const auto refuse = [&](DWORD error) {
         if (purpose == Purpose::Read)
-            failures::cannotRead(path, reason(error));
-        failures::cannotWrite(path, reason(error));
+            failures::cannotRead(path, systemErrorText(int(error)));
+        failures::cannotWrite(path, systemErrorText(int(error)));
     };
     if (info.fileName().size() > 255) // what the system's file names allow
         refuse(ERROR_FILENAME_EXCED_RANGE);
@@ -271,7 +266,7 @@ std::optional<File> openToRead(const Place &place, const QString &path)
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             return std::nullopt;
-        failures::cannotRead(path, reason(error));
+        failures::cannotRead(path, systemErrorText(int(error)));
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         failures::notRegular(path, true);
@@ -280,7 +275,7 @@ std::optional<File> openToRead(const Place &place, const QString &path)
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND)
             return std::nullopt;
-        failures::cannotRead(path, reason(error));
+        failures::cannotRead(path, systemErrorText(int(error)));
     }
     return file;
 }
@@ -290,7 +285,7 @@ File openToWrite(const Place &place, const QString &path)
     File file(openShared(wideAt(place.folder, place.name), GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH));
     if (!file.valid())
-        failures::cannotWrite(path, reason(GetLastError()));
+        failures::cannotWrite(path, systemErrorText(int(GetLastError())));
     return file;
 }
 
@@ -302,7 +297,7 @@ std::optional<File> createNew(const Place &place, const QString &path)
     const DWORD error = GetLastError();
     if (alreadyExists(int(error)))
         return std::nullopt;
-    failures::cannotCreate(path, reason(error));
+    failures::cannotCreate(path, systemErrorText(int(error)));
 }
 
 std::optional<File> createPrivate(const Folder &folder, const QString &name, int *error)
@@ -395,7 +390,7 @@ Lock lockPlace(const Place &place, settling::Waiting &waiting)
     const std::wstring name = L"Local\\commonserver-editor-" + QString::fromLatin1(key).toStdWString();
     const HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
     if (!mutex)
-        failures::cannotWrite(waiting.path(), reason(GetLastError()));
+        failures::cannotWrite(waiting.path(), systemErrorText(int(GetLastError())));
     bool said = false;
     for (;;) {
         const DWORD waited = WaitForSingleObject(mutex, 20);
@@ -538,13 +533,13 @@ int reserve(const File &, qint64)
 
 int flush(const File &file)
 {
-    return testhooks::flushResult(testhooks::Flushed::File, FlushFileBuffers(file.get()) ? 0 : int(GetLastError()));
+    return seams::flushResult(seams::Flushed::File, FlushFileBuffers(file.get()) ? 0 : int(GetLastError()));
 }
 
 int flushFolder(const Folder &)
 {
     // Writes through the file cover its folder's entries.
-    return testhooks::flushResult(testhooks::Flushed::Folder, 0);
+    return seams::flushResult(seams::Flushed::Folder, 0);
 }
 
 bool takeIdentity(const File &file, const Snapshot &, const File &copy, bool exact)
@@ -710,14 +705,14 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
     if (!out) {
         if (DWORD(error) == ERROR_ACCESS_DENIED)
             return Replaced::InPlace; // a folder the user cannot write to
-        failures::cannotWrite(path, reason(DWORD(error)));
+        failures::cannotWrite(path, systemErrorText(error));
     }
     const auto discard = [&] {
         out->reset();
         removeAt(place.folder, temporary);
     };
     error = writeAll(*out, bytes.left(bytes.size() / 2), 0);
-    testhooks::reached(testhooks::Step::TemporaryHalfWritten);
+    seams::reached(seams::Step::TemporaryHalfWritten);
     if (error == 0)
         error = writeAll(*out, bytes.mid(bytes.size() / 2), bytes.size() / 2);
     if (error == 0 && !takeIdentity(file, before, *out, true)) {
@@ -735,10 +730,10 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
         error = flush(*out);
     if (error != 0) {
         discard();
-        failures::cannotWrite(path, reason(DWORD(error))); // the file itself was not touched
+        failures::cannotWrite(path, systemErrorText(error)); // the file itself was not touched
     }
     out->reset();
-    testhooks::reached(testhooks::Step::TemporaryWritten);
+    seams::reached(seams::Step::TemporaryWritten);
     // The very last look: a change since the read means reading again.
     const std::optional<Snapshot> now = snapshotAt(place);
     if (!now || !sameFileUnchanged(*now, before)) {
@@ -757,13 +752,13 @@ Replaced replace(const Place &place, File &file, const Snapshot &before, const Q
             return Replaced::Retry;
         }
         const std::optional<Snapshot> after = snapshotAt(place);
-        failures::writeFailed(path, reason(failed),
+        failures::writeFailed(path, systemErrorText(int(failed)),
                               failures::describeContent(after && sameFileUnchanged(*after, before)
                                                             ? failures::Content::Old
                                                             : failures::Content::Unknown,
                                                         QString()));
     }
-    testhooks::reached(testhooks::Step::Renamed);
+    seams::reached(seams::Step::Renamed);
     return Replaced::Done;
 }
 

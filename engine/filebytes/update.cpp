@@ -19,11 +19,6 @@ using system::File;
 using system::Place;
 using system::Snapshot;
 
-QString reason(int error)
-{
-    return engine::systemErrorText(error);
-}
-
 // Removes the empty file an update made for a missing one, unless kept, and
 // only while the place still names that file.
 class CreatedFile
@@ -93,7 +88,7 @@ std::optional<Opened> openLocked(const Place &place, const QString &path, bool m
     if (now->readOnly)
         failures::readOnly(path); // also for root, like the read-only attribute on Windows
     if (const int error = system::writeAccess(place, opened.file))
-        failures::cannotWrite(path, reason(error)); // no permission, a read-only file system
+        failures::cannotWrite(path, systemErrorText(error)); // no permission, a read-only file system
     locks.file = system::lockFile(place, opened.file, true, waiting);
     // While this update waited for the lock, another one may have put a new
     // file at the path: update that one instead.
@@ -137,7 +132,7 @@ std::optional<QByteArray> read(const QString &path, const Patience &patience)
         const std::optional<Snapshot> before = system::snapshot(*file);
         QByteArray bytes;
         if (const int error = system::readAll(*file, &bytes))
-            failures::cannotRead(path, reason(error));
+            failures::cannotRead(path, systemErrorText(error));
         const std::optional<Snapshot> after = system::snapshot(*file);
         // A rewrite in place that began after the look for a journal shows
         // as a change, or as a journal that is there now.
@@ -176,7 +171,7 @@ Outcome update(const QString &path, const Change &change, const UpdateOptions &o
         const std::optional<Snapshot> before = system::snapshot(file);
         QByteArray content;
         if (const int error = system::readAll(file, &content))
-            failures::cannotRead(path, reason(error));
+            failures::cannotRead(path, systemErrorText(error));
         const std::optional<Snapshot> afterRead = system::snapshot(file);
         if (!before || !afterRead || !system::sameFileUnchanged(*before, *afterRead))
             continue; // changed while it was read: let it settle and read again

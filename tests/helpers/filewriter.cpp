@@ -6,7 +6,7 @@
 //       standard output), after dropping to that user and groups;
 //       with --backup, keeping the old content beside the file; with
 //       --stop-after, ending the process at once (exit 9) when the save
-//       reaches that step (testhooks.h: temporary-half-written ...
+//       reaches that step (faultseams.h: temporary-half-written ...
 //       file-written), as a crash or a power cut would end it;
 //   filewriter get PATH KEY [--as UID:GID[:GROUP,...]] [--memory MEGABYTES]
 //       reads one key as the editor does and prints it (exit 1 and the report
@@ -28,7 +28,7 @@
 //       the same, closing the file after each piece and opening it again.
 
 #include "engine/failure.h"
-#include "engine/filebytes/testhooks.h"
+#include "helpers/faultseams.h"
 #include "engine/filebytes.h"
 #include "engine/inifile.h"
 
@@ -81,7 +81,7 @@ bool dropIfAsked(const QStringList &args)
     return true;
 }
 
-using engine::filebytes::testhooks::Step;
+using faultseams::Step;
 
 Step stopAt = Step::FileWritten;
 
@@ -98,7 +98,7 @@ int set(const QStringList &args)
     const qsizetype stop = args.indexOf(QStringLiteral("--stop-after"));
     if (stop >= 0) {
         stopAt = Step(steps.indexOf(args.value(stop + 1)));
-        engine::filebytes::testhooks::setStepHook(stopHere);
+        faultseams::setStepHook(stopHere);
     }
     if (!dropIfAsked(args))
         return 2;
