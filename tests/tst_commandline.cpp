@@ -281,6 +281,9 @@ private slots:
         QTest::newRow("unset --validate that refuses: the key stays")
             << QStringList{"unset", "--validate", "sh -c 'exit 4' %s", "{file}", "Trade"} << kFixture << none << 1 << ""
             << "saiu com 4" << none;
+        QTest::newRow("--validate: a backslash that ends the command is a word of its own")
+            << QStringList{"set", "--validate", "sh -c 'echo \"[$2]\"; exit 1' - %s \\", "{file}", "Trade=1"} << kFixture
+            << none << 1 << "" << "disse: [\\]" << none;
         QTest::newRow("--validate with --dry-run checks what would be written")
             << QStringList{"set", "--dry-run", "--validate", "grep -q 'Trade = 0' %s", "{file}", "Trade=1"} << kFixture
             << none << 1 << "" << "saiu com 1" << none;
@@ -342,6 +345,11 @@ private slots:
                                           << kFixture << none << 2 << "" << "1 ou mais" << none;
         QTest::newRow("restore with an empty path") << QStringList{"restore", ""} << none << none << 1 << ""
                                                     << "Nenhum arquivo de configuração foi indicado" << none;
+        QTest::newRow("restore --from a backup that does not exist: nothing written")
+            << QStringList{"restore", "--from", "{preset}", "{file}"} << kFixture << none << 1 << "" << "não existe" << none;
+        QTest::newRow("restore --from --dry-run onto a file that does not exist: no diff that makes one")
+            << QStringList{"restore", "--dry-run", "--from", "{preset}", "{file}"} << none << QByteArray("[GameServerInfo]\nTrade = 1\n")
+            << 1 << "" << "não existe" << none;
         QTest::newRow("restore with a second file") << QStringList{"restore", "{file}", "{file}"} << kFixture << none << 2
                                                     << "" << "argumentos errados" << none;
         QTest::newRow("--wait longer than a day") << QStringList{"set", "--wait", "86401", "{file}", "Trade=1"} << kFixture

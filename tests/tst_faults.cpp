@@ -286,28 +286,35 @@ private slots:
     // never changes it can be written past.
     void waitingSave_data()
     {
+        QTest::addColumn<QString>("holder");    // a shell command that holds the file "$1"
+        QTest::addColumn<int>("lookAfter");     // ms after "Salvar" that the small window is read
         QTest::addColumn<bool>("cancel");       // "Cancelar" in the small window
         QTest::addColumn<int>("writeAnyway");   // the answer to "Gravar mesmo assim"
         QTest::addColumn<bool>("written");
-        QTest::newRow("cancelled while it waits") << true << -1 << false;
-        QTest::newRow("held open, written anyway") << false << 0 << true;
-        QTest::newRow("held open, not written") << false << 1 << false;
+        const QString heldOpen = QStringLiteral("exec 3>>\"$1\"; exec sleep 30");
+        QTest::newRow("cancelled while it waits") << heldOpen << 900 << true << -1 << false;
+        QTest::newRow("held open, written anyway") << heldOpen << 900 << false << 0 << true;
+        QTest::newRow("held open, not written") << heldOpen << 900 << false << 1 << false;
+        QTest::newRow("locked, then held open: the small window follows")
+            << QStringLiteral("exec 3>>\"$1\"; flock \"$1\" sleep 1; exec sleep 30") << 1700 << true << -1 << false;
     }
 
     void waitingSave()
     {
 #ifdef Q_OS_LINUX
+        QFETCH(QString, holder);
+        QFETCH(int, lookAfter);
         QFETCH(bool, cancel);
         QFETCH(int, writeAnyway);
         QFETCH(bool, written);
-        faultseams::setDefaultBudget(std::chrono::milliseconds(1500));
+        faultseams::setDefaultBudget(std::chrono::milliseconds(lookAfter + 600));
         const auto restoreBudget = qScopeGuard([] { faultseams::setDefaultBudget(engine::filebytes::settling::kBudget); });
         const QByteArray old = fileBytes(fixture("commonserver.cfg"));
         MainWindowOnFile setup(old);
         child<QAction>(&setup.main, QStringLiteral("openAction"))->trigger();
         child<QLineEdit>(&setup.main, QStringLiteral("AddExperience"))->setText(QStringLiteral("77"));
         QProcess holding; // holds the file open for writing, and never writes
-        holding.start(QStringLiteral("sh"), {"-c", "exec 3>>\"$1\"; exec sleep 30", "sh", setup.path});
+        holding.start(QStringLiteral("sh"), {"-c", holder, "sh", setup.path});
         QVERIFY(holding.waitForStarted());
         QTest::qWait(200);
 
@@ -318,7 +325,7 @@ private slots:
         QTimer painting; // the event loop runs while the save waits
         QObject::connect(&painting, &QTimer::timeout, [&ticks] { ++ticks; });
         painting.start(50);
-        QTimer::singleShot(900, [&] {
+        QTimer::singleShot(lookAfter, [&] {
             auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
             if (!progress)
                 return;

@@ -643,8 +643,12 @@ private slots:
         auto *news = setup.main.findChild<QLabel *>(QStringLiteral("newsBar"));
         QVERIFY(news);
         QVERIFY(news->isHidden()); // no news yet: nothing over the window's controls
+        QPalette dark = setup.main.palette(); // a desktop with light text on dark windows
+        dark.setColor(QPalette::WindowText, Qt::white);
+        setup.main.setPalette(dark);
         QTRY_VERIFY(news->isVisible());
         QVERIFY2(news->text().contains(QStringLiteral("não existe mais")), qPrintable(news->text()));
+        QCOMPARE(news->palette().color(QPalette::WindowText), QColor(Qt::black)); // readable on its yellow
         // Across the whole foot of the window, the whole text readable in it.
         QCOMPARE(news->geometry().bottomRight(), setup.main.rect().bottomRight());
         QCOMPARE(news->width(), setup.main.width());
