@@ -1,6 +1,7 @@
 #include "cli/keynames.h"
 
 #include "cli/commands.h"
+#include "engine/inifile.h"
 
 #include <algorithm>
 #include <vector>
@@ -32,7 +33,7 @@ qsizetype editDistance(const QString &a, const QString &b)
 const settings::Key *keyNamed(QStringView name)
 {
     for (const settings::Key *key : settings::keys::kAll) {
-        if (name.compare(QLatin1String(key->name), Qt::CaseInsensitive) == 0)
+        if (engine::inifile::sameName(name.toString(), QLatin1String(key->name)))
             return key;
     }
     return nullptr;

@@ -194,6 +194,12 @@ private slots:
                                             << "quis dizer Trade" << none;
         QTest::newRow("set an unknown key three letters off") << QStringList{"set", "{file}", "MaxZenMsg=1"} << kFixture
                                                               << none << 2 << "" << "(quis dizer MaxZen?)" << none;
+        QTest::newRow("set an unknown key four letters off: no guess")
+            << QStringList{"set", "{file}", "Tradewxyz=1"} << kFixture << none << 2 << ""
+            << "A chave \"Tradewxyz\" não é uma das que este programa edita; " << none;
+        QTest::newRow("set a key whose letters match only beyond ASCII case: not that key")
+            << QStringList{"set", "{file}", "MaxZenMe\u017F\u017Fage=1"} << kFixture << none << 2 << ""
+            << "A chave \"MaxZenMe\u017F\u017Fage\" não é uma das" << none;
         QTest::newRow("set a flag to something but yes or no")
             << QStringList{"set", "{file}", "Trade=talvez"} << kFixture << none << 1 << "" << "0 ou 1" << none;
         QTest::newRow("set a flag to a word for yes: stored as 1")
@@ -331,6 +337,8 @@ private slots:
         QTest::newRow("keys: the 36, with kind, window and label")
             << QStringList{"keys"} << none << none << 0
             << "~\nTrade                      sim ou não  janela principal  Trade:\n" << "" << none;
+        QTest::newRow("keys: in the order of the windows' boxes")
+            << QStringList{"keys"} << none << none << 0 << "~rótulo\nAddExperience  " << "" << none;
         QTest::newRow("version") << QStringList{"--version"} << none << none << 0
                                  << QStringLiteral("commonserver-cfg " COMMONSERVER_VERSION "\n") << "" << none;
         QTest::newRow("help") << QStringList{"--help"} << none << none << 0 << "~  2  uso errado" << "" << none;
