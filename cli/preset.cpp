@@ -2,6 +2,7 @@
 
 #include "cli/keynames.h"
 #include "engine/failure.h"
+#include "engine/inifile.h"
 #include "settings/keys.h"
 
 #include <QDir>
@@ -41,7 +42,7 @@ std::vector<engine::inifile::KeyValue> presetIn(const QByteArray &bytes, const Q
         case Line::Kind::Comment:
             continue;
         case Line::Kind::Section:
-            if (line.section.compare(settings::kSection, Qt::CaseInsensitive) != 0)
+            if (!engine::inifile::sameName(line.section, settings::kSection))
                 refuse(path, QStringLiteral("traz a seção [%1] na linha %2; um preset só tem a seção [%3]")
                                  .arg(line.section).arg(line.number).arg(settings::kSection));
             if (sectionLine)
