@@ -596,6 +596,9 @@ private slots:
         QTest::addColumn<QString>("said");
         QTest::addColumn<QString>("who");
         QTest::newRow("a lock") << "exec flock \"$1\" sleep 30" << "bloqueado" << "\"flock\" (PID ";
+        QTest::newRow("a lock of another copy of this program")
+            << "(exec 3>>\"$1\"; exec sleep 8) & sleep 0.1; exec {cfg} set --wait 20 \"$1\" Trade=1" << "bloqueado"
+            << "outra cópia deste programa, \"commonserver-cf"; // the system keeps 15 letters of a name
         QTest::newRow("open for writing, never changed") << "exec 3>>\"$1\"; exec sleep 30"
                                                          << "aberto para gravação" << "\"sleep\" (PID ";
         QTest::newRow("open for writing and changing") << "exec 3>>\"$1\"; while :; do touch \"$1\"; sleep 0.2; done"
@@ -607,6 +610,7 @@ private slots:
         QFETCH(QString, holder);
         QFETCH(QString, said);
         QFETCH(QString, who);
+        holder.replace(QStringLiteral("{cfg}"), QStringLiteral(COMMONSERVER_CFG));
 #ifdef Q_OS_LINUX
         if (QStandardPaths::findExecutable(QStringLiteral("flock")).isEmpty())
             QSKIP("flock (util-linux) is not installed");

@@ -267,6 +267,8 @@ private slots:
         QTest::newRow("Windows-1252 decoded")
             << head + "AddExperience=Cria\xe7\xe3o \x80\x81\r\n" << exp << QStringLiteral("Criação €") + QChar(0x81);
         QTest::newRow("UTF-8 without a mark") << head + "AddExperience=Voc\xC3\xAA\r\n" << exp << QStringLiteral("Você");
+        QTest::newRow("UTF-8 without a mark: the last lead bytes of two and four")
+            << head + "AddExperience=\xC2\xA0\xDF\xBF\xF4\x8F\xBF\xBD\r\n" << exp << QStringLiteral("\u00A0\u07FF\U0010FFFD");
         QTest::newRow("a stray byte: Windows-1252")
             << head + "AddExperience=Voc\xC3\xAA \xE9\r\n" << exp << QStringLiteral("VocÃª é");
         QTest::newRow("an encoded surrogate is no UTF-8: Windows-1252")
