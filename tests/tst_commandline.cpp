@@ -151,6 +151,9 @@ private slots:
             << "~@@ -14,7 +14,7 @@\n CreateCharacter = 1\n GuildCreate = 0\n GuildDestroy = 1\n-Trade = 0\n+Trade = 1\n"
                " NumberOfMaxUser = 201\n MaxLevel = 202\n ExcellentItemsDropRate = 203\n"
             << "" << none;
+        QTest::newRow("set --dry-run on a section of one line: the hunk starts at line 1")
+            << QStringList{"set", "--dry-run", "{file}", "Trade=1"} << QByteArray("[GameServerInfo]\n") << none << 0
+            << "~\n@@ -1,1 +1,2 @@\n [GameServerInfo]\n+Trade= 1\n" << "" << none;
         QTest::newRow("set --dry-run on lone CR line endings: no diff can be shown")
             << QStringList{"set", "--dry-run", "{file}", "Trade=1"} << QByteArray("[GameServerInfo]\rTrade = 0\r") << none
             << 0 << "" << "não podem ser mostradas como diff" << none;
@@ -194,6 +197,9 @@ private slots:
                                             << "quis dizer Trade" << none;
         QTest::newRow("set an unknown key three letters off") << QStringList{"set", "{file}", "MaxZenMsg=1"} << kFixture
                                                               << none << 2 << "" << "(quis dizer MaxZen?)" << none;
+        QTest::newRow("set a part of many names: three guesses, the nearest")
+            << QStringList{"set", "{file}", "Castle=1"} << kFixture << none << 2 << ""
+            << "(quis dizer ChaosCastleMinPlayers, CastleSiegeRun, CastleCycleStartYear?)" << none;
         QTest::newRow("set an unknown key four letters off: no guess")
             << QStringList{"set", "{file}", "Tradewxyz=1"} << kFixture << none << 2 << ""
             << "A chave \"Tradewxyz\" não é uma das que este programa edita; " << none;

@@ -686,6 +686,9 @@ private slots:
         QCOMPARE(recorder.failures.size(), 0);
         QCOMPARE(fileBytes(other), section("MonsterHp= 5\r\n"));
         QCOMPARE(setup.read("AddExperience"), longValue); // the one read stays as it was
+        // The window follows the file it saved from then on.
+        QVERIFY(anotherProgramSets(other, QStringLiteral("ItemDropPer"), QStringLiteral("55")));
+        QTRY_COMPARE(box(setup.main, QStringLiteral("ItemDropPer"))->text(), QStringLiteral("55"));
     }
 
     void startWithAFile_data()
