@@ -679,7 +679,8 @@ private slots:
         menuItem(setup.main, "openAction")->trigger();
         QCOMPARE(box(setup.main, QStringLiteral("AddExperience"))->text(), longValue);
         box(setup.main, QStringLiteral("MonsterHp"))->setText(QStringLiteral("5"));
-        const QString other = setup.dir.filePath(QStringLiteral("outro.cfg"));
+        const QString other = setup.dir.filePath(QStringLiteral("outra/outro.cfg")); // another folder
+        QVERIFY(QDir().mkpath(QFileInfo(other).absolutePath()));
         box(setup.main, QStringLiteral("settingsPath"))->setText(other);
         FailureRecorder recorder;
         menuItem(setup.main, "saveAction")->trigger();
