@@ -105,17 +105,17 @@ int run(const QStringList &arguments, Streams io)
                        all, missingExit, anyKey, keepBackups, validate});
     const auto usage = [&io](const QString &message) {
         io.err << "commonserver-cfg: " << message << "\nUse \"commonserver-cfg --help\" para ver o uso." << Qt::endl;
-        return exitstatus::kUsage;
+        return kExitUsage;
     };
     if (!parser.parse(arguments))
         return usage(parser.errorText());
     if (parser.isSet(help)) {
         io.out << helpText();
-        return exitstatus::kDone;
+        return kExitDone;
     }
     if (parser.isSet(version)) {
         io.out << "commonserver-cfg " << QCoreApplication::applicationVersion() << Qt::endl;
-        return exitstatus::kDone;
+        return kExitDone;
     }
 
     const QStringList positional = parser.positionalArguments();

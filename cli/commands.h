@@ -11,11 +11,10 @@
 // The commands of commonserver-cfg, each returning the exit status.
 namespace cli {
 
-namespace exitstatus {
-constexpr int kDone = 0;    // also when nothing needed to change
-constexpr int kRefused = 1; // a refused value or a file failure: nothing written
-constexpr int kUsage = 2;   // an unknown command, option or key, arguments missing
-} // namespace exitstatus
+// The exit status of a command.
+constexpr int kExitDone = 0;    // also when nothing needed to change
+constexpr int kExitRefused = 1; // a refused value or a file failure: nothing written
+constexpr int kExitUsage = 2;   // an unknown command, option or key, arguments missing
 
 struct Streams
 {
@@ -24,7 +23,7 @@ struct Streams
     QIODevice *in = nullptr; // standard input, for a preset given as "-"
 };
 
-// What the user typed wrong; exits with kUsage.
+// What the user typed wrong; exits with kExitUsage.
 struct UsageError
 {
     QString message;

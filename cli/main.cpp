@@ -52,7 +52,7 @@ int main(int argc, char *argv[])
     if (const int bad = firstNotUtf8(argc, argv)) {
         std::fprintf(stderr,
                      "commonserver-cfg: o argumento %d não é texto UTF-8 válido; nada foi lido nem gravado.\n", bad);
-        return cli::exitstatus::kRefused;
+        return cli::kExitRefused;
     }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("commonserver-cfg"));

@@ -2,7 +2,7 @@
 
 #include "engine/inifile.h"
 
-namespace cli::output {
+namespace cli {
 namespace {
 
 // A character a terminal would act on: what a value may not hold as a
@@ -42,11 +42,6 @@ QString escaped(const QString &value)
     return text;
 }
 
-QByteArray raw(const QString &value)
-{
-    return engine::inifile::utf8Keeping(value);
-}
-
 QString jsonString(const QString &value)
 {
     QString text = QStringLiteral("\"");
@@ -68,4 +63,4 @@ QString jsonString(const QString &value)
     return text + QLatin1Char('"');
 }
 
-} // namespace cli::output
+} // namespace cli

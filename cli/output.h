@@ -6,7 +6,7 @@
 // Text from the settings file on its way out of the tool. The file's owner
 // may have put anything in a value: nothing reaches a terminal raw unless
 // asked for.
-namespace cli::output {
+namespace cli {
 
 // Control characters (C0, DEL, C1) as \xHH, the line and paragraph
 // separators and the bidirectional formatting characters as \uHHHH, and a
@@ -14,12 +14,8 @@ namespace cli::output {
 // value per line.
 QString escaped(const QString &value);
 
-// The value as it is, in UTF-8, a stray byte of a UTF-8 file as that byte:
-// for pipes.
-QByteArray raw(const QString &value);
-
 // A JSON string, quotes included, with every character that escaped()
 // escapes written as \uHHHH.
 QString jsonString(const QString &value);
 
-} // namespace cli::output
+} // namespace cli

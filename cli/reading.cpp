@@ -61,17 +61,17 @@ int get(const QString &file, const QStringList &names, const GetOptions &options
             const std::optional<QString> &value = values[std::size_t(i)];
             switch (options.format) {
             case GetFormat::Json:
-                io.out << (i ? ",\n  " : "\n  ") << output::jsonString(keys[i]) << ": " << jsonOrNull(value);
+                io.out << (i ? ",\n  " : "\n  ") << jsonString(keys[i]) << ": " << jsonOrNull(value);
                 break;
             case GetFormat::Raw:
                 io.out << keys[i] << '=';
-                writeBytes(io.out, output::raw(value.value_or(QString())) + '\n');
+                writeBytes(io.out, engine::inifile::utf8Keeping(value.value_or(QString())) + '\n');
                 break;
             case GetFormat::Values:
-                io.out << output::escaped(value.value_or(QString())) << '\n';
+                io.out << escaped(value.value_or(QString())) << '\n';
                 break;
             case GetFormat::Lines:
-                io.out << keys[i] << '=' << output::escaped(value.value_or(QString())) << '\n';
+                io.out << keys[i] << '=' << escaped(value.value_or(QString())) << '\n';
                 break;
             }
         }
@@ -79,7 +79,7 @@ int get(const QString &file, const QStringList &names, const GetOptions &options
             io.out << (keys.isEmpty() ? "}\n" : "\n}\n");
         io.out.flush();
         const bool missing = std::any_of(values.cbegin(), values.cend(), [](const auto &value) { return !value; });
-        return missing && options.missingExit ? *options.missingExit : exitstatus::kDone;
+        return missing && options.missingExit ? *options.missingExit : kExitDone;
     } catch (const engine::Failure &failure) {
         return report(failure, io, options.format == GetFormat::Json);
     }
@@ -122,7 +122,7 @@ int listKeys(Streams io)
         io.out << row.key.leftJustified(keyWidth + 2) << row.kind.leftJustified(kindWidth + 2)
                << row.window.leftJustified(windowWidth + 2) << row.label << '\n';
     }
-    return exitstatus::kDone;
+    return kExitDone;
 }
 
 } // namespace cli

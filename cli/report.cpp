@@ -55,14 +55,14 @@ void writeBytes(QTextStream &stream, const QByteArray &bytes)
 
 QString quoted(const std::optional<QString> &value, const QString &absent)
 {
-    return value ? QStringLiteral("\"%1\"").arg(output::escaped(*value)) : absent;
+    return value ? QStringLiteral("\"%1\"").arg(escaped(*value)) : absent;
 }
 
 } // namespace
 
 QString jsonOrNull(const std::optional<QString> &value)
 {
-    return value ? output::jsonString(*value) : QStringLiteral("null");
+    return value ? jsonString(*value) : QStringLiteral("null");
 }
 
 int report(const engine::Failure &failure, Streams io, bool json)
@@ -72,12 +72,12 @@ int report(const engine::Failure &failure, Streams io, bool json)
     if (!offered.isEmpty())
         io.err << offered << Qt::endl;
     if (json)
-        io.out << "{\"failed\": true, \"msg\": " << output::jsonString(failure.description)
-               << ", \"kind\": " << output::jsonString(kindName(failure.kind)) << ", \"copy\": "
+        io.out << "{\"failed\": true, \"msg\": " << jsonString(failure.description)
+               << ", \"kind\": " << jsonString(kindName(failure.kind)) << ", \"copy\": "
                << jsonOrNull(failure.copy.isEmpty() ? std::nullopt
                                                     : std::optional<QString>(QDir::toNativeSeparators(failure.copy)))
                << '}' << Qt::endl;
-    return exitstatus::kRefused;
+    return kExitRefused;
 }
 
 int printChanged(const QString &file, const Changed &changed, const ChangeOptions &options, Streams io)
@@ -96,7 +96,7 @@ int printChanged(const QString &file, const Changed &changed, const ChangeOption
         io.out << "{\n  \"changed\": " << (changed.before == changed.after ? "false" : "true") << ",\n  \"changes\": [";
         for (std::size_t i = 0; i < changed.changes.size(); ++i) {
             const settings::ValueChange &c = changed.changes[i];
-            io.out << (i ? ",\n" : "\n") << "    {\"key\": " << output::jsonString(c.key)
+            io.out << (i ? ",\n" : "\n") << "    {\"key\": " << jsonString(c.key)
                    << ", \"before\": " << jsonOrNull(c.existed ? std::optional<QString>(c.before) : std::nullopt)
                    << ", \"after\": " << jsonOrNull(c.removed ? std::nullopt : std::optional<QString>(c.after)) << '}';
         }
@@ -107,7 +107,7 @@ int printChanged(const QString &file, const Changed &changed, const ChangeOption
                << jsonOrNull(diff ? std::optional<QString>(engine::inifile::decodedAs(changed.before, *diff)) : std::nullopt)
                << ",\n  \"notices\": [";
         for (qsizetype i = 0; i < changed.notices.size(); ++i)
-            io.out << (i ? ", " : "") << output::jsonString(changed.notices.at(i));
+            io.out << (i ? ", " : "") << jsonString(changed.notices.at(i));
         io.out << "]\n}" << Qt::endl;
     } else if (options.dryRun) {
         if (diff)
@@ -123,7 +123,7 @@ int printChanged(const QString &file, const Changed &changed, const ChangeOption
     }
     for (const QString &notice : changed.notices)
         io.err << QStringLiteral("Aviso: ") << notice << Qt::endl;
-    return changed.before == changed.after ? exitstatus::kDone : options.changedExit.value_or(exitstatus::kDone);
+    return changed.before == changed.after ? kExitDone : options.changedExit.value_or(kExitDone);
 }
 
 } // namespace cli

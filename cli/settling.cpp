@@ -29,12 +29,12 @@ int restore(const QString &file, engine::filebytes::Resolution resolution, const
                 before == after || before.startsWith("\xFF\xFE")
                     ? std::nullopt
                     : unifiedDiff(QFile::encodeName(QDir::toNativeSeparators(file)), before, after);
-            io.out << "{\"changed\": true, \"copy\": " << output::jsonString(QDir::toNativeSeparators(settled.copy))
+            io.out << "{\"changed\": true, \"copy\": " << jsonString(QDir::toNativeSeparators(settled.copy))
                    << ", \"diff\": "
                    << jsonOrNull(diff ? std::optional<QString>(engine::inifile::decodedAs(before.isEmpty() ? after : before, *diff))
                                       : std::nullopt)
                    << '}' << Qt::endl;
-            return exitstatus::kDone;
+            return kExitDone;
         }
         const QString native = QDir::toNativeSeparators(file);
         QString said;
@@ -51,13 +51,13 @@ int restore(const QString &file, engine::filebytes::Resolution resolution, const
             said = options.dryRun ? QStringLiteral("O arquivo \"%1\" seria restaurado com o conteúdo anterior.")
                                   : QStringLiteral("O arquivo \"%1\" foi restaurado com o conteúdo anterior.");
         io.out << said.arg(native) << Qt::endl;
-        return exitstatus::kDone;
+        return kExitDone;
     } catch (const engine::Failure &failure) {
         // Nothing to settle is no failure to a module that settles when needed.
         if (options.json && failure.kind == engine::FailureKind::NothingToSettle) {
-            io.out << "{\"changed\": false, \"copy\": null, \"diff\": null, \"msg\": " << output::jsonString(failure.description)
+            io.out << "{\"changed\": false, \"copy\": null, \"diff\": null, \"msg\": " << jsonString(failure.description)
                    << '}' << Qt::endl;
-            return exitstatus::kDone;
+            return kExitDone;
         }
         return report(failure, io, options.json);
     }
@@ -79,21 +79,21 @@ int listBackups(const QString &file, bool json, const QString &diff, Streams io)
             io.out.flush();
             if (shown)
                 io.out.device()->write(*shown);
-            return exitstatus::kDone;
+            return kExitDone;
         }
         if (json) {
             io.out << '[';
             for (std::size_t i = 0; i < backups.size(); ++i)
-                io.out << (i ? ",\n " : "\n ") << "{\"path\": " << output::jsonString(backups[i].path)
-                       << ", \"time\": " << output::jsonString(backups[i].made.toString(Qt::ISODate))
+                io.out << (i ? ",\n " : "\n ") << "{\"path\": " << jsonString(backups[i].path)
+                       << ", \"time\": " << jsonString(backups[i].made.toString(Qt::ISODate))
                        << ", \"size\": " << backups[i].size << '}';
             io.out << (backups.empty() ? "]" : "\n]") << Qt::endl;
-            return exitstatus::kDone;
+            return kExitDone;
         }
         for (const engine::filebytes::Backup &backup : backups)
             io.out << backup.made.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << "  "
-                   << QString::number(backup.size).rightJustified(10) << "  " << output::escaped(backup.path) << Qt::endl;
-        return exitstatus::kDone;
+                   << QString::number(backup.size).rightJustified(10) << "  " << escaped(backup.path) << Qt::endl;
+        return kExitDone;
     } catch (const engine::Failure &failure) {
         return report(failure, io, json);
     }

@@ -1,7 +1,5 @@
 #include "cli/unifieddiff.h"
 
-#include "engine/inifile.h"
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -24,16 +22,16 @@ struct DiffLine
     bool terminated;
 };
 
-// The lines of text[from, to), split where the settings file's lines end.
+// The lines of text[from, to), `to` a line start or the end. With no lone
+// CR (refused below), the settings file's lines end where diff's do, at LF.
 std::vector<DiffLine> linesIn(const QByteArray &text, qsizetype from, qsizetype to, std::size_t most = std::size_t(-1))
 {
-    const QByteArrayView region(text.constData(), to);
     std::vector<DiffLine> lines;
     while (from < to && lines.size() < most) {
-        const engine::inifile::LineSpan line = engine::inifile::lineAt(region, from);
-        const bool terminated = line.next > line.end;
-        lines.push_back({from, terminated ? line.next - 1 : line.end, terminated});
-        from = line.next;
+        const qsizetype lf = text.indexOf('\n', from);
+        const bool terminated = lf >= 0 && lf < to;
+        lines.push_back({from, terminated ? lf : to, terminated});
+        from = terminated ? lf + 1 : to;
     }
     return lines;
 }

@@ -183,7 +183,7 @@ std::optional<QByteArray> withoutCheckedKeys(const QByteArray &file, const QStri
 
 std::vector<std::optional<QString>> lookup(const QByteArray &file, const QString &section, const QStringList &keys)
 {
-    checkContent(file, QString(), Purpose::Read);
+    checkContent(file, QString(), NulSearch::FirstBlock);
     return lookupChecked(file, section, keys);
 }
 
@@ -196,7 +196,7 @@ QStringList valuesIn(const QByteArray &file, const QString &section, const QStri
 std::optional<QByteArray> withValues(const QByteArray &file, const QString &section,
                                      const std::vector<KeyValue> &values)
 {
-    checkContent(file, QString(), Purpose::Write);
+    checkContent(file, QString(), NulSearch::WholeFile);
     checkName(section, true);
     checkPairs(values);
     return withCheckedValues(file, section, values);
@@ -206,7 +206,7 @@ std::optional<QByteArray> readFile(const QString &path, const filebytes::Patienc
 {
     const std::optional<QByteArray> file = filebytes::read(path, patience);
     if (file)
-        checkContent(*file, path, Purpose::Read);
+        checkContent(*file, path, NulSearch::FirstBlock);
     return file;
 }
 
@@ -225,7 +225,7 @@ WriteOutcome write(const QString &path, const QString &section, const PairsFor &
         path,
         [&](const std::optional<QByteArray> &file) -> std::optional<QByteArray> {
             if (file)
-                checkContent(*file, path, Purpose::Write);
+                checkContent(*file, path, NulSearch::WholeFile);
             const QByteArray bytes = file.value_or(QByteArray());
             const std::vector<KeyValue> values = pairsFor(bytes);
             if (values.empty())
@@ -245,7 +245,7 @@ std::vector<inifile::Line> linesOfBody(std::basic_string_view<typename Codec::Un
     QString section;
     const auto decoded = [&](parsing::Span span) { return codec.decode(text.substr(span.begin, span.size())); };
     for (std::size_t pos = 0; pos < text.size();) {
-        const parsing::Line span = parsing::lineAt(text, pos);
+        const parsing::LineSpan span = parsing::lineAt(text, pos);
         pos = span.next;
         const parsing::Classified classified = parsing::classify(text, span);
         inifile::Line line;
@@ -281,7 +281,7 @@ std::vector<inifile::Line> linesOfBody(std::basic_string_view<typename Codec::Un
 
 std::vector<inifile::Line> linesOf(const QByteArray &file)
 {
-    checkContent(file, QString(), Purpose::Read);
+    checkContent(file, QString(), NulSearch::FirstBlock);
     return withBodyRead(file, [](auto text, const auto &codec) { return linesOfBody(text, codec); });
 }
 
@@ -359,7 +359,7 @@ QString withoutBlanks(const QString &value)
 
 std::optional<QByteArray> withoutKeys(const QByteArray &file, const QString &section, const QStringList &keys)
 {
-    checkContent(file, QString(), Purpose::Write);
+    checkContent(file, QString(), NulSearch::WholeFile);
     checkName(section, true);
     for (const QString &key : keys)
         checkName(key, false);
@@ -376,16 +376,10 @@ WriteOutcome remove(const QString &path, const QString &section, const QStringLi
     return filebytes::update(
         path,
         [&](const std::optional<QByteArray> &file) -> std::optional<QByteArray> {
-            checkContent(file.value_or(QByteArray()), path, Purpose::Write);
+            checkContent(file.value_or(QByteArray()), path, NulSearch::WholeFile);
             return withoutCheckedKeys(file.value_or(QByteArray()), section, keys);
         },
         existing);
-}
-
-LineSpan lineAt(QByteArrayView bytes, qsizetype at)
-{
-    const parsing::Line line = parsing::lineAt(std::string_view(bytes.data(), std::size_t(bytes.size())), std::size_t(at));
-    return {qsizetype(line.begin), qsizetype(line.end), qsizetype(line.next)};
 }
 
 } // namespace engine::inifile

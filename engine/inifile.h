@@ -188,14 +188,4 @@ QByteArray utf8Keeping(const QString &value);
 // its bytes, losslessly.
 QString decodedAs(const QByteArray &file, QByteArrayView bytes);
 
-// Where a line of an 8-bit file's bytes that starts at `at` ends (before its
-// line ending: CR LF, LF or a lone CR) and where the next one starts.
-struct LineSpan
-{
-    qsizetype begin = 0;
-    qsizetype end = 0;
-    qsizetype next = 0;
-};
-LineSpan lineAt(QByteArrayView bytes, qsizetype at);
-
 } // namespace engine::inifile

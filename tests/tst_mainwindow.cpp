@@ -676,11 +676,12 @@ private slots:
     {
         const QString longValue(40000, QLatin1Char('9'));
         Setup setup(section(("MaxZen = 1\r\nAddExperience = " + longValue + "\r\n").toLatin1()));
+        // Another folder, made before the window follows this one.
+        const QString other = setup.dir.filePath(QStringLiteral("outra/outro.cfg"));
+        QVERIFY(QDir().mkpath(QFileInfo(other).absolutePath()));
         menuItem(setup.main, "openAction")->trigger();
         QCOMPARE(box(setup.main, QStringLiteral("AddExperience"))->text(), longValue);
         box(setup.main, QStringLiteral("MonsterHp"))->setText(QStringLiteral("5"));
-        const QString other = setup.dir.filePath(QStringLiteral("outra/outro.cfg")); // another folder
-        QVERIFY(QDir().mkpath(QFileInfo(other).absolutePath()));
         box(setup.main, QStringLiteral("settingsPath"))->setText(other);
         FailureRecorder recorder;
         menuItem(setup.main, "saveAction")->trigger();

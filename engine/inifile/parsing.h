@@ -86,7 +86,7 @@ bool sameName(View<Unit> text, Span span, View<Unit> name)
 }
 
 // One line: its content [begin, end) and where the next line starts.
-struct Line
+struct LineSpan
 {
     std::size_t begin = 0;
     std::size_t end = 0;
@@ -95,9 +95,9 @@ struct Line
 };
 
 template <typename Unit>
-Line lineAt(View<Unit> text, std::size_t pos)
+LineSpan lineAt(View<Unit> text, std::size_t pos)
 {
-    Line line{pos, pos, pos};
+    LineSpan line{pos, pos, pos};
     while (line.end < text.size() && !isLineBreak(text[line.end]))
         ++line.end;
     line.next = line.end;
@@ -113,7 +113,7 @@ Line lineAt(View<Unit> text, std::size_t pos)
 // starts a line (after blanks) opens a header, so the search jumps from one
 // '[' to the next instead of walking every line of the file.
 template <typename Unit>
-std::optional<Line> findSection(View<Unit> text, View<Unit> section)
+std::optional<LineSpan> findSection(View<Unit> text, View<Unit> section)
 {
     for (std::size_t at = findUnit(text, 0, Unit('[')); at != kNone; at = findUnit(text, at + 1, Unit('['))) {
         // Most brackets open another section: its first letter tells at once.
@@ -127,7 +127,7 @@ std::optional<Line> findSection(View<Unit> text, View<Unit> section)
             --start;
         if (start > 0 && !isLineBreak(text[start - 1]))
             continue;
-        const Line line = lineAt(text, start);
+        const LineSpan line = lineAt(text, start);
         std::size_t close = at + 1;
         while (close < line.end && text[close] != Unit(']'))
             ++close;
@@ -168,7 +168,7 @@ struct Classified
 };
 
 template <typename Unit>
-Classified classify(View<Unit> text, const Line &line)
+Classified classify(View<Unit> text, const LineSpan &line)
 {
     const Span content = trimmed(text, line.begin, line.end);
     if (content.size() == 0)
@@ -193,7 +193,7 @@ Classified classify(View<Unit> text, const Line &line)
 // them removed.
 struct KeyLine
 {
-    Line line;
+    LineSpan line;
     Span name;
     Span value;
     std::size_t equals = 0;
@@ -203,10 +203,10 @@ struct KeyLine
 // is `header`, in order, until the next section, or until `visit` returns
 // false.
 template <typename Unit, typename Visit>
-void forEachKeyLine(View<Unit> text, const Line &header, Visit visit)
+void forEachKeyLine(View<Unit> text, const LineSpan &header, Visit visit)
 {
     for (std::size_t pos = header.next; pos < text.size();) {
-        const Line line = lineAt(text, pos);
+        const LineSpan line = lineAt(text, pos);
         pos = line.next;
         const Classified classified = classify(text, line);
         if (classified.kind == LineKind::Section)
@@ -223,7 +223,7 @@ SectionScan scanSection(View<Unit> text, View<Unit> section, const std::vector<U
 {
     SectionScan scan;
     scan.keys.resize(keys.size());
-    const std::optional<Line> header = findSection(text, section);
+    const std::optional<LineSpan> header = findSection(text, section);
     if (!header)
         return scan;
     scan.sectionFound = true;
@@ -248,7 +248,7 @@ SectionScan scanSection(View<Unit> text, View<Unit> section, const std::vector<U
 template <typename Unit>
 Units<Unit> lineEndingOf(View<Unit> text)
 {
-    const Line first = lineAt(text, 0);
+    const LineSpan first = lineAt(text, 0);
     if (!first.terminated())
         return {Unit('\r'), Unit('\n')};
     return Units<Unit>(text.substr(first.end, first.next - first.end));
@@ -320,7 +320,7 @@ template <typename Unit>
 std::vector<Edit<Unit>> removalsFor(View<Unit> text, View<Unit> section, const std::vector<Units<Unit>> &keys)
 {
     std::vector<Edit<Unit>> edits;
-    const std::optional<Line> header = findSection(text, section);
+    const std::optional<LineSpan> header = findSection(text, section);
     if (!header)
         return edits;
     forEachKeyLine<Unit>(text, *header, [&](const KeyLine &key) {

@@ -44,10 +44,10 @@ QString codePointName(char32_t codePoint)
 
 } // namespace
 
-void checkContent(const QByteArray &file, const QString &path, Purpose purpose)
+void checkContent(const QByteArray &file, const QString &path, NulSearch nulSearch)
 {
     const QByteArrayView searched =
-        purpose == Purpose::Write ? QByteArrayView(file) : QByteArrayView(file).first(std::min(file.size(), kReadNulWindow));
+        nulSearch == NulSearch::WholeFile ? QByteArrayView(file) : QByteArrayView(file).first(std::min(file.size(), kReadNulWindow));
     QString problem;
     if (file.startsWith(kUtf16BeMark))
         problem = QStringLiteral("está em UTF-16 big-endian");

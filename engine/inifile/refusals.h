@@ -11,11 +11,12 @@
 
 namespace engine::inifile::refusals {
 
-enum class Purpose { Read, Write };
+// Where NUL bytes are looked for: a read looks in the first 8 KB only (see
+// inifile.h), a write in the whole file it would write.
+enum class NulSearch { FirstBlock, WholeFile };
 
-// Throws for a file whose bytes this engine cannot edit without damaging
-// them. A read looks for NUL bytes in the first 8 KB only (see inifile.h).
-void checkContent(const QByteArray &file, const QString &path, Purpose purpose);
+// Throws for a file whose bytes this engine cannot edit without damaging them.
+void checkContent(const QByteArray &file, const QString &path, NulSearch nulSearch);
 
 // Throws for a section or key name the file format cannot hold, or one that
 // would read back as another.
