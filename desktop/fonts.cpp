@@ -39,18 +39,19 @@ QFont windowFont(Typeface typeface, qreal points, bool bold, bool italic)
     font.setPointSizeF(points);
     font.setBold(bold);
     font.setItalic(italic);
-    // The free stand-ins for MS Sans Serif run about 8 % wider at the same
-    // size, which would push labels such as "Criar Personagem :" onto a line
-    // their box cannot show. Narrow them to the classic font's width.
     if (typeface == Typeface::SansSerif) {
-        const QString used = QFontInfo(font).family();
-        if (used != kSansSerif && used != kWindowsSansSerif)
-            font.setStretch(92);
+        if (narrowed(QFontInfo(font).family()))
+            font.setStretch(92); // the classic font's width
     } else {
         // Not narrowed with the application's font, which it would inherit.
         font.setStretch(QFont::Unstretched);
     }
     return font;
+}
+
+bool narrowed(const QString &family)
+{
+    return family != kSansSerif && family != kWindowsSansSerif;
 }
 
 QFont defaultWindowFont()

@@ -13,6 +13,13 @@ enum class Typeface { SansSerif, Calligraphic };
 
 QFont windowFont(Typeface typeface, qreal points, bool bold = false, bool italic = false);
 
+// Whether the windows' sans-serif, drawn in `family` on this machine, is
+// narrowed: the free stand-ins run about 8 % wider than MS Sans Serif at the
+// same size, which would push labels such as "Criar Personagem :" onto a
+// line their box cannot show. The classic font and its TrueType successor
+// are not.
+bool narrowed(const QString &family);
+
 // The font of everything a window's table does not style itself (its menu
 // bar, the questions, the file dialog): the windows' own MS Sans Serif at
 // 8.25 pt, rather than whatever the machine's font configuration calls its

@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 
 namespace {
@@ -273,6 +274,30 @@ private slots:
         // the entry the package installs.
         QVERIFY2(QFile::exists(fixture("../../packaging/") + QGuiApplication::desktopFileName() + ".desktop"),
                  qPrintable(QGuiApplication::desktopFileName()));
+    }
+
+    // The windows' geometry is measured in Fusion: a desktop's own style is
+    // replaced, one the user names in QT_STYLE_OVERRIDE is kept.
+    void styleOfTheWindows_data()
+    {
+        QTest::addColumn<QByteArray>("override");
+        QTest::addColumn<QString>("style");
+        QTest::newRow("the desktop's") << QByteArray() << "fusion";
+        QTest::newRow("named by the user") << QByteArray("windows") << "windows";
+    }
+
+    void styleOfTheWindows()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("Windows draws the windows in its own style");
+#endif
+        QFETCH(QByteArray, override);
+        QFETCH(QString, style);
+        qputenv("QT_STYLE_OVERRIDE", override);
+        QApplication::setStyle(QStringLiteral("Windows"));
+        desktop::setUpApplication(*qApp, QString::fromUtf8(formdata::identity::kDesktopFileName));
+        qunsetenv("QT_STYLE_OVERRIDE");
+        QCOMPARE(QApplication::style()->name(), style);
     }
 };
 

@@ -3,6 +3,7 @@
 // that show their whole text; and which keys, in which order, its "Salvar"
 // writes. How it looks is compared with the screenshots (lookasshipped.sh).
 
+#include "desktop/fonts.h"
 #include "ui/main/mainwindow.h"
 #include "uisupport.h"
 
@@ -149,6 +150,25 @@ private slots:
         if (labels == 0 && withoutTheirFont > 0)
             QSKIP("none of the fonts the windows ask for is installed here");
         QVERIFY(labels > 0);
+    }
+
+    // Only the wider stand-ins are narrowed: on Windows the classic font
+    // keeps its own width.
+    void sansSerifNarrowedInStandInsOnly_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<bool>("narrowed");
+        QTest::newRow("the classic bitmap font") << "MS Sans Serif" << false;
+        QTest::newRow("its TrueType successor") << "Microsoft Sans Serif" << false;
+        QTest::newRow("Liberation Sans") << "Liberation Sans" << true;
+        QTest::newRow("Arial") << "Arial" << true;
+    }
+
+    void sansSerifNarrowedInStandInsOnly()
+    {
+        QFETCH(QString, family);
+        QFETCH(bool, narrowed);
+        QCOMPARE(desktop::narrowed(family), narrowed);
     }
 
     void saveWritesEveryKeyInItsOrder_data()
