@@ -3,7 +3,7 @@
 
 #include "cli/commandline.h"
 #include "cli/commands.h"
-#include "engine/translations.h"
+#include "language/qttranslations.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -58,7 +58,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("commonserver-cfg"));
     QCoreApplication::setApplicationVersion(QStringLiteral(COMMONSERVER_VERSION));
     useUtf8Console();
-    engine::installQtTranslations(app);
+    language::installQtTranslations(app);
     QTextStream out(stdout);
     QTextStream err(stderr);
     QFile in;

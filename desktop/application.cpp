@@ -1,7 +1,7 @@
 #include "desktop/application.h"
 
 #include "desktop/fonts.h"
-#include "engine/translations.h"
+#include "language/qttranslations.h"
 
 #include <QApplication>
 
@@ -10,7 +10,7 @@ namespace desktop {
 void setUpApplication(QApplication &app, const QString &desktopFileName)
 {
     QApplication::setDesktopFileName(desktopFileName);
-    engine::installQtTranslations(app);
+    language::installQtTranslations(app);
     setUpFonts();
     QApplication::setFont(defaultWindowFont());
 #ifndef Q_OS_WIN

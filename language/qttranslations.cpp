@@ -1,11 +1,11 @@
-#include "engine/translations.h"
+#include "language/qttranslations.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-namespace engine {
+namespace language {
 
 void installQtTranslations(QCoreApplication &app)
 {
@@ -21,4 +21,4 @@ void installQtTranslations(QCoreApplication &app)
     delete translator;
 }
 
-} // namespace engine
+} // namespace language
