@@ -872,11 +872,16 @@ private slots:
         QTest::addColumn<uint>("journalOwner");
         QTest::addColumn<QString>("runner"); // who reads, restores and saves
         QTest::addColumn<bool>("believed");
-        QTest::newRow("forged by the game server's user beside root's file") << false << 0u << 1500u << "0:0:0" << false;
+        QTest::addColumn<bool>("removable"); // by the runner
+        QTest::newRow("forged by the game server's user beside root's file")
+            << false << 0u << 1500u << "0:0:0" << false << true;
         QTest::newRow("planted by another user beside a user's file in a 1777 folder")
-            << true << 1600u << 1700u << "1600:1600:1600" << false;
-        QTest::newRow("root's own beside root's file") << false << 0u << 0u << "0:0:0" << true;
-        QTest::newRow("the file's owner's in a 1777 folder, found by root") << true << 1600u << 1600u << "0:0:0" << true;
+            << true << 1600u << 1700u << "1600:1600:1600" << false << true;
+        QTest::newRow("root's own beside root's file") << false << 0u << 0u << "0:0:0" << true << true;
+        QTest::newRow("the file's owner's in a 1777 folder, found by root")
+            << true << 1600u << 1600u << "0:0:0" << true << true;
+        QTest::newRow("root's in a 1777 folder, discarded by the file's owner")
+            << true << 1600u << 0u << "1600:1600:1600" << true << false;
     }
 
     void journalIsBelievedFromWhoMayWrite()
@@ -887,6 +892,7 @@ private slots:
         QFETCH(uint, journalOwner);
         QFETCH(QString, runner);
         QFETCH(bool, believed);
+        QFETCH(bool, removable);
         if (::geteuid() != 0)
             QSKIP("giving files to other users and dropping to them need root");
         QTemporaryDir dir;
@@ -913,6 +919,17 @@ private slots:
         if (believed) {
             QCOMPARE(read.status, 1);
             QVERIFY2(read.err.contains(QStringLiteral("interrompida")) && read.err.contains(journal), qPrintable(read.err));
+            if (!removable) {
+                // The file stays; the journal, and the refusal, until its owner removes it.
+                const Ran discarded = runAs(runner, {"restore", path, "--discard"});
+                QCOMPARE(discarded.status, 1);
+                QVERIFY2(discarded.err.contains(QStringLiteral("não pôde ser removida"))
+                             && discarded.err.contains(QStringLiteral("(do usuário root (0))")),
+                         qPrintable(discarded.err));
+                QCOMPARE(fileBytes(path), file);
+                QVERIFY(QFileInfo::exists(journal));
+                return;
+            }
             QCOMPARE(runAs(runner, {"restore", path}).status, 0);
             QCOMPARE(fileBytes(path), old);
             QVERIFY(!QFileInfo::exists(journal));
