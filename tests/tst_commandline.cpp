@@ -426,37 +426,46 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("pairs");
+        QTest::addColumn<QByteArray>("backup"); // restore --from it, instead of set
 
-        QTest::newRow("LF") << QByteArray("[GameServerInfo]\nAddExperience = 1\nTrade = 0\n") << QStringList{"Trade=1"};
-        QTest::newRow("CRLF, as the shipped example") << kFixture << QStringList{"Trade=1", "MaxZen=9"};
+        QTest::newRow("LF") << QByteArray("[GameServerInfo]\nAddExperience = 1\nTrade = 0\n") << QStringList{"Trade=1"} << QByteArray();
+        QTest::newRow("CRLF, as the shipped example") << kFixture << QStringList{"Trade=1", "MaxZen=9"} << QByteArray();
         QTest::newRow("UTF-8 with a mark") << QByteArray("\xEF\xBB\xBF[GameServerInfo]\r\nMaxZenMessage = Ol\xC3\xA1\r\n")
-                                           << QStringList{"MaxZenMessage=Você"};
+                                           << QStringList{"MaxZenMessage=Você"} << QByteArray();
         QTest::newRow("UTF-8 without a mark") << QByteArray("[GameServerInfo]\nMaxZenMessage = Ol\xC3\xA1\n")
-                                              << QStringList{"MaxZenMessage=Você"};
+                                              << QStringList{"MaxZenMessage=Você"} << QByteArray();
         QTest::newRow("Windows-1252 with accents")
             << QByteArray("; configura\xe7\xe3o\r\n[GameServerInfo]\r\nMaxZenMessage = n\xe3o\r\n")
-            << QStringList{"MaxZenMessage=ação"};
-        QTest::newRow("no line break at the end") << QByteArray("[GameServerInfo]\r\nTrade = 0") << QStringList{"Trade=1"};
+            << QStringList{"MaxZenMessage=ação"} << QByteArray();
+        QTest::newRow("no line break at the end") << QByteArray("[GameServerInfo]\r\nTrade = 0") << QStringList{"Trade=1"} << QByteArray();
         QTest::newRow("a key added to a section that ends the file")
-            << QByteArray("[GameServerInfo]\r\nTrade = 0\r\n") << QStringList{"MaxZen=5"};
+            << QByteArray("[GameServerInfo]\r\nTrade = 0\r\n") << QStringList{"MaxZen=5"} << QByteArray();
         QTest::newRow("a key added after a last line without a break")
-            << QByteArray("[GameServerInfo]\nTrade = 0") << QStringList{"MaxZen=5"};
-        QTest::newRow("a missing section appended") << QByteArray("[Other]\r\nA=1") << QStringList{"Trade=1"};
-        QTest::newRow("an empty file: no line before") << QByteArray() << QStringList{"Trade=1"};
+            << QByteArray("[GameServerInfo]\nTrade = 0") << QStringList{"MaxZen=5"} << QByteArray();
+        QTest::newRow("a missing section appended") << QByteArray("[Other]\r\nA=1") << QStringList{"Trade=1"} << QByteArray();
+        QTest::newRow("an empty file: no line before") << QByteArray() << QStringList{"Trade=1"} << QByteArray();
         QByteArray apart("[GameServerInfo]\r\nTrade = 0\r\n");
         for (int i = 0; i < 12; ++i)
             apart += "; " + QByteArray::number(i) + "\r\n";
-        QTest::newRow("changes far apart: two hunks") << apart + "MaxZen = 1\r\n" << QStringList{"Trade=1", "MaxZen=2"};
+        QTest::newRow("changes far apart: two hunks") << apart + "MaxZen = 1\r\n" << QStringList{"Trade=1", "MaxZen=2"} << QByteArray();
         QByteArray near("[GameServerInfo]\r\nTrade = 0\r\n");
         for (int i = 0; i < 6; ++i)
             near += "; " + QByteArray::number(i) + "\r\n";
-        QTest::newRow("changes whose contexts meet: one hunk") << near + "MaxZen = 1\r\n" << QStringList{"Trade=1", "MaxZen=2"};
+        QTest::newRow("changes whose contexts meet: one hunk") << near + "MaxZen = 1\r\n" << QStringList{"Trade=1", "MaxZen=2"} << QByteArray();
+        // Any two versions of a file, as restore --from shows them.
+        QTest::newRow("restore --from: a line moved up")
+            << QByteArray("[GameServerInfo]\r\nA = 1\r\nB = 2\r\nC = 3\r\n") << QStringList()
+            << QByteArray("[GameServerInfo]\r\nC = 3\r\nA = 1\r\nB = 2\r\n");
+        QTest::newRow("restore --from: lines added around a kept one")
+            << QByteArray("[GameServerInfo]\nA = 1\nB = 2\n") << QStringList()
+            << QByteArray("[GameServerInfo]\nX = 0\nA = 1\nY = 9\n");
     }
 
     void dryRunDiffAppliesWithPatch()
     {
         QFETCH(QByteArray, file);
         QFETCH(QStringList, pairs);
+        QFETCH(QByteArray, backup);
         const QString patch = QStandardPaths::findExecutable(QStringLiteral("patch"));
         if (patch.isEmpty())
             QSKIP("GNU patch is not installed");
@@ -465,11 +474,15 @@ private slots:
         const QString set = dir.filePath(QStringLiteral("set.cfg"));
         putFile(previewed, file);
         putFile(set, file);
+        const QString backupPath = dir.filePath(QStringLiteral("backup.cfg"));
+        putFile(backupPath, backup);
+        const QStringList preview = backup.isNull() ? QStringList{"set", "--dry-run", previewed} + pairs
+                                                    : QStringList{"restore", "--dry-run", "--from", backupPath, previewed};
         QProcess diff;
-        diff.start(QStringLiteral(COMMONSERVER_CFG), QStringList{"set", "--dry-run", previewed} + pairs);
+        diff.start(QStringLiteral(COMMONSERVER_CFG), preview);
         QVERIFY(diff.waitForFinished(30000));
         const QByteArray printed = diff.readAllStandardOutput();
-        QCOMPARE(run(QStringList{"set", set} + pairs).status, 0);
+        QCOMPARE(run(backup.isNull() ? QStringList{"set", set} + pairs : QStringList{"restore", "--from", backupPath, set}).status, 0);
         QVERIFY2(fileBytes(set) != file, "set changed nothing");
         QCOMPARE(fileBytes(previewed), file); // the dry run wrote nothing
 
