@@ -237,14 +237,17 @@ private slots:
     }
 
     // A file an earlier save left torn (it was cut off halfway through a
-    // rewrite in place): "Abrir" asks, and does what the user answers.
+    // rewrite in place), or a save's finished content left beside a file
+    // that is gone: "Abrir" asks, and does what the user answers.
     void tornFileIsOfferedBack_data()
     {
+        QTest::addColumn<bool>("aside");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("shown"); // "Experiencia:" afterwards
-        QTest::newRow("restore the old content") << 0 << "101";
-        QTest::newRow("keep the file as it is") << 1 << "1234567";
-        QTest::newRow("cancel: nothing loaded, nothing reported") << 2 << "";
+        QTest::newRow("restore the old content") << false << 0 << "101";
+        QTest::newRow("keep the file as it is") << false << 1 << "1234567";
+        QTest::newRow("cancel: nothing loaded, nothing reported") << false << 2 << "";
+        QTest::newRow("a finished save put in place") << true << 0 << "1234567";
     }
 
     void tornFileIsOfferedBack()
@@ -252,27 +255,39 @@ private slots:
 #ifdef Q_OS_WIN
         QSKIP("the second name of the file is made with link(2) here");
 #else
+        QFETCH(bool, aside);
         QFETCH(int, answer);
         QFETCH(QString, shown);
         const QByteArray old = fileBytes(fixture("commonserver.cfg")) + QByteArray(64 << 10, ';') + "\r\n";
         MainWindowOnFile setup(old);
-        QCOMPARE(::link(QFile::encodeName(setup.path).constData(),
-                        QFile::encodeName(setup.dir.filePath(QStringLiteral("second.cfg"))).constData()),
-                 0);
+        if (!aside) { // rewritten in place
+            QCOMPARE(::link(QFile::encodeName(setup.path).constData(),
+                            QFile::encodeName(setup.dir.filePath(QStringLiteral("second.cfg"))).constData()),
+                     0);
+        }
         QProcess cut;
         cut.start(QCoreApplication::applicationDirPath() + QStringLiteral("/filewriter"),
-                  {"set", setup.path, "AddExperience", "1234567", "--stop-after", "file-half-written"});
+                  {"set", setup.path, "AddExperience", "1234567", "--stop-after", aside ? "temporary-written" : "file-half-written"});
         QVERIFY(cut.waitForFinished(30000));
         QCOMPARE(cut.exitCode(), 9);
+        if (aside)
+            QVERIFY(QFile::remove(setup.path));
         const QByteArray torn = fileBytes(setup.path);
 
         FailureRecorder recorder;
         QuestionAnswers answers({answer});
         child<QAction>(&setup.main, QStringLiteral("openAction"))->trigger();
         QCOMPARE(answers.asked.size(), 1);
-        QVERIFY2(answers.asked.constFirst().text.contains(QStringLiteral(".cse-")), qPrintable(answers.asked.constFirst().text));
+        const desktop::Question &asked = answers.asked.constFirst();
+        QVERIFY2(asked.text.contains(QStringLiteral(".cse-")), qPrintable(asked.text));
+        QCOMPARE(asked.buttons.constFirst(),
+                 aside ? QStringLiteral("Pôr o conteúdo no lugar") : QStringLiteral("Restaurar o conteúdo de antes"));
         QCOMPARE(recorder.failures.size(), 0);
         QCOMPARE(child<QLineEdit>(&setup.main, QStringLiteral("AddExperience"))->text(), shown);
+        if (aside) {
+            QVERIFY(fileBytes(setup.path) == QByteArray(old).replace("AddExperience = 101", "AddExperience = 1234567"));
+            return;
+        }
         QCOMPARE(fileBytes(setup.path), answer == 0 ? old : torn);
         const bool journalLeft =
             !QDir(setup.dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".cse-")).isEmpty();

@@ -3,6 +3,7 @@
 
 #include "desktop/application.h"
 #include "desktop/dialogs.h"
+#include "desktop/fonts.h"
 #include "formdata/identity.h"
 #include "ui/main/mainwindow.h"
 #include "uisupport.h"
@@ -276,9 +277,10 @@ private slots:
                  qPrintable(QGuiApplication::desktopFileName()));
     }
 
-    // The windows' geometry is measured in Fusion: a desktop's own style is
-    // replaced, one the user names in QT_STYLE_OVERRIDE is kept.
-    void styleOfTheWindows_data()
+    // The windows' geometry is measured in Fusion and their own font: a
+    // desktop's style and font are replaced, a style the user names in
+    // QT_STYLE_OVERRIDE is kept.
+    void styleAndFontOfTheWindows_data()
     {
         QTest::addColumn<QByteArray>("override");
         QTest::addColumn<QString>("style");
@@ -286,7 +288,7 @@ private slots:
         QTest::newRow("named by the user") << QByteArray("windows") << "windows";
     }
 
-    void styleOfTheWindows()
+    void styleAndFontOfTheWindows()
     {
 #ifdef Q_OS_WIN
         QSKIP("Windows draws the windows in its own style");
@@ -295,9 +297,11 @@ private slots:
         QFETCH(QString, style);
         qputenv("QT_STYLE_OVERRIDE", override);
         QApplication::setStyle(QStringLiteral("Windows"));
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Serif"), 14));
         desktop::setUpApplication(*qApp, QString::fromUtf8(formdata::identity::kDesktopFileName));
         qunsetenv("QT_STYLE_OVERRIDE");
         QCOMPARE(QApplication::style()->name(), style);
+        QCOMPARE(QApplication::font(), desktop::defaultWindowFont());
     }
 };
 
