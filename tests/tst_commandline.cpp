@@ -197,6 +197,8 @@ private slots:
                                             << "quis dizer Trade" << none;
         QTest::newRow("set an unknown key three letters off") << QStringList{"set", "{file}", "MaxZenMsg=1"} << kFixture
                                                               << none << 2 << "" << "(quis dizer MaxZen?)" << none;
+        QTest::newRow("set an unknown key two letters short") << QStringList{"set", "{file}", "Trd=1"} << kFixture
+                                                              << none << 2 << "" << "(quis dizer Trade?)" << none;
         QTest::newRow("set a part of many names: three guesses, the nearest")
             << QStringList{"set", "{file}", "Castle=1"} << kFixture << none << 2 << ""
             << "(quis dizer ChaosCastleMinPlayers, CastleSiegeRun, CastleCycleStartYear?)" << none;

@@ -610,6 +610,39 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".cse-")), QStringList());
     }
 
+    // Beside a file that is gone, a save's temporary is offered back only
+    // when its name says its size and it has all of it: a killed save's
+    // shorter one, or one of a name without a size, is no content.
+    void temporaryIsOfferedWhenWhole_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("whole") << "-abcdef-3" << QByteArray("a=1") << true;
+        QTest::newRow("whole and empty") << "-abcdef-0" << QByteArray() << true;
+        QTest::newRow("shorter than its name says") << "-abcdef-9" << QByteArray("a=1") << false;
+        QTest::newRow("a name without a size") << "-abcdef" << QByteArray("a=1") << false;
+    }
+
+    void temporaryIsOfferedWhenWhole()
+    {
+        QFETCH(QString, suffix);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, offered);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        const QString temporary = QString(besideJournal(path)).replace(QStringLiteral(".j"), suffix);
+        putFile(temporary, content);
+        try {
+            QCOMPARE(readValue(path, kSection, QStringLiteral("Trade"), QStringLiteral("none")), QStringLiteral("none"));
+            QVERIFY2(!offered, "a whole temporary was not offered");
+        } catch (const engine::Failure &failure) {
+            QVERIFY2(offered, qPrintable(failure.description));
+            QCOMPARE(failure.kind, engine::FailureKind::FinishedAside);
+            QCOMPARE(QFileInfo(failure.copy), QFileInfo(temporary));
+        }
+    }
+
     // Saves killed at random moments (SIGKILL): every torn file is found and
     // restored, never read as if whole, and the next save leaves nothing
     // behind, neither temporaries nor journals.
