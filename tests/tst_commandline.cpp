@@ -298,6 +298,9 @@ private slots:
         QTest::newRow("--validate: a backslash that ends the command is a word of its own")
             << QStringList{"set", "--validate", "sh -c 'echo \"[$2]\"; exit 1' - %s \\", "{file}", "Trade=1"} << kFixture
             << none << 1 << "" << "disse: [\\]" << none;
+        QTest::newRow("--validate: a backslash that ends an open double quote is kept")
+            << QStringList{"set", "--validate", "sh -c 'echo \"[$2]\"; exit 1' - %s \"x\\", "{file}", "Trade=1"} << kFixture
+            << none << 1 << "" << "disse: [x\\]" << none;
         QTest::newRow("--validate with --dry-run checks what would be written")
             << QStringList{"set", "--dry-run", "--validate", "grep -q 'Trade = 0' %s", "{file}", "Trade=1"} << kFixture
             << none << 1 << "" << "saiu com 1" << none;
@@ -368,6 +371,8 @@ private slots:
             << 1 << "" << "não existe" << none;
         QTest::newRow("restore with a second file") << QStringList{"restore", "{file}", "{file}"} << kFixture << none << 2
                                                     << "" << "argumentos errados" << none;
+        QTest::newRow("--wait below 0") << QStringList{"set", "--wait", "-1", "{file}", "Trade=1"} << kFixture << none << 2
+                                        << "" << "--wait precisa" << none;
         QTest::newRow("--wait longer than a day") << QStringList{"set", "--wait", "86401", "{file}", "Trade=1"} << kFixture
                                                   << none << 2 << "" << "--wait precisa" << none;
         QTest::newRow("--keep-backups without --backup")
@@ -608,6 +613,28 @@ private slots:
 #endif
     }
 
+    // --validate where no copy for it can be made: refused, nothing written.
+    void validateWithoutATemporaryFolder()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("the temporary folder is named by TMPDIR here");
+#endif
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, kFixture);
+        const QString notAFolder = dir.filePath(QStringLiteral("a file"));
+        putFile(notAFolder, QByteArray());
+        const QByteArray temporaryFolder = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([&] {
+            temporaryFolder.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temporaryFolder);
+        });
+        qputenv("TMPDIR", QFile::encodeName(notAFolder));
+        const Run refused = run({"set", "--validate", "true %s", path, "Trade=1"});
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains(QStringLiteral("não pôde ser guardado")), qPrintable(refused.err));
+        QCOMPARE(fileBytes(path), kFixture);
+    }
+
     // Another program holding a lock on the file, or holding it open for
     // writing without changing it: the save waits as long as --wait says,
     // then names who holds it; --force writes past an idle writer.
@@ -644,8 +671,17 @@ private slots:
         QTest::qWait(300);
         QElapsedTimer timer;
         timer.start();
+        rusage before{};
+        QCOMPARE(::getrusage(RUSAGE_CHILDREN, &before), 0);
         const Run waited = run({"set", "--wait", "1", path, "Trade=1"});
         const qint64 took = timer.elapsed();
+        rusage after{};
+        QCOMPARE(::getrusage(RUSAGE_CHILDREN, &after), 0);
+        // It waits asleep: the processor is not held for the second it waits.
+        const auto ms = [](const timeval &t) { return qint64(t.tv_sec) * 1000 + t.tv_usec / 1000; };
+        const qint64 busy = ms(after.ru_utime) + ms(after.ru_stime) - ms(before.ru_utime) - ms(before.ru_stime);
+        qInfo("waited %lld ms, busy %lld ms", took, busy);
+        QVERIFY2(busy < took / 2, qPrintable(QString::number(busy)));
         QCOMPARE(waited.status, 1);
         QVERIFY2(waited.err.contains(said) && waited.err.contains(who), qPrintable(waited.err));
         QVERIFY2(took >= 1000 && took < 5000, qPrintable(QString::number(took)));
