@@ -141,6 +141,15 @@ private slots:
         QTest::newRow("--changed-exit cannot be a status that already means something")
             << QStringList{"set", "--changed-exit", "1", "{file}", "Trade=1"} << kFixture << none << 2 << ""
             << "de 3 a 255" << none;
+        QTest::newRow("--changed-exit 3, the lowest it takes")
+            << QStringList{"set", "--changed-exit", "3", "{file}", "Trade=1"} << kFixture << none << 3 << "~Trade" << ""
+            << changed(kFixture, "Trade = 0", "Trade = 1");
+        QTest::newRow("--changed-exit 256, past what a status holds")
+            << QStringList{"set", "--changed-exit", "256", "{file}", "Trade=1"} << kFixture << none << 2 << ""
+            << "de 3 a 255" << none;
+        QTest::newRow("get --missing-exit 255, the highest it takes")
+            << QStringList{"get", "--missing-exit", "255", "{file}", "MaxZen"} << QByteArray("[GameServerInfo]\n") << none
+            << 255 << "MaxZen=\n" << "" << none;
         QTest::newRow("--changed-exit takes a number only")
             << QStringList{"set", "--changed-exit", "abc", "{file}", "Trade=1"} << kFixture << none << 2 << ""
             << "de 3 a 255" << none;
@@ -301,6 +310,12 @@ private slots:
         QTest::newRow("--validate: a backslash that ends an open double quote is kept")
             << QStringList{"set", "--validate", "sh -c 'echo \"[$2]\"; exit 1' - %s \"x\\", "{file}", "Trade=1"} << kFixture
             << none << 1 << "" << "disse: [x\\]" << none;
+        QTest::newRow("--validate: blanks between words, however many, part them once")
+            << QStringList{"set", "--validate", "sh -c 'echo \"[$#]\"; exit 1'  -  %s \t x  ", "{file}", "Trade=1"} << kFixture
+            << none << 1 << "" << "disse: [2]" << none;
+        QTest::newRow("--validate: blanks and quotes inside quotes are kept")
+            << QStringList{"set", "--validate", "sh -c 'echo \"[$2]\"; exit 1' - %s 'a  b'\" \\\"c\\\\\"", "{file}", "Trade=1"}
+            << kFixture << none << 1 << "" << "disse: [a  b \"c\\]" << none;
         QTest::newRow("--validate with --dry-run checks what would be written")
             << QStringList{"set", "--dry-run", "--validate", "grep -q 'Trade = 0' %s", "{file}", "Trade=1"} << kFixture
             << none << 1 << "" << "saiu com 1" << none;
@@ -371,6 +386,22 @@ private slots:
             << 1 << "" << "não existe" << none;
         QTest::newRow("restore with a second file") << QStringList{"restore", "{file}", "{file}"} << kFixture << none << 2
                                                     << "" << "argumentos errados" << none;
+        QTest::newRow("--wait with a decimal comma") << QStringList{"set", "--wait", "0,5", "{file}", "Trade=1"} << kFixture
+                                                     << none << 0 << "~Trade" << "" << changed(kFixture, "Trade = 0", "Trade = 1");
+        QTest::newRow("--wait a whole day") << QStringList{"set", "--wait", "86400", "{file}", "Trade=1"} << kFixture << none
+                                            << 0 << "~Trade" << "" << changed(kFixture, "Trade = 0", "Trade = 1");
+        QTest::newRow("--json with --raw") << QStringList{"get", "--json", "--raw", "{file}", "Trade"} << kFixture << none << 2
+                                           << "" << "não vão juntas" << none;
+        QTest::newRow("--json with --value") << QStringList{"get", "--json", "--value", "{file}", "Trade"} << kFixture << none
+                                             << 2 << "" << "não vão juntas" << none;
+        QTest::newRow("--raw with --value") << QStringList{"get", "--raw", "--value", "{file}", "Trade"} << kFixture << none
+                                            << 2 << "" << "não vão juntas" << none;
+        QTest::newRow("get --all with a key") << QStringList{"get", "--all", "{file}", "Trade"} << kFixture << none << 2 << ""
+                                              << "não vai com CHAVE" << none;
+        QTest::newRow("restore --discard with --from") << QStringList{"restore", "--discard", "--from", "{preset}", "{file}"}
+                                                       << kFixture << kFixture << 2 << "" << "não vão juntas" << none;
+        QTest::newRow("keys --json: an option of other commands") << QStringList{"keys", "--json"} << none << none << 2 << ""
+                                                                  << "--json é uma opção de" << none;
         QTest::newRow("--wait below 0") << QStringList{"set", "--wait", "-1", "{file}", "Trade=1"} << kFixture << none << 2
                                         << "" << "--wait precisa" << none;
         QTest::newRow("--wait longer than a day") << QStringList{"set", "--wait", "86401", "{file}", "Trade=1"} << kFixture
