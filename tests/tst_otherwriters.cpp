@@ -1029,6 +1029,12 @@ private slots:
             const Ran saved = runAs(admin, {"set", path, "AddExperience", "5"});
             QCOMPARE(saved.status, 0);
             QVERIFY2(saved.out.contains(QStringLiteral("só este usuário a encontrará")), qPrintable(saved.out));
+            // Nor can a backup go beside the file: refused, nothing written.
+            const QByteArray before = fileBytes(path);
+            const Ran backedUp = runAs(admin, {"set", path, "AddExperience", "6", "--backup"});
+            QCOMPARE(backedUp.status, 1);
+            QVERIFY2(backedUp.err.contains(QStringLiteral("Não foi possível guardar uma cópia")), qPrintable(backedUp.err));
+            QCOMPARE(fileBytes(path), before);
             return;
         }
         const struct stat st = statOf(path);
