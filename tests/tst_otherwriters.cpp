@@ -183,7 +183,10 @@ Ran runAs(const QString &user, QStringList arguments)
 
 // A journal in the format the README documents, saying that the file was
 // being rewritten from `old` to `next`: what anyone can write, no secret needed.
-QByteArray journalText(const QString &path, const QByteArray &old, const QByteArray &next)
+// `inserted` goes before the sizes, `oldHash` stands for the old content's:
+// for journals of another format.
+QByteArray journalText(const QString &path, const QByteArray &old, const QByteArray &next,
+                       const QByteArray &inserted = QByteArray(), const QByteArray &oldHash = QByteArray())
 {
     struct stat st = {};
     ::stat(QFile::encodeName(path).constData(), &st);
@@ -191,7 +194,8 @@ QByteArray journalText(const QString &path, const QByteArray &old, const QByteAr
     QByteArray header = "commonserver-editor journal 2\n";
     header += "path " + QFileInfo(path).canonicalFilePath().toUtf8().toPercentEncoding() + '\n';
     header += "identity " + QByteArray::number(quint64(st.st_dev)) + ' ' + QByteArray::number(quint64(st.st_ino)) + '\n';
-    header += "old " + QByteArray::number(old.size()) + ' ' + hash(old) + '\n';
+    header += inserted;
+    header += "old " + QByteArray::number(old.size()) + ' ' + (oldHash.isNull() ? hash(old) : oldHash) + '\n';
     header += "new " + QByteArray::number(next.size()) + ' ' + hash(next) + "\n\n";
     return header + old + next + "\nend " + hash(header) + '\n';
 }
@@ -981,6 +985,47 @@ private slots:
         QCOMPARE(fileBytes(path), withValue(file, kSection, "Trade", " 1"));
 #else
         QSKIP("owners of Unix");
+#endif
+    }
+
+    // A journal in the documented format is believed; one with a line the
+    // format does not have, or a hash that is not one, is not: it never
+    // blocks a read.
+    void journalOfAnotherFormatIsNotBelieved_data()
+    {
+        QTest::addColumn<QByteArray>("inserted");
+        QTest::addColumn<QByteArray>("oldHash");
+        QTest::addColumn<bool>("believed");
+        QTest::newRow("the documented format") << QByteArray() << QByteArray() << true;
+        QTest::newRow("a line the format does not have") << QByteArray("mode 0644\n") << QByteArray() << false;
+        QTest::newRow("a hash that is not one") << QByteArray() << QByteArray(64, 'z') << false;
+    }
+
+    void journalOfAnotherFormatIsNotBelieved()
+    {
+#ifdef Q_OS_UNIX
+        QFETCH(QByteArray, inserted);
+        QFETCH(QByteArray, oldHash);
+        QFETCH(bool, believed);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        const QByteArray file = fileBytes(fixture("commonserver.cfg"));
+        putFile(path, file);
+        // The file as a rewrite from `old` to `next` can leave it.
+        const QByteArray old = QByteArray("[GameServerInfo]\r\nAddExperience = 999\r\n;").leftJustified(file.size() - 1, ';')
+                               + file.right(1);
+        QByteArray next = file;
+        next[next.size() - 1] = 'X';
+        putFile(besideJournal(path), journalText(path, old, next, inserted, oldHash));
+        try {
+            QCOMPARE(readValue(path, kSection, QStringLiteral("AddExperience")), QStringLiteral("101"));
+            QVERIFY2(!believed, "the journal was not believed");
+        } catch (const engine::Failure &failure) {
+            QVERIFY2(believed, qPrintable(failure.description));
+            QCOMPARE(failure.kind, engine::FailureKind::InterruptedSave);
+        }
+#else
+        QSKIP("a journal names the file by its Unix identity here");
 #endif
     }
 
