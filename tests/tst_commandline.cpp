@@ -208,6 +208,8 @@ private slots:
                                                               << none << 2 << "" << "(quis dizer MaxZen?)" << none;
         QTest::newRow("set an unknown key two letters short") << QStringList{"set", "{file}", "Trd=1"} << kFixture
                                                               << none << 2 << "" << "(quis dizer Trade?)" << none;
+        QTest::newRow("set an unknown key two letters wrong") << QStringList{"set", "{file}", "Trxdx=1"} << kFixture
+                                                              << none << 2 << "" << "(quis dizer Trade?)" << none;
         QTest::newRow("set a part of many names: three guesses, the nearest")
             << QStringList{"set", "{file}", "Castle=1"} << kFixture << none << 2 << ""
             << "(quis dizer ChaosCastleMinPlayers, CastleSiegeRun, CastleCycleStartYear?)" << none;
@@ -313,6 +315,9 @@ private slots:
         QTest::newRow("--validate: blanks between words, however many, part them once")
             << QStringList{"set", "--validate", "sh -c 'echo \"[$#]\"; exit 1'  -  %s \t x  ", "{file}", "Trade=1"} << kFixture
             << none << 1 << "" << "disse: [2]" << none;
+        QTest::newRow("--validate: blanks before the command")
+            << QStringList{"set", "--validate", "  grep -q 'Trade = 1' %s", "{file}", "Trade=1"} << kFixture << none << 0
+            << "~Trade" << "" << changed(kFixture, "Trade = 0", "Trade = 1");
         QTest::newRow("--validate: blanks and quotes inside quotes are kept")
             << QStringList{"set", "--validate", "sh -c 'echo \"[$2]\"; exit 1' - %s 'a  b'\" \\\"c\\\\\"", "{file}", "Trade=1"}
             << kFixture << none << 1 << "" << "disse: [a  b \"c\\]" << none;

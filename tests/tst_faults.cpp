@@ -345,6 +345,7 @@ private slots:
             if (!progress)
                 return;
             said = progress->labelText();
+            QCOMPARE(progress->maximum(), 0); // busy: how long is not known
             if (cancel)
                 progress->findChild<QPushButton *>()->click(); // "Cancelar"
         });

@@ -374,12 +374,14 @@ private slots:
         box(form, QStringLiteral("settingsPath"))->setText(QStringLiteral("typed before"));
         bool answered = false;
         QString offered; // the name the dialog starts from
+        QStringList filters;
         QTimer poll;
         connect(&poll, &QTimer::timeout, &form, [&] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             poll.stop();
+            filters = dialog->nameFilters();
             if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
                 offered = name->text();
             if (!accept) {
@@ -413,6 +415,7 @@ private slots:
         button(form, QStringLiteral("browseButton"))->click();
         QVERIFY(answered);
         QCOMPARE(offered, QStringLiteral("typed before"));
+        QCOMPARE(filters, QStringList{QStringLiteral("Arquivo CFG (*.cfg)")});
         QCOMPARE(box(form, QStringLiteral("settingsPath"))->text(),
                  accept ? QDir::toNativeSeparators(chosen) : QStringLiteral("typed before"));
         QCOMPARE(button(form, QStringLiteral("openButton"))->isEnabled(), accept);
