@@ -220,33 +220,72 @@ private slots:
         QTRY_VERIFY(form.isNull()); // closed and destroyed, as by "Cancelar"
     }
 
-    // The real question box: Escape answers what closing the question means.
-    void escapeAnswersAQuestion_data()
+    // The real question box: Return answers its default (the first own
+    // button), Escape what closing the question means; its text can be copied.
+    void keysAnswerAQuestion_data()
     {
         QTest::addColumn<QStringList>("buttons");
         QTest::addColumn<int>("standard");
         QTest::addColumn<int>("escape");
-        QTest::newRow("own buttons, the last") << QStringList{"Restaurar", "Manter", "Cancelar"} << 0 << 2;
-        QTest::newRow("own buttons, the first") << QStringList{"Fechar", "Abrir de novo"} << 0 << 0;
-        QTest::newRow("standard buttons")
-            << QStringList{} << int(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel) << int(QMessageBox::Cancel);
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("answer");
+        const QStringList three{"Restaurar", "Manter", "Cancelar"};
+        QTest::newRow("own buttons, Escape: the last") << three << 0 << 2 << int(Qt::Key_Escape) << 2;
+        QTest::newRow("own buttons, Return: the first") << three << 0 << 2 << int(Qt::Key_Return) << 0;
+        QTest::newRow("own buttons, Escape: the first") << QStringList{"Fechar", "Abrir de novo"} << 0 << 0
+                                                        << int(Qt::Key_Escape) << 0;
+        const int saveDiscardCancel = int(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        QTest::newRow("standard buttons, Escape") << QStringList{} << saveDiscardCancel << int(QMessageBox::Cancel)
+                                                  << int(Qt::Key_Escape) << int(QMessageBox::Cancel);
     }
 
-    void escapeAnswersAQuestion()
+    void keysAnswerAQuestion()
     {
         QFETCH(QStringList, buttons);
         QFETCH(int, standard);
         QFETCH(int, escape);
+        QFETCH(int, key);
+        QFETCH(int, answer);
+        Qt::TextInteractionFlags flags;
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 poll.stop();
-                QTest::keyClick(box, Qt::Key_Escape);
+                flags = box->textInteractionFlags();
+                QTest::keyClick(box, Qt::Key(key));
             }
         });
         poll.start(10);
         QCOMPARE(desktop::ask({QStringLiteral("Pergunta?"), buttons, standard, escape}, QStringLiteral("Teste"), nullptr),
-                 escape);
+                 answer);
+        QVERIFY(flags & Qt::TextSelectableByKeyboard);
+    }
+
+    // The real report of an unhandled failure: critical, titled with the
+    // program, the classic number and then the reason, which can be copied.
+    void realFailureReport()
+    {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        Qt::TextInteractionFlags flags;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                poll.stop();
+                title = box->windowTitle();
+                text = box->text();
+                icon = box->icon();
+                flags = box->textInteractionFlags();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        poll.start(10);
+        desktop::reportUnhandled({75, QStringLiteral("Erro de acesso ao caminho/arquivo")}, QStringLiteral("Teste"));
+        QCOMPARE(title, QStringLiteral("Teste"));
+        QCOMPARE(text, QStringLiteral("Erro em tempo de execução '75':\n\nErro de acesso ao caminho/arquivo"));
+        QCOMPARE(icon, QMessageBox::Critical);
+        QVERIFY(flags & Qt::TextSelectableByKeyboard);
     }
 
     // Qt's own texts (file dialog, message box buttons, text box menus) speak

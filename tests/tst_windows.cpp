@@ -8,15 +8,20 @@
 #include "uisupport.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontInfo>
+#include <QScopeGuard>
 #include <QHash>
 #include <QLabel>
 #include <QMainWindow>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -28,6 +33,14 @@ QSize clientSize(QWidget *window)
     if (auto *main = qobject_cast<QMainWindow *>(window))
         return main->centralWidget()->size();
     return window->size();
+}
+
+// The family a font is drawn in on this machine. Qt names a family found
+// twice (the "fonts" folder beside the tests and the system's) with its
+// foundry, "Z003 [UKWN]".
+QString drawnFamily(const QFont &font)
+{
+    return QFontInfo(font).family().section(QStringLiteral(" ["), 0, 0);
 }
 
 // Every field of the window changed, then "Salvar" on a file whose section is
@@ -132,7 +145,7 @@ private slots:
         for (QLabel *label : window->findChildren<QLabel *>()) {
             if (label->text().isEmpty())
                 continue; // the picture
-            if (!fonts.value(label->font().family()).contains(QFontInfo(label->font()).family())) {
+            if (!fonts.value(label->font().family()).contains(drawnFamily(label->font()))) {
                 ++withoutTheirFont;
                 continue;
             }
@@ -145,7 +158,7 @@ private slots:
                                     .arg(needed.height())
                                     .arg(label->width())
                                     .arg(label->height())
-                                    .arg(QFontInfo(label->font()).family())));
+                                    .arg(drawnFamily(label->font()))));
         }
         if (labels == 0 && withoutTheirFont > 0)
             QSKIP("none of the fonts the windows ask for is installed here");
@@ -169,6 +182,47 @@ private slots:
         QFETCH(QString, family);
         QFETCH(bool, narrowed);
         QCOMPARE(desktop::narrowed(family), narrowed);
+    }
+
+    // Each typeface is drawn in itself or one of its stand-ins, with the font
+    // shipped in the "fonts" folder beside the program among them; the
+    // calligraphic headings do not take on the narrowing of the windows'
+    // sans-serif they sit in.
+    void typefacesFindTheirFonts_data()
+    {
+        QTest::addColumn<int>("typeface");
+        QTest::addColumn<QStringList>("families");
+        QTest::addColumn<bool>("narrowable");
+        QTest::newRow("sans-serif") << int(desktop::Typeface::SansSerif)
+                                    << QStringList{"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans",
+                                                   "Arial", "Helvetica"}
+                                    << true;
+        QTest::newRow("calligraphic") << int(desktop::Typeface::Calligraphic)
+                                      << QStringList{"Monotype Corsiva", "Z003", "TeX Gyre Chorus", "URW Chancery L",
+                                                     "Lucida Calligraphy", "Segoe Script"}
+                                      << false;
+    }
+
+    void typefacesFindTheirFonts()
+    {
+        QFETCH(int, typeface);
+        QFETCH(QStringList, families);
+        QFETCH(bool, narrowable);
+        desktop::setUpFonts();
+        QVERIFY(QFontDatabase::applicationFontFamilies(0).contains(QStringLiteral("Z003")));
+        const QFont before = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
+        QApplication::setFont(desktop::defaultWindowFont());
+        QLabel label;
+        label.setFont(desktop::windowFont(desktop::Typeface(typeface), 12));
+        const QString family = drawnFamily(label.font());
+        QCOMPARE(label.font().stretch(), narrowable && desktop::narrowed(family) ? 92 : int(QFont::Unstretched));
+        const QStringList installed = QFontDatabase::families();
+        if (std::none_of(installed.cbegin(), installed.cend(), [&](const QString &name) {
+                return families.contains(name.section(QStringLiteral(" ["), 0, 0));
+            }))
+            QSKIP("none of this typeface's fonts is installed here (a bare Wine prefix)");
+        QVERIFY2(families.contains(family), qPrintable(family));
     }
 
     void saveWritesEveryKeyInItsOrder_data()
