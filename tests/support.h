@@ -6,9 +6,11 @@
 #include "onekey.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QString>
 #include <QTest>
@@ -48,6 +50,17 @@ inline void putFile(const QString &path, const QByteArray &bytes)
 inline QStringList journalsIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression(QStringLiteral("\\.j(-|$)")));
+}
+
+// Where a journal of the file lies beside it; a save's temporaries have the
+// same name up to the ".j".
+inline QString besideJournal(const QString &path)
+{
+    return QFileInfo(path).dir().filePath(
+        QStringLiteral(".cse-%1.j")
+            .arg(QString::fromLatin1(QCryptographicHash::hash(QFileInfo(path).fileName().toUtf8(), QCryptographicHash::Sha256)
+                                         .toHex()
+                                         .left(8))));
 }
 
 // Those of the user's state folder, where the tests keep it.

@@ -1,5 +1,6 @@
 #include "engine/failure.h"
 #include "helpers/faultseams.h"
+#include "engine/filebytes.h"
 #include "engine/inifile.h"
 #include "engine/systemerror.h"
 #include "support.h"
@@ -523,28 +524,31 @@ private slots:
     // left behind.
     void failedFlushes_data()
     {
-        QTest::addColumn<bool>("inPlace");
+        QTest::addColumn<QString>("how"); // a save replacing the file or rewriting it in place, or a finished save put back
         QTest::addColumn<int>("kind"); // faultseams::Flushed
         QTest::addColumn<int>("which"); // the failing one of that kind, from 1
         QTest::addColumn<bool>("written");
         QTest::addColumn<QString>("said");
         QTest::addColumn<bool>("backup"); // --backup asked for
         using faultseams::Flushed;
-        QTest::newRow("the new content, before the rename") << false << int(Flushed::File) << 1 << false
+        QTest::newRow("the new content, before the rename") << "replace" << int(Flushed::File) << 1 << false
                                                               << "O arquivo ficou como estava." << false;
-        QTest::newRow("the folder, after the rename") << false << int(Flushed::Folder) << 1 << true
+        QTest::newRow("the folder, after the rename") << "replace" << int(Flushed::Folder) << 1 << true
                                                       << "foi gravado, mas o sistema não confirmou" << false;
-        QTest::newRow("the journal, before the file is touched") << true << int(Flushed::File) << 1 << false
+        QTest::newRow("the journal, before the file is touched") << "in place" << int(Flushed::File) << 1 << false
                                                                    << "Nada foi gravado." << false;
-        QTest::newRow("the file rewritten in place: the old content back") << true << int(Flushed::File) << 2
+        QTest::newRow("the file rewritten in place: the old content back") << "in place" << int(Flushed::File) << 2
                                                                              << false << "O arquivo ficou como estava." << false;
-        QTest::newRow("the backup, before the change") << false << int(Flushed::File) << 1 << false
+        QTest::newRow("the backup, before the change") << "replace" << int(Flushed::File) << 1 << false
                                                        << "Nada foi gravado." << true;
+        QTest::newRow("the folder, a finished save put back in place") << "put back" << int(Flushed::Folder) << 1
+                                                                         << true << "foi gravado, mas o sistema não confirmou"
+                                                                         << false;
     }
 
     void failedFlushes()
     {
-        QFETCH(bool, inPlace);
+        QFETCH(QString, how);
         QFETCH(int, kind);
         QFETCH(int, which);
         QFETCH(bool, written);
@@ -557,8 +561,12 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
         const QByteArray before("[GameServerInfo]\r\nTrade = 0\r\n");
-        putFile(path, before);
-        if (inPlace)
+        const QByteArray after("[GameServerInfo]\r\nTrade = 1\r\n");
+        if (how == QLatin1String("put back")) // the file gone, its new content beside it
+            putFile(QString(besideJournal(path)).replace(QStringLiteral(".j"), QStringLiteral("-abcdef-%1").arg(after.size())), after);
+        else
+            putFile(path, before);
+        if (how == QLatin1String("in place"))
             QVERIFY(hardLink(path, dir.filePath(QStringLiteral("second.cfg"))));
         static int failing;
         static int kindFailing;
@@ -573,12 +581,15 @@ private slots:
         try {
             engine::inifile::WriteOptions options;
             options.backup = backup;
-            writePairs(path, kSection, {{QStringLiteral("Trade"), QStringLiteral(" 1")}}, options);
+            if (how == QLatin1String("put back"))
+                engine::filebytes::resolveInterrupted(path, engine::filebytes::Resolution::Restore);
+            else
+                writePairs(path, kSection, {{QStringLiteral("Trade"), QStringLiteral(" 1")}}, options);
             QFAIL("the save did not fail");
         } catch (const engine::Failure &failure) {
             QVERIFY2(failure.description.contains(said), qPrintable(failure.description));
         }
-        QCOMPARE(fileBytes(path), written ? QByteArray("[GameServerInfo]\r\nTrade = 1\r\n") : before);
+        QCOMPARE(fileBytes(path), written ? after : before);
         // Neither a temporary, nor a journal, nor a partial backup stays.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression(QStringLiteral("^\\.cse-|\\.bak$"))),
                  QStringList());

@@ -152,16 +152,6 @@ QString userSid()
 }
 #endif
 
-// Where a journal of the file lies beside it.
-QString besideJournal(const QString &path)
-{
-    return QFileInfo(path).dir().filePath(
-        QStringLiteral(".cse-%1.j")
-            .arg(QString::fromLatin1(QCryptographicHash::hash(QFileInfo(path).fileName().toUtf8(), QCryptographicHash::Sha256)
-                                         .toHex()
-                                         .left(8))));
-}
-
 #ifdef Q_OS_UNIX
 // A process as another user (UID:GID:GROUPS), its exit code and what it said.
 struct Ran

@@ -77,7 +77,10 @@ Settlement settleAside(const system::Place &place, const QString &temporary, boo
     const int error = discard ? system::removeAt(place.folder, temporary) : system::moveInto(place, temporary);
     if (error != 0)
         failures::cannotWrite(path, engine::systemErrorText(error));
-    system::flushFolder(place.folder);
+    // Put in place, the file is there for good only once its folder is on
+    // the disk; a temporary removed and back after a crash is offered again.
+    if (const int flushed = system::flushFolder(place.folder); flushed != 0 && !discard)
+        failures::notDurable(path, engine::systemErrorText(flushed));
     return settled;
 }
 
