@@ -270,6 +270,8 @@ private slots:
         QTest::newRow("UTF-8 without a mark") << head + "AddExperience=Voc\xC3\xAA\r\n" << exp << QStringLiteral("Você");
         QTest::newRow("UTF-8 without a mark: the last lead bytes of two and four")
             << head + "AddExperience=\xC2\xA0\xDF\xBF\xF4\x8F\xBF\xBD\r\n" << exp << QStringLiteral("\u00A0\u07FF\U0010FFFD");
+        QTest::newRow("UTF-8 without a mark from the file's first byte")
+            << "\xC3\x89poca=1\r\n" + head + "AddExperience=Voc\xC3\xAA\r\n" << exp << QStringLiteral("Você");
         QTest::newRow("a stray byte: Windows-1252")
             << head + "AddExperience=Voc\xC3\xAA \xE9\r\n" << exp << QStringLiteral("VocÃª é");
         QTest::newRow("an encoded surrogate is no UTF-8: Windows-1252")
