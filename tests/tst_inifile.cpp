@@ -597,6 +597,46 @@ private slots:
                  QStringList());
     }
 
+    // A file system without locks (NFS without its lock service, some
+    // network and FUSE file systems) answers a lock with one of three
+    // errors: reads and saves go on, guarded by the identity checks. Any
+    // other error refuses the save.
+    void fileSystemWithoutLocks_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("no locks (ENOLCK)") << int(ENOLCK) << true;
+        QTest::newRow("locks not supported (EOPNOTSUPP)") << int(EOPNOTSUPP) << true;
+        QTest::newRow("a file that cannot be locked (EINVAL)") << int(EINVAL) << true;
+        QTest::newRow("an input/output error") << int(EIO) << false;
+    }
+
+    void fileSystemWithoutLocks()
+    {
+        QFETCH(int, error);
+        QFETCH(bool, saved);
+#ifdef Q_OS_WIN
+        QSKIP("Windows locks a file with LockFileEx, which these errors are not of");
+#endif
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        const QByteArray before("[GameServerInfo]\r\nTrade = 0\r\n");
+        putFile(path, before);
+        static int answer;
+        answer = error;
+        faultseams::setLockHook([](int) { return answer; });
+        const auto unhook = qScopeGuard([] { faultseams::setLockHook(nullptr); });
+        try {
+            writePairs(path, kSection, {{QStringLiteral("Trade"), QStringLiteral(" 1")}});
+            QVERIFY2(saved, "the save went on");
+            QCOMPARE(readValue(path, kSection, QStringLiteral("Trade")), QStringLiteral("1"));
+        } catch (const engine::Failure &failure) {
+            QVERIFY2(!saved, qPrintable(failure.description));
+            QVERIFY2(failure.description.contains(engine::systemErrorText(error)), qPrintable(failure.description));
+            QCOMPARE(fileBytes(path), before);
+        }
+    }
+
     // A file with two names is rewritten in place: both names show the new
     // content, longer or shorter than the old.
     void rewriteInPlace_data()

@@ -11,6 +11,11 @@ int flushResult(Flushed, int result)
     return result;
 }
 
+int lockResult(int result)
+{
+    return result;
+}
+
 void reached(Step)
 {
 }

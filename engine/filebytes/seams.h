@@ -1,7 +1,7 @@
 #pragma once
 
-// Where the tests of faults reach into a save: the result of every flush,
-// the end of each step of a save, and how long reads and updates wait by
+// Where the tests of faults reach into a save: the result of every flush and
+// of every lock taken, the end of each step of a save, and how long reads and updates wait by
 // default. The programs link seams.cpp, which passes the system's answer on
 // and does nothing at a step; those tests link their own definitions
 // (tests/helpers/faultseams.cpp) in its place, which fail a flush after the
@@ -25,6 +25,8 @@ enum class Step {
 
 // The answer to a flush of a file or folder: `result` (0 or an error code).
 int flushResult(Flushed what, int result);
+// The answer to taking a file's lock: `result` (0 or an error code).
+int lockResult(int result);
 // A save has come to the end of `step`.
 void reached(Step step);
 

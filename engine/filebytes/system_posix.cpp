@@ -122,8 +122,8 @@ Lock lockPlace(const Place &, settling::Waiting &)
 Lock lockFile(const Place &place, const File &file, bool exclusive, settling::Waiting &waiting)
 {
     bool said = false;
-    while (::flock(file.get(), (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
-        const int error = errno;
+    const int mode = (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+    while (const int error = seams::lockResult(::flock(file.get(), mode) == 0 ? 0 : errno)) {
         if (error == ENOLCK || error == EOPNOTSUPP || error == EINVAL)
             return Lock(); // a file system without locks: the identity checks remain
         if (error != EWOULDBLOCK && error != EINTR)

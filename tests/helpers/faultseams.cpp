@@ -8,6 +8,7 @@ namespace faultseams {
 namespace {
 
 std::atomic<FlushHook> flushHook{nullptr};
+std::atomic<LockHook> lockHook{nullptr};
 std::atomic<StepHook> stepHook{nullptr};
 std::atomic<std::chrono::nanoseconds::rep> budget{engine::filebytes::settling::kBudget.count()};
 
@@ -23,6 +24,11 @@ void setFlushHook(FlushHook hook)
     flushHook = hook;
 }
 
+void setLockHook(LockHook hook)
+{
+    lockHook = hook;
+}
+
 void setStepHook(StepHook hook)
 {
     stepHook = hook;
@@ -36,6 +42,12 @@ int flushResult(Flushed what, int result)
 {
     const faultseams::FlushHook hook = faultseams::flushHook;
     return hook ? hook(what, result) : result;
+}
+
+int lockResult(int result)
+{
+    const faultseams::LockHook hook = faultseams::lockHook;
+    return hook ? hook(result) : result;
 }
 
 void reached(Step step)

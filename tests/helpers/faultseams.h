@@ -18,6 +18,9 @@ void setDefaultBudget(std::chrono::nanoseconds budget);
 // Replaces the system's answer to every flush: 0 or an error code.
 using FlushHook = int (*)(Flushed what, int result);
 void setFlushHook(FlushHook hook);
+// Replaces the system's answer to every lock taken: 0 or an error code.
+using LockHook = int (*)(int result);
+void setLockHook(LockHook hook);
 // Called at the end of every step of a save.
 using StepHook = void (*)(Step step);
 void setStepHook(StepHook hook);
