@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -746,16 +747,23 @@ private slots:
     void savesInARow_data()
     {
         QTest::addColumn<bool>("otherProgram"); // another program changed the file just before
-        QTest::newRow("four sets in a row") << false;
-        QTest::newRow("--wait 0 right after another program's change") << true;
+        QTest::addColumn<bool>("stateFolderMade"); // the user's state folder is there before the first set
+        QTest::newRow("four sets in a row") << false << true;
+        QTest::newRow("four sets in a row, the first to make the state folder") << false << false;
+        QTest::newRow("--wait 0 right after another program's change") << true << true;
     }
 
     void savesInARow()
     {
         QFETCH(bool, otherProgram);
+        QFETCH(bool, stateFolderMade);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
         putFile(path, kFixture);
+        const QByteArray state = qgetenv("XDG_STATE_HOME");
+        const auto restore = qScopeGuard([&] { qputenv("XDG_STATE_HOME", state); });
+        if (!stateFolderMade)
+            qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("state"))));
         if (otherProgram) {
             QFile touched(path);
             QVERIFY(touched.open(QIODevice::ReadWrite)
