@@ -416,6 +416,12 @@ private slots:
             return std::vector<engine::inifile::KeyValue>{{key, value}};
         }));
         QCOMPARE(fileBytes(path), file);
+        // A removal of the key is refused where the name or the file is.
+        if (readRefused) {
+            QVERIFY_THROWS_EXCEPTION(engine::Failure, engine::inifile::withoutKeys(file, section, {key}));
+            QVERIFY_THROWS_EXCEPTION(engine::Failure, engine::inifile::remove(path, section, {key}));
+            QCOMPARE(fileBytes(path), file);
+        }
         try {
             engine::inifile::valuesIn(file, section, {QStringLiteral("Trade"), key});
             QVERIFY2(!readRefused, "the read was accepted");
