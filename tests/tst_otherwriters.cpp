@@ -637,6 +637,39 @@ private slots:
         }
     }
 
+    // A finished save that cannot be put in place, or removed, in a folder
+    // the user may only read is reported, and stays offered.
+    void finishedSaveThatCannotBeSettled_data()
+    {
+        QTest::addColumn<bool>("discard");
+        QTest::newRow("put in place") << false;
+        QTest::newRow("removed") << true;
+    }
+
+    void finishedSaveThatCannotBeSettled()
+    {
+#ifdef Q_OS_UNIX
+        QFETCH(bool, discard);
+        if (::geteuid() != 0)
+            QSKIP("dropping to another user needs root");
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755)));
+        const QString data = dir.filePath(QStringLiteral("Data")); // root's
+        QVERIFY(QDir().mkpath(data));
+        const QString path = QDir(data).filePath(QStringLiteral("commonserver.cfg"));
+        const QString temporary = QString(besideJournal(path)).replace(QStringLiteral(".j"), QStringLiteral("-abcdef-3"));
+        putFile(temporary, "a=1");
+        const Ran settled = runAs(QStringLiteral("1600:1600:1600"),
+                                  discard ? QStringList{"restore", path, "--discard"} : QStringList{"restore", path});
+        QCOMPARE(settled.status, 1);
+        QVERIFY2(settled.err.contains(QStringLiteral("Não foi possível gravar")), qPrintable(settled.err));
+        QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(fileBytes(temporary), QByteArray("a=1"));
+#else
+        QSKIP("owners of Unix");
+#endif
+    }
+
     // Saves killed at random moments (SIGKILL): every torn file is found and
     // restored, never read as if whole, and the next save leaves nothing
     // behind, neither temporaries nor journals.
