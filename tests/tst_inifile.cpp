@@ -686,25 +686,49 @@ private slots:
     }
 
     // Another program that rewrites the file in place while a save is under
-    // way (here once the save has half written its replacement) keeps its
-    // change: same file, same size, only its times tell; the save reads it
-    // again and applies its own key to the new content.
+    // way keeps its change: same file, same size, only its times tell; the
+    // save reads it again and applies its own key to the new content.
+    void changeInPlaceDuringASaveIsKept_data()
+    {
+        QTest::addColumn<bool>("inPlace"); // the save rewrites a file with two names in place
+        QTest::newRow("a replacement, once half written") << false;
+        QTest::newRow("a rewrite in place, once the backup is written") << true;
+    }
+
     void changeInPlaceDuringASaveIsKept()
     {
+        QFETCH(bool, inPlace);
         QTemporaryDir dir;
         static QString path;
         static int wrote; // -1: not yet, 0: could not, 1: did
         path = dir.filePath(QStringLiteral("commonserver.cfg"));
         putFile(path, "[GameServerInfo]\r\nTrade = 0\r\nMaxZen = 1\r\n");
+        if (inPlace)
+            QVERIFY(hardLink(path, dir.filePath(QStringLiteral("second.cfg"))));
         wrote = -1;
-        faultseams::setStepHook([](faultseams::Step step) {
-            if (step != faultseams::Step::TemporaryHalfWritten || wrote != -1)
+        static const auto otherProgram = [] {
+            if (wrote != -1)
                 return;
             QFile file(path);
             wrote = file.open(QIODevice::ReadWrite) && file.seek(file.readAll().indexOf("MaxZen = 1") + 9)
                     && file.write("9") == 1;
+        };
+        if (inPlace) {
+            faultseams::setFlushHook([](faultseams::Flushed what, int result) {
+                if (what == faultseams::Flushed::File)
+                    otherProgram(); // the backup's flush, the first of a save in place
+                return result;
+            });
+        } else {
+            faultseams::setStepHook([](faultseams::Step step) {
+                if (step == faultseams::Step::TemporaryHalfWritten)
+                    otherProgram();
+            });
+        }
+        const auto unhook = qScopeGuard([] {
+            faultseams::setStepHook(nullptr);
+            faultseams::setFlushHook(nullptr);
         });
-        const auto unhook = qScopeGuard([] { faultseams::setStepHook(nullptr); });
         engine::inifile::WriteOptions withBackup;
         withBackup.backup = true;
         writePairs(path, kSection, {{QStringLiteral("Trade"), QStringLiteral(" 1")}}, withBackup);
