@@ -346,8 +346,12 @@ private slots:
                 return;
             said = progress->labelText();
             QCOMPARE(progress->maximum(), 0); // busy: how long is not known
-            if (cancel)
+            if (cancel) {
                 progress->findChild<QPushButton *>()->click(); // "Cancelar"
+                // Shown until the save has stopped, and saying so.
+                QVERIFY(progress->isVisible() && progress->isModal());
+                QCOMPARE(progress->labelText(), QStringLiteral("Cancelando..."));
+            }
         });
         child<QAction>(&setup.main, QStringLiteral("saveAction"))->trigger();
         holding.kill();

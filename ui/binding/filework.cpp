@@ -77,6 +77,9 @@ void runFileWork(QWidget *owner, const std::function<void(const engine::filebyte
         QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
             cancel = true;
             progress.setLabelText(QStringLiteral("Cancelando..."));
+            // The dialog's own cancel has just hidden it: it stays, and keeps
+            // the windows waiting, until the work has stopped.
+            progress.show();
         });
         QTimer follow;
         QObject::connect(&follow, &QTimer::timeout, &progress, [&] {
