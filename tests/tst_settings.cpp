@@ -216,21 +216,27 @@ private slots:
 
     // The user's answers to a conflict: write over the file's value (then
     // that value is no conflict any more, another one still is), or take the
-    // file's values into the boxes (then nothing is written for them).
+    // file's values into the boxes (then nothing is written for them). An
+    // answer holds for that save only.
     void conflictAnswers_data()
     {
         QTest::addColumn<bool>("writeOver");
-        QTest::addColumn<QByteArray>("later"); // the file at the next attempt
+        QTest::addColumn<QByteArray>("readAgain"); // the file read back after the save, then "90" typed; null: neither
+        QTest::addColumn<QByteArray>("later");     // the file at the next attempt
         QTest::addColumn<QString>("decided");
         const QByteArray changed = file("AddExperience = 70\r\n");
-        QTest::newRow("write mine") << true << changed << "AddExperience=80";
-        QTest::newRow("write mine, but the file changed again") << true << file("AddExperience = 90\r\n") << "!AddExperience";
-        QTest::newRow("take the file's") << false << changed << "";
+        QTest::newRow("write mine") << true << QByteArray() << changed << "AddExperience=80";
+        QTest::newRow("write mine, but the file changed again")
+            << true << QByteArray() << file("AddExperience = 90\r\n") << "!AddExperience";
+        QTest::newRow("take the file's") << false << QByteArray() << changed << "";
+        QTest::newRow("write mine, saved and read back: the same change again is a conflict again")
+            << true << file("AddExperience = 80\r\n") << changed << "!AddExperience";
     }
 
     void conflictAnswers()
     {
         QFETCH(bool, writeOver);
+        QFETCH(QByteArray, readAgain);
         QFETCH(QByteArray, later);
         QFETCH(QString, decided);
         settings::Document document = window();
@@ -242,8 +248,12 @@ private slots:
             document.writeOver(first.conflicts);
         else
             document.takeTheFiles(first.conflicts);
+        if (!readAgain.isNull()) {
+            document.fill(settings::valuesIn(readAgain, document.keys()), false, kPath);
+            document.type(0, QStringLiteral("90"));
+        }
         QCOMPARE(said(document.decide(later, kPath)), decided);
-        QCOMPARE(document.typed(0), writeOver ? QStringLiteral("80") : QStringLiteral("70"));
+        QCOMPARE(document.typed(0), !readAgain.isNull() ? QStringLiteral("90") : writeOver ? QStringLiteral("80") : QStringLiteral("70"));
     }
 
     // Through the settings file: one blank before the text, read back without
