@@ -1,6 +1,7 @@
 #include "engine/failure.h"
 #include "helpers/faultseams.h"
 #include "engine/filebytes.h"
+#include "engine/filebytes/system.h"
 #include "engine/inifile.h"
 #include "engine/systemerror.h"
 #include "support.h"
@@ -15,6 +16,7 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -743,6 +745,28 @@ private slots:
     }
 
 #ifdef Q_OS_LINUX
+    // A program started without standard input (as some services are) has
+    // descriptor 0 free: the watcher that takes it for a save closes it again.
+    void watcherClosesDescriptorZero()
+    {
+        using namespace engine::filebytes;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, "[GameServerInfo]\r\n");
+        const system::Place place = *system::locate(path, system::Purpose::Read);
+        const std::optional<system::File> file = system::openToRead(place, path);
+        QVERIFY(file);
+        const int input = ::dup(0);
+        ::close(0);
+        {
+            const system::Watcher watcher(*file);
+        }
+        const bool leftOpen = ::fcntl(0, F_GETFD) != -1;
+        ::dup2(input, 0);
+        ::close(input);
+        QVERIFY(!leftOpen);
+    }
+
     // A file the system opens but cannot read (EIO) ends in a report that
     // says so, at once.
     void unreadableFileIsReported()
