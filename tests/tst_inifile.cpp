@@ -624,7 +624,7 @@ private slots:
         QFETCH(int, error);
         QFETCH(bool, saved);
 #ifdef Q_OS_WIN
-        QSKIP("Windows locks a file with LockFileEx, which these errors are not of");
+        QSKIP("Windows locks with LockFileEx, which answers with errors of its own");
 #endif
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
