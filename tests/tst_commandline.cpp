@@ -907,7 +907,12 @@ private slots:
                      && listed.out.indexOf(QStringLiteral("20991231-235959-2.bak")) < listed.out.indexOf(madeName)
                      && !listed.out.contains(QStringLiteral("other.cfg")) && !listed.out.contains(QStringLiteral(".bak.txt")),
                  qPrintable(listed.out));
-        QCOMPARE(run({"backups", path}).out.count(QLatin1Char('\n')), 2);
+        // Each with the time its name says, and its size.
+        QVERIFY2(listed.out.contains(QStringLiteral("20991231-235959-2.bak\", \"time\": \"2099-12-31T23:59:59\", \"size\": 1}")),
+                 qPrintable(listed.out));
+        const QStringList lines = run({"backups", path}).out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines.constFirst().startsWith(QStringLiteral("2099-12-31 23:59:59           1  ")), qPrintable(lines.constFirst()));
         const QByteArray before = fileBytes(path);
         const Run shown = run({"backups", "--diff", made, path});
         QVERIFY2(shown.out.contains(QStringLiteral("-AddExperience = 253")) && shown.out.contains(QStringLiteral("+AddExperience = 252")),
