@@ -418,6 +418,9 @@ private slots:
             return std::vector<engine::inifile::KeyValue>{{key, value}};
         }));
         QCOMPARE(fileBytes(path), file);
+        // A listing of the file's lines is refused where the file is.
+        if (readRefused && number == engine::FailureNumber::FileAccess)
+            QVERIFY_THROWS_EXCEPTION(engine::Failure, engine::inifile::linesOf(file));
         // A removal of the key is refused where the name or the file is.
         if (readRefused) {
             QVERIFY_THROWS_EXCEPTION(engine::Failure, engine::inifile::withoutKeys(file, section, {key}));
