@@ -12,6 +12,7 @@
 #include "onekey.h"
 #include "engine/failure.h"
 #include "engine/filebytes.h"
+#include "engine/systemerror.h"
 #include "support.h"
 
 #include <QCryptographicHash>
@@ -665,6 +666,28 @@ private slots:
         QVERIFY2(settled.err.contains(QStringLiteral("Não foi possível gravar")), qPrintable(settled.err));
         QVERIFY(!QFileInfo::exists(path));
         QCOMPARE(fileBytes(temporary), QByteArray("a=1"));
+#else
+        QSKIP("owners of Unix");
+#endif
+    }
+
+    // A path that climbs back ("..") out of a folder the user may not search
+    // is refused with the system's reason, as the system itself refuses it.
+    void climbingOutOfAClosedFolder()
+    {
+#ifdef Q_OS_UNIX
+        if (::geteuid() != 0)
+            QSKIP("dropping to another user needs root");
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755)));
+        const QString closed = dir.filePath(QStringLiteral("fechada")); // root's, 0700
+        QVERIFY(QDir().mkpath(closed));
+        QCOMPARE(::chmod(QFile::encodeName(closed).constData(), 0700), 0);
+        putFile(dir.filePath(QStringLiteral("commonserver.cfg")), fileBytes(fixture("commonserver.cfg")));
+        const Ran read = runAs(QStringLiteral("1600:1600:1600"),
+                               {"get", closed + QStringLiteral("/../commonserver.cfg"), "AddExperience"});
+        QCOMPARE(read.status, 1);
+        QVERIFY2(read.err.contains(engine::systemErrorText(EACCES)), qPrintable(read.err));
 #else
         QSKIP("owners of Unix");
 #endif
