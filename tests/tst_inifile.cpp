@@ -17,6 +17,8 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <time.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -768,6 +770,49 @@ private slots:
         ::dup2(input, 0);
         ::close(input);
         QVERIFY(!leftOpen);
+    }
+
+    // Where the system cannot watch the file (no descriptor left for an
+    // inotify instance), a wait looks again every few milliseconds and
+    // sleeps in between: it does not hold a processor.
+    void waitWithoutInotifySleeps()
+    {
+        using namespace engine::filebytes;
+        using namespace std::chrono_literals;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, "[GameServerInfo]\r\n");
+        const system::Place place = *system::locate(path, system::Purpose::Read);
+        const std::optional<system::File> file = system::openToRead(place, path);
+        QVERIFY(file);
+        // Every descriptor below a lowered limit taken: inotify gets none.
+        rlimit limit = {};
+        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+        const rlimit before = limit;
+        int highest = 0;
+        for (const QString &fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System))
+            highest = std::max(highest, fd.toInt());
+        limit.rlim_cur = rlim_t(highest) + 8;
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+        std::vector<int> taken;
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            taken.push_back(fd);
+        bool changed = true;
+        timespec start = {};
+        timespec end = {};
+        {
+            system::Watcher watcher(*file);
+            const settling::Waiting waiting(path, settling::Patience{});
+            ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
+            changed = watcher.waitForChange(300ms, waiting);
+            ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
+        }
+        for (const int fd : taken)
+            ::close(fd);
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &before), 0);
+        QVERIFY(!changed);
+        const qint64 cpuMs = (qint64(end.tv_sec) - start.tv_sec) * 1000 + (end.tv_nsec - start.tv_nsec) / 1000000;
+        QVERIFY2(cpuMs < 100, qPrintable(QStringLiteral("%1 ms of processor in a 300 ms wait").arg(cpuMs)));
     }
 
     // A file the system opens but cannot read (EIO) ends in a report that
