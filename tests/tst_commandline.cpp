@@ -503,6 +503,8 @@ private slots:
         QTest::newRow("restore --from: lines added around a kept one")
             << QByteArray("[GameServerInfo]\nA = 1\nB = 2\n") << QStringList()
             << QByteArray("[GameServerInfo]\nX = 0\nA = 1\nY = 9\n");
+        QTest::newRow("restore --from an empty copy: no line after")
+            << QByteArray("[GameServerInfo]\r\nTrade = 0\r\n") << QStringList() << QByteArray("");
     }
 
     void dryRunDiffAppliesWithPatch()
