@@ -63,6 +63,14 @@ inline QString besideJournal(const QString &path)
                                          .left(8))));
 }
 
+// A save's temporary beside the file: the journal's name, `suffix` in place of its ".j".
+inline QString besideTemporary(const QString &path, const QString &suffix)
+{
+    QString name = besideJournal(path);
+    name.chop(2);
+    return name + suffix;
+}
+
 // Those of the user's state folder, where the tests keep it.
 inline QStringList journalsInStateFolder()
 {

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
 #include <string_view>
 
 #ifdef Q_OS_UNIX
@@ -762,8 +763,14 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
         putFile(path, kFixture);
-        const QByteArray state = qgetenv("XDG_STATE_HOME");
-        const auto restore = qScopeGuard([&] { qputenv("XDG_STATE_HOME", state); });
+        const std::optional<QByteArray> state =
+            qEnvironmentVariableIsSet("XDG_STATE_HOME") ? std::optional(qgetenv("XDG_STATE_HOME")) : std::nullopt;
+        const auto restore = qScopeGuard([&] {
+            if (state)
+                qputenv("XDG_STATE_HOME", *state);
+            else
+                qunsetenv("XDG_STATE_HOME");
+        });
         if (!stateFolderMade)
             qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("state"))));
         if (otherProgram) {

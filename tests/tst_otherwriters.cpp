@@ -557,7 +557,7 @@ private slots:
             // two steps of the system's own replacement, cut off between them.
             QVERIFY(QFile::remove(path));
             // A temporary of an older name, which says no size: never offered.
-            putFile(QString(besideJournal(path)).replace(QStringLiteral(".j"), QStringLiteral("-abcdef")), QByteArray());
+            putFile(besideTemporary(path, QStringLiteral("-abcdef")), QByteArray());
             try {
                 readValue(path, kSection, QStringLiteral("AddExperience"));
                 QVERIFY2(found == QLatin1String("missing"), "a finished save's content was not offered back");
@@ -626,7 +626,7 @@ private slots:
         QFETCH(bool, offered);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
-        const QString temporary = QString(besideJournal(path)).replace(QStringLiteral(".j"), suffix);
+        const QString temporary = besideTemporary(path, suffix);
         putFile(temporary, content);
         try {
             QCOMPARE(readValue(path, kSection, QStringLiteral("Trade"), QStringLiteral("none")), QStringLiteral("none"));
@@ -655,10 +655,11 @@ private slots:
             QSKIP("dropping to another user needs root");
         QTemporaryDir dir;
         QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755)));
-        const QString data = dir.filePath(QStringLiteral("Data")); // root's
+        const QString data = dir.filePath(QStringLiteral("Data")); // root's, the others may only read
         QVERIFY(QDir().mkpath(data));
+        QCOMPARE(::chmod(QFile::encodeName(data).constData(), 0755), 0);
         const QString path = QDir(data).filePath(QStringLiteral("commonserver.cfg"));
-        const QString temporary = QString(besideJournal(path)).replace(QStringLiteral(".j"), QStringLiteral("-abcdef-3"));
+        const QString temporary = besideTemporary(path, QStringLiteral("-abcdef-3"));
         putFile(temporary, "a=1");
         const Ran settled = runAs(QStringLiteral("1600:1600:1600"),
                                   discard ? QStringList{"restore", path, "--discard"} : QStringList{"restore", path});

@@ -1,11 +1,12 @@
 #pragma once
 
 // Where the tests of faults reach into a save: the result of every flush and
-// of every lock taken, the end of each step of a save, and how long reads and updates wait by
-// default. The programs link seams.cpp, which passes the system's answer on
-// and does nothing at a step; those tests link their own definitions
-// (tests/helpers/faultseams.cpp) in its place, which fail a flush after the
-// data was accepted or cut a save off after a step, as a crash or a power
+// of every lock taken (a file's lock, on POSIX systems), the end of each step
+// of a save, and how long reads and updates wait by default. The programs
+// link seams.cpp, which passes the system's answer on and does nothing at a
+// step; those tests link their own definitions (tests/helpers/faultseams.cpp)
+// in its place, which fail a flush after the data was accepted, answer a
+// lock with an error, or cut a save off after a step, as a crash or a power
 // cut would. Nothing of the tests ships.
 
 namespace engine::filebytes::seams {

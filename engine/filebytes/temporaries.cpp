@@ -78,7 +78,8 @@ Settlement settleAside(const system::Place &place, const QString &temporary, boo
     if (error != 0)
         failures::cannotWrite(path, engine::systemErrorText(error));
     // Put in place, the file is there for good only once its folder is on
-    // the disk; a temporary removed and back after a crash is offered again.
+    // the disk. After a removal a failed flush is not reported: at worst the
+    // temporary comes back after a crash and is offered again.
     if (const int flushed = system::flushFolder(place.folder); flushed != 0 && !discard)
         failures::notDurable(path, engine::systemErrorText(flushed));
     return settled;
