@@ -814,7 +814,8 @@ private slots:
         QElapsedTimer waited;
         {
             system::Watcher watcher(*file);
-            const settling::Waiting waiting(path, settling::Patience{});
+            const settling::Patience patience; // a waiting keeps a reference to it
+            const settling::Waiting waiting(path, patience);
             waited.start();
             ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
             changed = watcher.waitForChange(300ms, waiting);
