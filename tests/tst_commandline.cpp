@@ -9,6 +9,9 @@
 #include <QElapsedTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -20,7 +23,9 @@
 #include <string_view>
 
 #ifdef Q_OS_UNIX
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -794,6 +799,58 @@ private slots:
         QCOMPARE(fileBytes(path), changed(kFixture, "AddExperience = 101", "AddExperience = 4"));
     }
 
+    // A member of the file's group saves it, in a folder only its owner may
+    // write: the system shows that user no other program holding the file
+    // open, and the safety copy of the rewrite can only go to the user's own
+    // folder. The save says both, in its JSON as on standard error.
+    void noticesOfAGroupMembersSave()
+    {
+#ifdef Q_OS_LINUX
+        if (::geteuid() != 0)
+            QSKIP("giving files to other users and dropping to them need root");
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (setpriv.isEmpty())
+            QSKIP("setpriv (util-linux) is not installed");
+        QTemporaryDir dir; // where the user makes a state folder
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+        const QString data = dir.filePath(QStringLiteral("Data"));
+        QVERIFY(QDir().mkpath(data));
+        QCOMPARE(::chown(QFile::encodeName(data).constData(), 1500, 1500), 0);
+        const QString path = QDir(data).filePath(QStringLiteral("commonserver.cfg"));
+        putFile(path, kFixture);
+        {
+            QFile old(path); // quiet for long enough: nothing to wait for
+            QVERIFY(old.open(QIODevice::ReadWrite)
+                    && old.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-60), QFileDevice::FileModificationTime));
+        }
+        QCOMPARE(::chown(QFile::encodeName(path).constData(), 1500, 1500), 0);
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0664), 0);
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
+        environment.insert(QStringLiteral("COMMONSERVER_EDITOR_JOURNALS"), dir.filePath(QStringLiteral("none")));
+        tool.setProcessEnvironment(environment);
+        tool.start(setpriv, {"--reuid=1600", "--regid=1600", "--groups=1500", "--", QStringLiteral(COMMONSERVER_CFG),
+                             "set", "--json", path, "AddExperience=5"});
+        QVERIFY(tool.waitForFinished(30000));
+        const QByteArray out = tool.readAllStandardOutput();
+        const QString err = QString::fromUtf8(tool.readAllStandardError());
+        QCOMPARE(tool.exitCode(), 0);
+        QCOMPARE(fileBytes(path), changed(kFixture, "AddExperience = 101", "AddExperience = 5"));
+        QJsonParseError parsed{};
+        const QJsonArray notices = QJsonDocument::fromJson(out, &parsed).object().value(QStringLiteral("notices")).toArray();
+        QVERIFY2(parsed.error == QJsonParseError::NoError, out.constData());
+        QCOMPARE(notices.size(), 2);
+        const QStringList said{QStringLiteral("não mostra a este usuário"), QStringLiteral("só este usuário a encontrará")};
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY2(notices.at(i).toString().contains(said.at(i)), out.constData());
+            QVERIFY2(err.contains(QStringLiteral("Aviso: ") + notices.at(i).toString()), qPrintable(err));
+        }
+#else
+        QSKIP("owners and setpriv of Linux");
+#endif
+    }
+
     // A file dated ahead of this machine's clock (another machine wrote it)
     // cannot age: a quiet second without a change is enough.
     void fileDatedInTheFutureIsSaved()
@@ -854,11 +911,32 @@ private slots:
     }
 
     // The same set again changes nothing, not even the file's time; with
-    // --backup, the first keeps the old bytes beside the file, the second
-    // keeps nothing.
+    // --backup, the first keeps the old bytes beside the file, with the
+    // file's permissions, the second keeps nothing.
+    void secondSetLeavesTheFileAloneAndBackupKeepsTheOldBytes_data()
+    {
+        QTest::addColumn<bool>("withoutAttributes");
+        QTest::newRow("a file system with extended attributes") << false;
+        QTest::newRow("one without them, nor ACLs (ramfs)") << true;
+    }
+
     void secondSetLeavesTheFileAloneAndBackupKeepsTheOldBytes()
     {
+        QFETCH(bool, withoutAttributes);
         QTemporaryDir dir;
+#ifdef Q_OS_LINUX
+        if (withoutAttributes && ::geteuid() != 0)
+            QSKIP("mounting a file system needs root");
+        if (withoutAttributes && ::mount("none", QFile::encodeName(dir.path()).constData(), "ramfs", 0, nullptr) != 0)
+            QSKIP("this machine does not let ramfs be mounted");
+        const auto unmount = qScopeGuard([&] {
+            if (withoutAttributes)
+                ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH);
+        });
+#else
+        if (withoutAttributes)
+            QSKIP("ramfs is Linux's");
+#endif
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
         putFile(path, kFixture);
         const Run first = run({"set", "--backup", path, "AddExperience=250", "Trade=1"});

@@ -480,6 +480,7 @@ private slots:
         QTest::newRow("missing folder") << "missing/commonserver.cfg" << "pasta do arquivo" << false;
         QTest::newRow("folder is a regular file") << "plain.txt/commonserver.cfg" << "não é uma pasta" << false;
         QTest::newRow("path names a folder") << "readonly" << "é uma pasta" << true;
+        QTest::newRow("path names a folder by \"..\"") << "readonly/.." << "é uma pasta" << true;
         QTest::newRow("path names a pipe") << "pipe" << "não é um arquivo comum" << true;
         QTest::newRow("a loop of symbolic links") << "loop.cfg" << "links simbólicos" << true;
         QTest::newRow("a symbolic link to nothing: no file is made through it")
@@ -539,7 +540,8 @@ private slots:
     // left behind.
     void failedFlushes_data()
     {
-        QTest::addColumn<QString>("how"); // a save replacing the file or rewriting it in place, or a finished save put back
+        QTest::addColumn<QString>("how"); // a save replacing the file or rewriting it in place, a finished save
+                                          // put back, or a rewrite in place cut off halfway restored
         QTest::addColumn<int>("kind"); // faultseams::Flushed
         QTest::addColumn<int>("which"); // the failing one of that kind, from 1
         QTest::addColumn<bool>("written");
@@ -559,6 +561,8 @@ private slots:
         QTest::newRow("the folder, a finished save put back in place") << "put back" << int(Flushed::Folder) << 1
                                                                          << true << "foi gravado, mas o sistema não confirmou"
                                                                          << false;
+        QTest::newRow("the file restored from its journal") << "restore" << int(Flushed::File) << 1 << false
+                                                            << "O arquivo ficou como estava." << false;
     }
 
     void failedFlushes()
@@ -575,14 +579,26 @@ private slots:
 #endif
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
-        const QByteArray before("[GameServerInfo]\r\nTrade = 0\r\n");
-        const QByteArray after("[GameServerInfo]\r\nTrade = 1\r\n");
+        const QByteArray tail = QByteArray(60, ';') + "\r\nMaxZen = 0\r\n";
+        const QByteArray before = "[GameServerInfo]\r\nTrade = 0\r\n" + tail;
+        const QByteArray after = "[GameServerInfo]\r\nTrade = 1\r\n" + tail;
         if (how == QLatin1String("put back")) // the file gone, its new content beside it
             putFile(besideTemporary(path, QStringLiteral("-abcdef-%1").arg(after.size())), after);
         else
             putFile(path, before);
-        if (how == QLatin1String("in place"))
+        if (how == QLatin1String("in place") || how == QLatin1String("restore"))
             QVERIFY(hardLink(path, dir.filePath(QStringLiteral("second.cfg"))));
+        if (how == QLatin1String("restore")) {
+            faultseams::setStepHook([](faultseams::Step step) {
+                if (step == faultseams::Step::FileHalfWritten)
+                    throw step;
+            });
+            const auto unhook = qScopeGuard([] { faultseams::setStepHook(nullptr); });
+            // A change in either half, so that the file is neither version.
+            QVERIFY_THROWS_EXCEPTION(faultseams::Step, writePairs(path, kSection,
+                                                                  {{QStringLiteral("Trade"), QStringLiteral(" 1")},
+                                                                   {QStringLiteral("MaxZen"), QStringLiteral(" 1")}}));
+        }
         static int failing;
         static int kindFailing;
         static int seen;
@@ -596,7 +612,7 @@ private slots:
         try {
             engine::inifile::WriteOptions options;
             options.backup = backup;
-            if (how == QLatin1String("put back"))
+            if (how == QLatin1String("put back") || how == QLatin1String("restore"))
                 engine::filebytes::resolveInterrupted(path, engine::filebytes::Resolution::Restore);
             else
                 writePairs(path, kSection, {{QStringLiteral("Trade"), QStringLiteral(" 1")}}, options);
@@ -605,9 +621,10 @@ private slots:
             QVERIFY2(failure.description.contains(said), qPrintable(failure.description));
         }
         QCOMPARE(fileBytes(path), written ? after : before);
-        // Neither a temporary, nor a journal, nor a partial backup stays.
+        // Neither a temporary, nor a journal, nor a partial backup stays,
+        // but the journal of a restore that failed.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression(QStringLiteral("^\\.cse-|\\.bak$"))),
-                 QStringList());
+                 how == QLatin1String("restore") ? QStringList{QFileInfo(besideJournal(path)).fileName()} : QStringList());
     }
 
     // A file system without locks (NFS without its lock service, some
