@@ -307,6 +307,9 @@ private slots:
         QTest::newRow("--validate that refuses: nothing written, what it said shown")
             << QStringList{"set", "--validate", "sh -c 'echo ruim; exit 3' %s", "{file}", "Trade=1"} << kFixture << none
             << 1 << "" << "saiu com 3 e disse: ruim" << none;
+        QTest::newRow("--validate with a program that cannot be run")
+            << QStringList{"set", "--validate", "./no-such-checker %s", "{file}", "Trade=1"} << kFixture << none << 1 << ""
+            << "o programa não pôde ser executado" << none;
         QTest::newRow("--validate that passes, given the new content")
             << QStringList{"set", "--validate", "grep -q 'Trade = 1' %s", "{file}", "Trade=1"} << kFixture << none << 0
             << "~Trade" << "" << changed(kFixture, "Trade = 0", "Trade = 1");
@@ -362,6 +365,9 @@ private slots:
         QTest::newRow("apply a preset with a broken line")
             << QStringList{"apply", "{file}", "{preset}"} << kFixture << QByteArray("[GameServerInfo]\nAddExperience 2\n")
             << 1 << "" << "na linha 2 algo que não é chave" << none;
+        QTest::newRow("apply a preset that is not there")
+            << QStringList{"apply", "{file}", "{preset}"} << kFixture << none << 1 << "" << "\" não existe. Nada foi gravado."
+            << none;
         QTest::newRow("apply a preset without the section")
             << QStringList{"apply", "{file}", "{preset}"} << kFixture << QByteArray("; s\xf3 um coment\xe1rio\n") << 1 << ""
             << "não tem a seção [GameServerInfo]" << none;
