@@ -668,6 +668,10 @@ private slots:
         QVERIFY2(recorder.failures.constFirst().description.contains(QStringLiteral("não existe mais")),
                  qPrintable(recorder.failures.constFirst().description));
         QVERIFY(!QFileInfo::exists(setup.path));
+        // Read, the bar goes at a click.
+        QVERIFY(news->isVisible());
+        QTest::mouseClick(news, Qt::LeftButton);
+        QVERIFY(news->isHidden());
     }
 
     // "commonserver-editor FILE": the window starts as after "Procurar" and
