@@ -468,6 +468,43 @@ private slots:
         QVERIFY(QFileInfo(path).lastModified() > past);
     }
 
+    // A chain of symbolic links is followed as far as the system itself
+    // follows one, 40 links, and refused past that.
+    void chainsOfLinks_data()
+    {
+        QTest::addColumn<int>("links");
+        QTest::newRow("40 links") << 40;
+        QTest::newRow("41 links") << 41;
+    }
+
+    void chainsOfLinks()
+    {
+#ifdef Q_OS_UNIX
+        QFETCH(int, links);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("commonserver.cfg"));
+        const QByteArray before("[GameServerInfo]\r\nTrade=1\r\n");
+        putFile(target, before);
+        QString path = target;
+        for (int i = 1; i <= links; ++i) {
+            const QString link = dir.filePath(QStringLiteral("link%1.cfg").arg(i));
+            QVERIFY(QFile::link(path, link));
+            path = link;
+        }
+        try {
+            writeValue(path, kSection, QStringLiteral("Trade"), QStringLiteral(" 0"));
+            QCOMPARE(fileBytes(target), QByteArray("[GameServerInfo]\r\nTrade= 0\r\n"));
+            QCOMPARE(links, 40);
+        } catch (const engine::Failure &failure) {
+            QVERIFY2(links > 40 && failure.description.contains(QStringLiteral("links simbólicos")),
+                     qPrintable(failure.description));
+            QCOMPARE(fileBytes(target), before);
+        }
+#else
+        QSKIP("symbolic links in a folder are Unix things here");
+#endif
+    }
+
     // Reported as what they are, with nothing written: no file is left
     // beside the others, none changed.
     void failedWritesChangeNothing_data()
