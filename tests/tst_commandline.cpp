@@ -808,7 +808,8 @@ private slots:
     // A member of the file's group saves it, in a folder only its owner may
     // write: the system shows that user no other program holding the file
     // open, and the safety copy of the rewrite can only go to the user's own
-    // folder. The save says both, in its JSON as on standard error.
+    // folder. The save says both, in its JSON as on standard error. A user
+    // outside the group, who may not read the file, is told so.
     void noticesOfAGroupMembersSave()
     {
 #ifdef Q_OS_LINUX
@@ -830,7 +831,7 @@ private slots:
                     && old.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-60), QFileDevice::FileModificationTime));
         }
         QCOMPARE(::chown(QFile::encodeName(path).constData(), 1500, 1500), 0);
-        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0664), 0);
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0660), 0);
         QProcess tool;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
@@ -852,6 +853,13 @@ private slots:
             QVERIFY2(notices.at(i).toString().contains(said.at(i)), out.constData());
             QVERIFY2(err.contains(QStringLiteral("Aviso: ") + notices.at(i).toString()), qPrintable(err));
         }
+        QProcess outsider;
+        outsider.start(setpriv, {"--reuid=1700", "--regid=1700", "--clear-groups", "--", QStringLiteral(COMMONSERVER_CFG),
+                                 "get", path, "Trade"});
+        QVERIFY(outsider.waitForFinished(30000));
+        QCOMPARE(outsider.exitCode(), 1);
+        const QString refused = QString::fromUtf8(outsider.readAllStandardError());
+        QVERIFY2(refused.contains(QStringLiteral("Não foi possível ler o arquivo")), qPrintable(refused));
 #else
         QSKIP("owners and setpriv of Linux");
 #endif
