@@ -540,6 +540,7 @@ private slots:
         diff.start(QStringLiteral(COMMONSERVER_CFG), preview);
         QVERIFY(diff.waitForFinished(30000));
         const QByteArray printed = diff.readAllStandardOutput();
+        QVERIFY2(printed.startsWith("--- "), printed.constData()); // the diff, and nothing before it
         QCOMPARE(run(backup.isNull() ? QStringList{"set", set} + pairs : QStringList{"restore", "--from", backupPath, set}).status, 0);
         QVERIFY2(fileBytes(set) != file, "set changed nothing");
         QCOMPARE(fileBytes(previewed), file); // the dry run wrote nothing
@@ -1021,6 +1022,9 @@ private slots:
         QCOMPARE(fileBytes(path), before);
         const Run restored = run({"restore", "--from", made, path});
         QCOMPARE(restored.status, 0);
+        QVERIFY2(restored.out.startsWith(QStringLiteral("O conteúdo de \"%1\" foi posto no arquivo \"%2\".\n")
+                                             .arg(QDir::toNativeSeparators(made), QDir::toNativeSeparators(path))),
+                 qPrintable(restored.out));
         QCOMPARE(fileBytes(path), fileBytes(made));
         const QString keptNow = QRegularExpression(QStringLiteral("Cópia de segurança: (.+)")).match(restored.out).captured(1);
         QCOMPARE(fileBytes(keptNow), before);

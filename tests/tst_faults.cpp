@@ -2,6 +2,7 @@
 // large settings file, a file that is not a settings file at all.
 
 #include "engine/patience.h"
+#include "formdata/identity.h"
 #include "helpers/faultseams.h"
 #include "support.h"
 #include "ui/main/mainwindow.h"
@@ -346,6 +347,7 @@ private slots:
             if (!progress)
                 return;
             said = progress->labelText();
+            QCOMPARE(progress->windowTitle(), QString::fromUtf8(formdata::identity::kProgramTitle));
             QCOMPARE(progress->maximum(), 0); // busy: how long is not known
             if (cancel == QLatin1String("Cancelar"))
                 progress->findChild<QPushButton *>()->click();

@@ -132,6 +132,9 @@ private slots:
             QCOMPARE(actions->actionNames().constFirst(), QAccessibleActionInterface::pressAction());
             actions->doAction(QAccessibleActionInterface::pressAction());
             actions->doAction(QAccessibleActionInterface::pressAction());
+            // Its other actions are a label's: a screen reader can move the keyboard to it.
+            actions->doAction(QAccessibleActionInterface::setFocusAction());
+            QCOMPARE(QApplication::focusWidget(), label);
         } else if (by == QLatin1String("mouse")) {
             QTest::mouseClick(credits->windowHandle(), Qt::LeftButton, {}, spot(credits, link));
             QTest::mouseClick(credits->windowHandle(), Qt::LeftButton, {}, spot(credits, link));

@@ -617,6 +617,7 @@ private slots:
         QTest::newRow("whole and empty") << "-abcdef-0" << QByteArray() << true;
         QTest::newRow("shorter than its name says") << "-abcdef-9" << QByteArray("a=1") << false;
         QTest::newRow("a name without a size") << "-abcdef" << QByteArray("a=1") << false;
+        QTest::newRow("a size that is not a number") << "-abcdef-x" << QByteArray() << false;
     }
 
     void temporaryIsOfferedWhenWhole()
