@@ -40,10 +40,14 @@ struct Run
     QString err;
 };
 
-Run run(const QStringList &arguments, const QByteArray &input = QByteArray())
+// The tool, as this user or, given setpriv's options, as another (root only).
+Run run(const QStringList &arguments, const QByteArray &input = QByteArray(), const QStringList &as = QStringList())
 {
     QProcess tool;
-    tool.start(QStringLiteral(COMMONSERVER_CFG), arguments);
+    if (as.isEmpty())
+        tool.start(QStringLiteral(COMMONSERVER_CFG), arguments);
+    else
+        tool.start(QStringLiteral("setpriv"), as + QStringList{QStringLiteral("--"), QStringLiteral(COMMONSERVER_CFG)} + arguments);
     tool.write(input);
     tool.closeWriteChannel();
     Run result;
@@ -54,6 +58,26 @@ Run run(const QStringList &arguments, const QByteArray &input = QByteArray())
     result.err = QString::fromUtf8(tool.readAllStandardError()).remove(QLatin1Char('\r'));
     return result;
 }
+
+// An environment variable set for the tool until the end of a scope, then
+// as it was before, set or not.
+class Setting
+{
+public:
+    Setting(const char *name, const QString &value)
+        : m_name(name)
+        , m_before(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
+    {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~Setting() { m_before ? qputenv(m_name, *m_before) : qunsetenv(m_name); }
+    Setting(const Setting &) = delete;
+    Setting &operator=(const Setting &) = delete;
+
+private:
+    const char *m_name;
+    std::optional<QByteArray> m_before;
+};
 
 QByteArray changed(QByteArray file, const char *from, const char *to)
 {
@@ -676,11 +700,7 @@ private slots:
         putFile(path, kFixture);
         const QString notAFolder = dir.filePath(QStringLiteral("a file"));
         putFile(notAFolder, QByteArray());
-        const QByteArray temporaryFolder = qgetenv("TMPDIR");
-        const auto restore = qScopeGuard([&] {
-            temporaryFolder.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temporaryFolder);
-        });
-        qputenv("TMPDIR", QFile::encodeName(notAFolder));
+        const Setting temporaryFolder("TMPDIR", notAFolder);
         const Run refused = run({"set", "--validate", "true %s", path, "Trade=1"});
         QCOMPARE(refused.status, 1);
         QVERIFY2(refused.err.contains(QStringLiteral("não pôde ser guardado")), qPrintable(refused.err));
@@ -775,16 +795,9 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("commonserver.cfg"));
         putFile(path, kFixture);
-        const std::optional<QByteArray> state =
-            qEnvironmentVariableIsSet("XDG_STATE_HOME") ? std::optional(qgetenv("XDG_STATE_HOME")) : std::nullopt;
-        const auto restore = qScopeGuard([&] {
-            if (state)
-                qputenv("XDG_STATE_HOME", *state);
-            else
-                qunsetenv("XDG_STATE_HOME");
-        });
+        std::optional<Setting> state;
         if (!stateFolderMade)
-            qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("state"))));
+            state.emplace("XDG_STATE_HOME", dir.filePath(QStringLiteral("state")));
         if (otherProgram) {
             QFile touched(path);
             QVERIFY(touched.open(QIODevice::ReadWrite)
@@ -816,8 +829,7 @@ private slots:
 #ifdef Q_OS_LINUX
         if (::geteuid() != 0)
             QSKIP("giving files to other users and dropping to them need root");
-        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-        if (setpriv.isEmpty())
+        if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
             QSKIP("setpriv (util-linux) is not installed");
         QTemporaryDir dir; // where the user makes a state folder
         QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
@@ -833,34 +845,24 @@ private slots:
         }
         QCOMPARE(::chown(QFile::encodeName(path).constData(), 1500, 1500), 0);
         QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0660), 0);
-        QProcess tool;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
-        environment.insert(QStringLiteral("COMMONSERVER_EDITOR_JOURNALS"), dir.filePath(QStringLiteral("none")));
-        tool.setProcessEnvironment(environment);
-        tool.start(setpriv, {"--reuid=1600", "--regid=1600", "--groups=1500", "--", QStringLiteral(COMMONSERVER_CFG),
-                             "set", "--json", path, "AddExperience=5"});
-        QVERIFY(tool.waitForFinished(30000));
-        const QByteArray out = tool.readAllStandardOutput();
-        const QString err = QString::fromUtf8(tool.readAllStandardError());
-        QCOMPARE(tool.exitCode(), 0);
+        const Setting state("XDG_STATE_HOME", dir.filePath(QStringLiteral("state")));
+        const Setting journals("COMMONSERVER_EDITOR_JOURNALS", dir.filePath(QStringLiteral("none"))); // none shared
+        const Run saved = run({"set", "--json", path, "AddExperience=5"}, {}, {"--reuid=1600", "--regid=1600", "--groups=1500"});
+        QCOMPARE(saved.status, 0);
         QCOMPARE(fileBytes(path), changed(kFixture, "AddExperience = 101", "AddExperience = 5"));
         QJsonParseError parsed{};
-        const QJsonArray notices = QJsonDocument::fromJson(out, &parsed).object().value(QStringLiteral("notices")).toArray();
-        QVERIFY2(parsed.error == QJsonParseError::NoError, out.constData());
+        const QJsonArray notices =
+            QJsonDocument::fromJson(saved.out.toUtf8(), &parsed).object().value(QStringLiteral("notices")).toArray();
+        QVERIFY2(parsed.error == QJsonParseError::NoError, qPrintable(saved.out));
         QCOMPARE(notices.size(), 2);
         const QStringList said{QStringLiteral("não mostra a este usuário"), QStringLiteral("só este usuário a encontrará")};
         for (int i = 0; i < 2; ++i) {
-            QVERIFY2(notices.at(i).toString().contains(said.at(i)), out.constData());
-            QVERIFY2(err.contains(QStringLiteral("Aviso: ") + notices.at(i).toString()), qPrintable(err));
+            QVERIFY2(notices.at(i).toString().contains(said.at(i)), qPrintable(saved.out));
+            QVERIFY2(saved.err.contains(QStringLiteral("Aviso: ") + notices.at(i).toString()), qPrintable(saved.err));
         }
-        QProcess outsider;
-        outsider.start(setpriv, {"--reuid=1700", "--regid=1700", "--clear-groups", "--", QStringLiteral(COMMONSERVER_CFG),
-                                 "get", path, "Trade"});
-        QVERIFY(outsider.waitForFinished(30000));
-        QCOMPARE(outsider.exitCode(), 1);
-        const QString refused = QString::fromUtf8(outsider.readAllStandardError());
-        QVERIFY2(refused.contains(QStringLiteral("Não foi possível ler o arquivo")), qPrintable(refused));
+        const Run refused = run({"get", path, "Trade"}, {}, {"--reuid=1700", "--regid=1700", "--clear-groups"});
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains(QStringLiteral("Não foi possível ler o arquivo")), qPrintable(refused.err));
 #else
         QSKIP("owners and setpriv of Linux");
 #endif
